@@ -1,0 +1,80 @@
+#pragma once
+// A port for tests: records every access in order and answers reads from a function of the
+// address (by default a fixed byte per address). It can also sit in front of another port
+// (the simulated board) and record what passes.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/PortIo.h"
+
+namespace qb::test {
+
+struct PortAccess {
+    bool write = false;
+    uint16_t address = 0;
+    uint8_t value = 0;
+    bool operator==(const PortAccess&) const = default;
+};
+
+class RecordingPort : public platform::PortIo {
+public:
+    RecordingPort() = default;
+    explicit RecordingPort(platform::PortIo& inner) : inner_(&inner) {}
+
+    // Answers for reads when there is no inner port: reader(address) or, failing that,
+    // fixed[address], or 0xFF.
+    std::function<uint8_t(uint16_t)> reader;
+    std::map<uint16_t, uint8_t> fixed;
+    int claimResult = 1;
+    int infoResult = 1;
+    uint32_t infoBase = 0x378;
+
+    std::vector<PortAccess> log;
+    int claims = 0;
+
+    int ClaimParallelPort(int port, int flags) override {
+        ++claims;
+        return inner_ ? inner_->ClaimParallelPort(port, flags) : claimResult;
+    }
+    int GetParallelPortInfo(int port, platform::ParallelPortInfo& info) override {
+        if (inner_) return inner_->GetParallelPortInfo(port, info);
+        if (infoResult) info.baseAddress = infoBase;
+        return infoResult;
+    }
+    uint8_t InByte(uint16_t address) override {
+        uint8_t v = 0xFF;
+        if (inner_) v = inner_->InByte(address);
+        else if (reader) v = reader(address);
+        else if (auto it = fixed.find(address); it != fixed.end()) v = it->second;
+        log.push_back({false, address, v});
+        return v;
+    }
+    void OutByte(uint16_t address, uint8_t value) override {
+        log.push_back({true, address, value});
+        if (inner_) inner_->OutByte(address, value);
+    }
+    std::string describe() const override { return "recording port"; }
+
+    // The values written to `address`, in order.
+    std::vector<int> writesTo(uint16_t address) const {
+        std::vector<int> out;
+        for (const auto& a : log)
+            if (a.write && a.address == address) out.push_back(a.value);
+        return out;
+    }
+    int readsFrom(uint16_t address) const {
+        int n = 0;
+        for (const auto& a : log)
+            if (!a.write && a.address == address) ++n;
+        return n;
+    }
+    void clear() { log.clear(); }
+
+private:
+    platform::PortIo* inner_ = nullptr;
+};
+
+} // namespace qb::test

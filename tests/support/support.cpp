@@ -1,0 +1,3 @@
+// Anchors the test-support library; the helpers themselves are header-only.
+#include "support/RecordingPort.h"
+#include "support/ScriptedMessages.h"
