@@ -1,0 +1,31 @@
+#pragma once
+// Text and number conventions shared by every window and headless command.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qb::platform {
+
+// Plain decimal text with one leading blank when x is not negative (" 19.53", "-2", " 0").
+// Whole numbers have no decimal point; other values show up to 15 significant digits with
+// trailing zeros dropped and a leading zero before the point (" 0.5").
+std::string Str(double x);
+
+// Number pictures: '0' a forced digit, '#' an optional digit, '.' the decimal point, e.g.
+// "0.00", "#.00", "0.000", "#.000", "0.####", "######", "0", "000", "00000000", "####.##".
+// The value is rounded to the picture's decimals, halves away from zero on its shortest exact
+// decimal text (2.675 with "0.00" gives "2.68"). Integer digits are never cut off. "#.000"
+// drops the zero before the point ("0.5" -> ".500", "-0.5" -> "-.500"); optional decimals that
+// would be trailing zeros are dropped together with a point that would end the text
+// ("0.####": 2.5 -> "2.5", 2 -> "2"). A result that shows as zero never carries a minus sign.
+std::string Format(double x, std::string_view picture);
+
+// The whole text (blanks around it allowed) as a decimal number: optional sign, digits, an
+// optional fraction, an optional exponent. nullopt for anything else, including an empty text.
+std::optional<double> ParseNumber(std::string_view text);
+
+// The leading number of a text, as far as it reads as one, after leading blanks; 0 when the
+// text does not start with a number ("12abc" -> 12, "abc" -> 0, " -3.5x" -> -3.5).
+double Val(std::string_view text);
+
+} // namespace qb::platform
