@@ -4,6 +4,7 @@
 function(qb_layer name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/src/${name}/*.cpp ${PROJECT_SOURCE_DIR}/src/${name}/*.h)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")  # the program's entry point is not a library
   set(deps)
   foreach(dep IN LISTS ARGN)
     list(APPEND deps qb_${dep})

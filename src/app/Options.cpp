@@ -1,0 +1,111 @@
+#include "app/Options.h"
+
+#include <QCommandLineParser>
+
+namespace qb::app {
+
+namespace {
+
+const char* const kSimValueOptions[] = {"sim-noise", "sim-seed", "sim-ain1", "sim-ain2",
+                                        "sim-mclk", "sim-fault", "sim-time"};
+const char* const kSimFlagOptions[] = {"sim-noref"};
+
+} // namespace
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--sim-...] [L] [/SS]\n"
+           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--json] [--graph=PNG] [--histogram=PNG]\n"
+           "  qb4160-eval --acquire COUNT --out FILE [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --help | --version\n"
+           "\n"
+           "Board:\n"
+           "  --board=sim            the simulated board (default)\n"
+           "  --board=ppdev[:DEV]    a real board through Linux ppdev (default /dev/parport0)\n"
+           "  --board=io[:ADDRESS]   a real board through direct port I/O (root, x86; default 888)\n"
+           "  --trace=FILE           log every port access (W 0378 1A / R 0379 7F)\n"
+           "Simulated board:\n"
+           "  --sim-ain1=MV --sim-ain2=MV   input voltages (default +10 and -5 mV)\n"
+           "  --sim-noise=NV                input noise RMS at 50 Hz in nV (0: none)\n"
+           "  --sim-seed=N --sim-mclk=HZ --sim-noref\n"
+           "  --sim-fault=absent|no-ready|readback\n"
+           "  --sim-time=wall|virtual       pacing of the interactive program (default wall)\n"
+           "Words left on the command line:\n"
+           "  L      master clock 2.4576 MHz      /SS    show the port status at start\n";
+}
+
+ParseResult ParseOptions(const QStringList& arguments) {
+    ParseResult result;
+    Options& o = result.options;
+
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption help(QStringList{"help", "h"});
+    const QCommandLineOption version("version");
+    const QCommandLineOption board("board", "", "spec");
+    const QCommandLineOption trace("trace", "", "file");
+    const QCommandLineOption analyse("analyse", "", "file");
+    const QCommandLineOption acquire("acquire", "", "count");
+    const QCommandLineOption out("out", "", "file");
+    const QCommandLineOption hex("hex");
+    const QCommandLineOption mode("mode", "", "hex");
+    const QCommandLineOption json("json");
+    const QCommandLineOption graph("graph", "", "png");
+    const QCommandLineOption histogram("histogram", "", "png");
+    p.addOptions({help, version, board, trace, analyse, acquire, out, hex, mode, json, graph,
+                  histogram});
+    for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
+    for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
+
+    if (!p.parse(arguments)) {
+        result.error = p.errorText().toStdString();
+        return result;
+    }
+
+    if (p.isSet(board)) o.board = p.value(board).toStdString();
+    if (p.isSet(trace)) o.traceFile = p.value(trace).toStdString();
+    for (const char* name : kSimValueOptions)
+        for (const QString& v : p.values(name))
+            o.simOptions.push_back("--" + std::string(name) + "=" + v.toStdString());
+    for (const char* name : kSimFlagOptions)
+        if (p.isSet(name)) o.simOptions.push_back("--" + std::string(name));
+    o.hex = p.isSet(hex);
+    o.json = p.isSet(json);
+    if (p.isSet(mode)) o.modeHex = p.value(mode).toStdString();
+    if (p.isSet(graph)) o.graphFile = p.value(graph).toStdString();
+    if (p.isSet(histogram)) o.histogramFile = p.value(histogram).toStdString();
+    if (p.isSet(out)) o.outFile = p.value(out).toStdString();
+
+    const QStringList words = p.positionalArguments();
+    o.commandLine = words.join(' ').toStdString();
+
+    if (p.isSet(help)) {
+        o.command = Command::Help;
+    } else if (p.isSet(version)) {
+        o.command = Command::Version;
+    } else if (p.isSet(analyse) && p.isSet(acquire)) {
+        result.error = "--analyse and --acquire cannot be used together";
+    } else if (p.isSet(analyse)) {
+        o.command = Command::Analyse;
+        o.analyseFile = p.value(analyse).toStdString();
+    } else if (p.isSet(acquire)) {
+        o.command = Command::Acquire;
+        bool ok = false;
+        const int n = p.value(acquire).toInt(&ok);
+        if (!ok || n < 5 || n > 5000)
+            result.error = "--acquire takes a number of codes from 5 to 5000, not \"" +
+                           p.value(acquire).toStdString() + "\"";
+        else if (o.outFile.empty())
+            result.error = "--acquire needs --out FILE";
+        o.acquireCount = n;
+    }
+    if (result.error.empty() && o.command != Command::Analyse &&
+        (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
+        result.error = "--json, --mode, --graph and --histogram go with --analyse";
+    if (result.error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
+        result.error = "--hex and --out go with --analyse or --acquire";
+    return result;
+}
+
+} // namespace qb::app

@@ -1,0 +1,37 @@
+#pragma once
+// The program's own command-line options. They are taken out first (as Qt takes out its own);
+// the words left, joined by single blanks, are the command line that "/SS" and "L" read.
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qb::app {
+
+enum class Command { Gui, Analyse, Acquire, Help, Version };
+
+struct Options {
+    Command command = Command::Gui;
+    std::string board = "sim";           // sim | ppdev[:DEVICE] | io[:ADDRESS]
+    std::string traceFile;               // empty: no trace
+    std::vector<std::string> simOptions; // each "--sim-NAME=VALUE" or "--sim-NAME", as typed
+    std::string commandLine;             // the words left
+    // Headless commands
+    std::string analyseFile;
+    int acquireCount = 0;
+    std::string outFile;
+    bool hex = false;
+    std::string modeHex;                 // --mode=HEX for --analyse; empty: the default
+    bool json = false;
+    std::string graphFile, histogramFile;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // non-empty: one line saying what is wrong
+};
+
+ParseResult ParseOptions(const QStringList& arguments);  // arguments()[0] is the program
+std::string UsageText();
+
+} // namespace qb::app
