@@ -12,6 +12,7 @@ struct SharedSettings {
     // Port
     int16_t PortAddress = 0;          // data register; status at +1, control at +2
     std::string WindowsVersionText;   // empty on Linux
+    bool NoPortMessageShown = false;  // the user has been told that no port is known
 
     // Last known register contents
     int32_t ModeRegValue = 0;
