@@ -1,0 +1,160 @@
+#include "analysis/NoiseFigures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "link/SharedSettings.h"
+#include "platform/Numbers.h"
+#include "platform/Text.h"
+
+namespace qb::analysis {
+
+NoiseStatistics ComputeNoiseStatistics(const std::vector<double>& codes, int16_t codesRead) {
+    NoiseStatistics s;
+    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
+    const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+    if (n == 0) return s;
+
+    s.MaxCode = codes[1];
+    for (std::size_t i = 1; i < n; ++i)
+        if (codes[i + 1] > s.MaxCode) s.MaxCode = codes[i + 1];
+    s.MinCode = codes[1];
+    for (std::size_t i = 1; i < n; ++i)
+        if (codes[i + 1] < s.MinCode) s.MinCode = codes[i + 1];
+
+    double sum = 0;
+    for (std::size_t i = 1; i <= n; ++i) sum += codes[i];
+    s.AverageCode = sum / static_cast<double>(n);
+
+    double squares = 0;
+    for (std::size_t i = 1; i <= n; ++i) {
+        const double d = codes[i] - s.AverageCode;
+        squares += d * d;
+    }
+    s.RmsNoiseCodes = (n < 2 || squares == 0) ? 0 : std::sqrt(squares / static_cast<double>(n - 1));
+    return s;
+}
+
+void ComputeNoiseStatistics(link::SharedSettings& settings) {
+    const NoiseStatistics s = ComputeNoiseStatistics(settings.Codes, settings.CodesRead);
+    settings.AverageCode = s.AverageCode;
+    settings.RmsNoiseCodes = s.RmsNoiseCodes;
+    settings.MaxCode = s.MaxCode;
+    settings.MinCode = s.MinCode;
+}
+
+DataFormat DataFormatOf(const link::SharedSettings& settings) {
+    return {settings.Polarity, settings.InputRangeMv, settings.WordLengthBits, settings.RefVoltage};
+}
+
+namespace {
+
+// The full input span in millivolts.
+int32_t spanMv(const DataFormat& f) { return int32_t{f.Polarity} * int32_t{f.InputRangeMv}; }
+
+} // namespace
+
+double LsbNanovolts(const DataFormat& format) {
+    return static_cast<double>(spanMv(format)) / std::ldexp(1.0, format.WordLengthBits) * 1000000.0;
+}
+
+double BipolarZeroCode(int16_t wordLengthBits) { return std::ldexp(1.0, wordLengthBits - 1); }
+
+std::optional<std::string> ScaleVolts(double v, double t) {
+    if (t < 1000) return platform::Format(v, "0.000") + "nV";
+    if (t < 1000000) return platform::Format(v / 1000, "0.000") + "uV";
+    if (t < 1000000000) return platform::Format(v / 1000000, "0.000") + "mV";
+    return std::nullopt;  // 10^9 nV and more, or not a number
+}
+
+NoiseLabels ShowNoiseResults(const NoiseStatistics& s, int16_t codesRead, const DataFormat& f) {
+    NoiseLabels l;
+    const double span = s.MaxCode - s.MinCode;
+    const double zero = BipolarZeroCode(f.WordLengthBits);
+
+    l.AverageValueLable = platform::Hex(s.AverageCode);
+    l.AveragevValueLable = platform::Format(std::floor(s.AverageCode), "0");
+    l.RMSValueLable = platform::Hex(s.RmsNoiseCodes);
+    l.SpanValueLable = platform::Hex(span);
+    l.MaxValueLable = platform::Hex(s.MaxCode);
+    l.MinValueLable = platform::Hex(s.MinCode);
+    l.RefValueLable = f.RefVoltage == 5.0 ? "5.0V" : "2.5V";
+
+    const double lsb = LsbNanovolts(f);
+    const double rmsVolts = s.RmsNoiseCodes * lsb;
+    l.Label13 = ScaleVolts(rmsVolts, rmsVolts);
+    l.LSBValueLable = platform::Format(lsb, "0.####") + "nV";
+
+    if (f.Polarity == 2)
+        l.Label14 = platform::Format((s.AverageCode - zero) * lsb / 1000, "#.000") + "uV";
+    else
+        l.Label14 = platform::Format(s.AverageCode * lsb / 1000, "0.000") + "uV";
+
+    if (s.MaxCode == s.MinCode) {
+        l.PkValueLabel = "ERROR";
+    } else {
+        const int64_t numerator = int64_t{spanMv(f)} * 1000000;
+        l.PkValueLabel = platform::Format(static_cast<double>(numerator) / (span * lsb), "0");
+    }
+
+    if (s.RmsNoiseCodes == 0)
+        l.rms_noise = "ERROR";
+    else
+        l.rms_noise = platform::Format(static_cast<double>(spanMv(f)) / (s.RmsNoiseCodes * lsb) * 1000000, "######");
+
+    l.NoCodesLabel = std::to_string(codesRead);
+
+    const double spanVolts = span * lsb;
+    l.Label15 = ScaleVolts(spanVolts, std::fabs(spanVolts));
+
+    const double maxVolts = f.Polarity == 1 ? s.MaxCode * lsb : (s.MaxCode - zero) * lsb;
+    const double minVolts = f.Polarity == 1 ? s.MinCode * lsb : (s.MinCode - zero) * lsb;
+    l.Label16 = ScaleVolts(maxVolts, std::fabs(maxVolts));
+    l.Label17 = ScaleVolts(minVolts, std::fabs(minVolts));
+
+    if (s.MinCode == s.MaxCode) {
+        l.lblPkToPkResolution = platform::Str(f.WordLengthBits) + " Bits";
+    } else {
+        const double bits = f.WordLengthBits - std::log(span) / std::log(2.0);
+        l.lblPkToPkResolution = platform::Str(platform::RoundHalfEven(bits * 100) / 100) + " Bits";
+    }
+    return l;
+}
+
+NoiseLabels ShowNoiseResults(const link::SharedSettings& settings) {
+    NoiseStatistics s;
+    s.AverageCode = settings.AverageCode;
+    s.RmsNoiseCodes = settings.RmsNoiseCodes;
+    s.MaxCode = settings.MaxCode;
+    s.MinCode = settings.MinCode;
+    return ShowNoiseResults(s, settings.CodesRead, DataFormatOf(settings));
+}
+
+std::vector<std::pair<std::string_view, std::optional<std::string>>> NoiseLabels::Entries() const {
+    return {
+        {"AverageValueLable", AverageValueLable},
+        {"AveragevValueLable", AveragevValueLable},
+        {"RMSValueLable", RMSValueLable},
+        {"SpanValueLable", SpanValueLable},
+        {"MaxValueLable", MaxValueLable},
+        {"MinValueLable", MinValueLable},
+        {"RefValueLable", RefValueLable},
+        {"Label13", Label13},
+        {"LSBValueLable", LSBValueLable},
+        {"Label14", Label14},
+        {"PkValueLabel", PkValueLabel},
+        {"rms_noise", rms_noise},
+        {"NoCodesLabel", NoCodesLabel},
+        {"Label15", Label15},
+        {"Label16", Label16},
+        {"Label17", Label17},
+        {"lblPkToPkResolution", lblPkToPkResolution},
+    };
+}
+
+bool HistogramAllowed(double maxCode, double minCode, int16_t wordLengthBits) {
+    const double span = maxCode - minCode;
+    return span >= 2 && span <= std::ldexp(1.0, wordLengthBits) - 1;
+}
+
+} // namespace qb::analysis

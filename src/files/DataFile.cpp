@@ -1,0 +1,336 @@
+#include "files/DataFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/SharedSettings.h"
+#include "platform/Numbers.h"
+#include "platform/Text.h"
+
+namespace qb::files {
+
+// ---- Writing ----------------------------------------------------------------------------------
+
+std::optional<std::string> FormatCodeLine(double code, CodeForm form) {
+    if (!std::isfinite(code)) return std::nullopt;
+    if (form == CodeForm::Hex) {
+        const std::optional<int32_t> whole = platform::ToInt32(code);
+        if (!whole) return std::nullopt;
+        return platform::Hex(*whole);
+    }
+    double whole = platform::RoundHalfEven(code);
+    if (whole == 0) whole = 0.0;  // no "-0"
+    char buf[400];  // the largest double written out in full has 309 digits
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(whole), std::chars_format::fixed);
+    std::string line = whole < 0 ? "-" : " ";
+    line.append(buf, r.ptr);
+    return line;
+}
+
+Encoded EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form) {
+    Encoded out;
+    if (codesRead < 0 || (codesRead > 0 && codes.size() < static_cast<std::size_t>(codesRead) + 1)) {
+        out.error = "the code buffer holds fewer codes than its count says";
+        return out;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(codesRead) * 10);
+    for (int32_t i = 1; i <= codesRead; ++i) {
+        const std::optional<std::string> line = FormatCodeLine(codes[static_cast<std::size_t>(i)], form);
+        if (!line) {
+            out.error = "code " + std::to_string(i) +
+                        (form == CodeForm::Hex ? " cannot be written as a 32-bit hexadecimal code"
+                                               : " is not a number");
+            return out;
+        }
+        bytes += *line;
+        bytes += "\r\n";
+    }
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+namespace {
+
+std::string systemError(const std::string& what, int error) {
+    return what + ": " + std::strerror(error);
+}
+
+// The directory part of a path ("." for a bare name, "/" for a name in the root).
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool writeAll(int fd, std::string_view bytes, int& error) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+std::optional<std::string> SaveFileSafely(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return std::string("no file name");
+
+    std::string target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    mode_t mode = newFileMode();
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return target + " is a directory";
+        if (!S_ISREG(st.st_mode)) return target + " is not a plain file";
+        mode = st.st_mode & 07777;
+    }
+
+    const std::string directory = directoryOf(target);
+    std::string temporary = directory + "/.qb4160-save-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return systemError("cannot create a file in " + directory, errno);
+
+    int error = 0;
+    std::string failure;
+    if (::fchmod(fd, mode) != 0) {
+        failure = systemError("cannot set the permissions of " + temporary, errno);
+    } else if (!writeAll(fd, bytes, error)) {
+        failure = systemError("cannot write " + temporary, error);
+    } else if (::fsync(fd) != 0) {
+        failure = systemError("cannot flush " + temporary + " to the disk", errno);
+    }
+    if (::close(fd) != 0 && failure.empty()) failure = systemError("cannot close " + temporary, errno);
+    if (failure.empty() && ::rename(temporary.c_str(), target.c_str()) != 0)
+        failure = systemError("cannot replace " + target, errno);
+    if (!failure.empty()) {
+        ::unlink(temporary.c_str());
+        return failure;
+    }
+
+    // Make the new name itself durable; the file is already in place, so a failure here is
+    // not reported.
+    const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return std::nullopt;
+}
+
+// ---- Reading ----------------------------------------------------------------------------------
+
+std::string ReadError::Describe(CodeForm form) const {
+    const std::string at = "line " + std::to_string(line) + ": ";
+    switch (kind) {
+    case ReadFailure::Unreadable:
+        return "the file cannot be read" + (detail.empty() ? std::string() : ": " + detail);
+    case ReadFailure::Empty:
+        return "the file is empty";
+    case ReadFailure::NotANumber:
+        if (!detail.empty()) return at + detail;
+        return at + (form == CodeForm::Hex ? "not a hexadecimal code of 1 to 8 digits"
+                                           : "not a decimal number");
+    case ReadFailure::OutOfRange:
+        return at + "the number is beyond the 32-bit range";
+    case ReadFailure::LineTooLong:
+        return at + "longer than " + std::to_string(kMaxLineLength) + " characters";
+    case ReadFailure::TooManyLines:
+        return "more than " + std::to_string(kMaxCodeLines) + " code lines";
+    }
+    return "unknown failure";
+}
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The value of a hex line, or the failure with its explanation.
+std::optional<double> convertHex(std::string_view line, ReadError& error) {
+    if (line == "0") return 0.0;
+    error.kind = ReadFailure::NotANumber;
+    if (line.empty() || line.size() > 8) return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : line) {
+        const int d = hexDigit(c);
+        if (d < 0) return std::nullopt;
+        value = (value << 4) | static_cast<uint32_t>(d);
+    }
+    if (value == 0) {
+        error.detail = "a zero is written as the single digit 0";
+        return std::nullopt;
+    }
+    // Up to four digits are a 16-bit pattern, five to eight a 32-bit one; a negative reading
+    // of either has 65536 added.
+    const int64_t reading = line.size() <= 4 ? static_cast<int64_t>(static_cast<int16_t>(value))
+                                             : static_cast<int64_t>(static_cast<int32_t>(value));
+    return static_cast<double>(reading < 0 ? reading + 65536 : reading);
+}
+
+std::optional<double> convertDecimal(std::string_view line, ReadError& error) {
+    const std::optional<double> number = platform::ParseNumber(line);
+    if (!number) {
+        error.kind = ReadFailure::NotANumber;
+        return std::nullopt;
+    }
+    const std::optional<int32_t> whole = platform::ToInt32(*number);
+    if (!whole) {
+        error.kind = ReadFailure::OutOfRange;
+        return std::nullopt;
+    }
+    return static_cast<double>(*whole);
+}
+
+} // namespace
+
+void CodeParser::Feed(std::string_view piece) {
+    while (!piece.empty() && !done()) {
+        if (afterCr_) {
+            afterCr_ = false;
+            if (piece.front() == '\n') {
+                piece.remove_prefix(1);
+                continue;
+            }
+        }
+        const std::size_t end = piece.find_first_of("\r\n");
+        const std::string_view text = piece.substr(0, end);
+        if (!text.empty()) {
+            lineStarted_ = true;
+            // Keep one character beyond the limit, enough to tell that the line is too long.
+            if (line_.size() <= kMaxLineLength)
+                line_.append(text.substr(0, kMaxLineLength + 1 - line_.size()));
+        }
+        if (end == std::string_view::npos) return;
+        afterCr_ = piece[end] == '\r';
+        piece.remove_prefix(end + 1);
+        endLine();
+    }
+}
+
+void CodeParser::endLine() {
+    ++lineNumber_;
+    const std::string line = std::move(line_);
+    line_.clear();
+    lineStarted_ = false;
+
+    if (lineNumber_ > 1 && line.empty()) {
+        stopped_ = true;  // the codes end at the first empty line after the first line
+        return;
+    }
+    if (codes_.size() == kMaxCodeLines) {
+        error_ = ReadError{ReadFailure::TooManyLines, lineNumber_, {}};
+        return;
+    }
+    if (line.size() > kMaxLineLength) {
+        error_ = ReadError{ReadFailure::LineTooLong, lineNumber_, {}};
+        return;
+    }
+    if (line.empty()) {  // only the first line can be empty here: it stands for 0
+        codes_.push_back(0.0);
+        return;
+    }
+    ReadError failure{ReadFailure::NotANumber, lineNumber_, {}};
+    const std::optional<double> value =
+        form_ == CodeForm::Hex ? convertHex(line, failure) : convertDecimal(line, failure);
+    if (!value) {
+        error_ = std::move(failure);
+        return;
+    }
+    codes_.push_back(*value);
+}
+
+ReadResult CodeParser::Finish() {
+    if (!done() && lineStarted_) endLine();
+    ReadResult result;
+    if (!error_ && lineNumber_ == 0) error_ = ReadError{ReadFailure::Empty, 0, {}};
+    if (error_) {
+        result.error = std::move(error_);
+        codes_.clear();
+    } else {
+        result.codes = std::move(codes_);
+    }
+    return result;
+}
+
+ReadResult ParseCodes(std::string_view content, CodeForm form) {
+    CodeParser parser(form);
+    parser.Feed(content);
+    return parser.Finish();
+}
+
+ReadResult ReadCodesFile(const std::string& path, CodeForm form) {
+    const auto unreadable = [](std::string detail) {
+        ReadResult r;
+        r.error = ReadError{ReadFailure::Unreadable, 0, std::move(detail)};
+        return r;
+    };
+    if (path.empty()) return unreadable("no file name");
+    // Opened without blocking, so a named pipe or a device cannot hang the reader before it is
+    // refused as not a plain file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return unreadable(std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return unreadable("not a plain file");
+    }
+
+    CodeParser parser(form);
+    std::string buffer(64 * 1024, '\0');
+    while (!parser.done()) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            return unreadable(std::strerror(error));
+        }
+        if (n == 0) break;
+        parser.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    }
+    ::close(fd);
+    return parser.Finish();
+}
+
+bool LoadIntoBuffer(link::SharedSettings& settings, const std::vector<double>& codes) {
+    if (codes.size() > static_cast<std::size_t>(INT16_MAX)) return false;
+    std::vector<double> buffer;
+    buffer.reserve(codes.size() + 1);
+    buffer.push_back(0.0);
+    buffer.insert(buffer.end(), codes.begin(), codes.end());
+    settings.Codes = std::move(buffer);
+    settings.CodesRead = static_cast<int16_t>(codes.size());
+    return true;
+}
+
+} // namespace qb::files
