@@ -1,0 +1,165 @@
+#include "platform/Form.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPointer>
+#include <QTimer>
+
+#include "platform/Controls.h"
+
+namespace qb::platform {
+
+namespace {
+// The program-wide "ending" state lives with the toolkit, as the event loops do.
+bool g_ending = false;
+int g_exitCode = 0;
+} // namespace
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+Form::~Form() {
+    if (keyPreview_ && qApp) qApp->removeEventFilter(this);
+}
+
+int Form::showModal() {
+    if (inModal_ || g_ending) return QDialog::Rejected;
+    inModal_ = true;
+    loaded_ = true;
+    closed_ = false;
+    setResult(QDialog::Rejected);
+    if (layout() && !resizable_) layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    QPointer<Form> alive(this);
+    Form_Load();
+    if (!alive) return QDialog::Rejected;
+    if (!closed_ && !g_ending) exec();
+    if (!alive) return QDialog::Rejected;
+    inModal_ = false;
+
+    // The display ended while the window still stood: the event loops were told to stop, so the
+    // program is ending. (A window merely hidden from code counts as closed.)
+    if (!closed_ && isVisible()) g_ending = true;
+    if (g_ending) {
+        hide();
+        return result();
+    }
+    loaded_ = false;
+    Form_Unload();
+    return result();
+}
+
+bool Form::unload() {
+    close();
+    return closed_;
+}
+
+void Form::done(int result) {
+    pendingResult_ = result;
+    close();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    if (!g_ending) {
+        bool cancel = false;
+        QPointer<Form> alive(this);
+        Form_QueryUnload(cancel);
+        if (!alive) return;
+        if (cancel) {
+            pendingResult_ = QDialog::Rejected;
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    closed_ = true;
+    const int result = pendingResult_;
+    pendingResult_ = QDialog::Rejected;
+    QDialog::done(result);  // hides the window and ends its modal display
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        close();
+        return;
+    }
+    // Unlike QDialog, Enter clicks no default button here.
+    event->ignore();
+}
+
+void Form::setCaption(std::string_view caption) {
+    setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
+}
+
+std::string Form::caption() const { return windowTitle().toStdString(); }
+
+void Form::setKeyPreview(bool on) {
+    if (on == keyPreview_ || !qApp) return;
+    keyPreview_ = on;
+    // Keys go straight to the focused widget; only an application-wide filter sees them first,
+    // whichever control has the focus and however the event arrives (also from processEvents).
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    if (std::find(forwarding_.begin(), forwarding_.end(), event) != forwarding_.end()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int code = KeyAscii(*key);
+    if (code == 0) return false;  // keys that type nothing are not previewed
+
+    int previewed = code;
+    QPointer<Form> alive(this);
+    QPointer<QWidget> target(widget);
+    Form_KeyPress(previewed);
+    // The original event stops here; what the preview let through goes on as a fresh event, so
+    // the preview runs once per key even when the key travels up to the window.
+    event->accept();
+    if (!alive || !target || previewed == 0) return true;
+    std::unique_ptr<QKeyEvent> onward(previewed == code ? key->clone() : MakeKeyEvent(previewed, *key));
+    forwarding_.push_back(onward.get());
+    QCoreApplication::sendEvent(target, onward.get());
+    if (alive) std::erase(forwarding_, onward.get());
+    return true;
+}
+
+void Form::endProgram(int exitCode) {
+    g_ending = true;
+    g_exitCode = exitCode;
+    // exit() (not quit()) leaves every running event loop without asking the windows to close,
+    // and makes loops started later return at once.
+    if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
+}
+
+bool Form::programEnding() { return g_ending; }
+
+int Form::programExitCode() { return g_exitCode; }
+
+bool Form::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return !g_ending;
+}
+
+void Form::resetProgramEnding() {
+    g_ending = false;
+    g_exitCode = 0;
+    // Qt remembers the exit request until the application loop has run once more.
+    if (QCoreApplication::instance()) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+}
+
+} // namespace qb::platform
