@@ -1,0 +1,167 @@
+#include "analysis/NoiseForm.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "analysis/NoiseFigures.h"
+#include "platform/Controls.h"
+
+namespace qb::analysis {
+
+using platform::named;
+
+namespace {
+
+QLabel* makeValueLabel(const char* name) {
+    auto* label = named(new QLabel(QString::fromUtf8(kNoiseLabelPlaceholder.data(),
+                                                     qsizetype(kNoiseLabelPlaceholder.size()))),
+                        name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(130);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QPushButton* makeButton(const char* name, const char* caption) {
+    auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
+    b->setAutoDefault(false);
+    b->setMinimumWidth(120);
+    return b;
+}
+
+} // namespace
+
+const std::vector<NoiseFrame>& NoiseFrames() {
+    static const std::vector<NoiseFrame> frames{
+        {"Frame2", "Conditions",
+         {{"RefLable", "Ref. voltage", "RefValueLable"},
+          {"LSBLable", "LSB Size", "LSBValueLable"},
+          {"Label8", "Codes Read", "NoCodesLabel"}}},
+        {"Frame3", "Results in LSBs",
+         {{"Label1", "RMS Noise", "RMSValueLable", "Label2"},
+          {"AverageLable", "Average Code", "AverageValueLable", "Label3"},
+          {"SpanLable", "Code Span", "SpanValueLable", "Label4"},
+          {"MaxLable", "Max Code", "MaxValueLable", "Label5"},
+          {"MinLable", "Min Code", "MinValueLable", "Label6"}}},
+        {"Frame4", "Resolution in Counts",
+         {{"RMSvLable", "RMS Resolution", "rms_noise"},
+          {"AveragevLable", "Average value", "AveragevValueLable"},
+          {"PkLable", "Pk to Pk Resolution", "PkValueLabel"}}},
+        {"Frame5", "Results in Volts",
+         {{"Label7", "RMS Noise", "Label13"},
+          {"Label9", "Average Voltage", "Label14"},
+          {"Label10", "Voltage Span", "Label15"},
+          {"Label11", "Max Voltage", "Label16"},
+          {"Label12", "Min Voltage", "Label17"}}},
+        {"Frame6", "Resolution in Bit", {{"Label18", "Pk to Pk", "lblPkToPkResolution"}}},
+    };
+    return frames;
+}
+
+NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
+    setCaption("QB4160 Noise Analysis");
+
+    auto* Frame1 = named(new QGroupBox, "Frame1");
+    auto* NoiseLable = named(new QLabel(QString::fromUtf8(kNoiseTitle)), "NoiseLable");
+    QFont titleFont = NoiseLable->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    NoiseLable->setFont(titleFont);
+    NoiseLable->setAlignment(Qt::AlignCenter);
+    (new QVBoxLayout(Frame1))->addWidget(NoiseLable);
+
+    // A frame of caption / value rows.
+    std::map<std::string, QGroupBox*, std::less<>> boxes;
+    for (const NoiseFrame& f : NoiseFrames()) {
+        auto* box = named(new QGroupBox(QString::fromUtf8(f.caption)), f.name);
+        auto* grid = new QGridLayout(box);
+        grid->setColumnStretch(0, 1);
+        int r = 0;
+        for (const NoiseRow& row : f.rows) {
+            grid->addWidget(named(new QLabel(QString::fromUtf8(row.caption)), row.captionName), r, 0);
+            QLabel* value = makeValueLabel(row.valueName);
+            values_.emplace(row.valueName, value);
+            grid->addWidget(value, r, 1);
+            if (row.hexName)
+                grid->addWidget(named(new QLabel(QString::fromUtf8(kHexCaption)), row.hexName), r, 2);
+            ++r;
+        }
+        boxes.emplace(f.name, box);
+    }
+    QGroupBox* Frame2 = boxes.at("Frame2");
+    QGroupBox* Frame3 = boxes.at("Frame3");
+    QGroupBox* Frame4 = boxes.at("Frame4");
+    QGroupBox* Frame5 = boxes.at("Frame5");
+    QGroupBox* Frame6 = boxes.at("Frame6");
+
+    auto* NoisePlotCommand = makeButton("NoisePlotCommand", "Plot Graph");
+    auto* NoiseHisCommand = makeButton("NoiseHisCommand", "Plot Histogram");
+    auto* Command3D1 = makeButton("Command3D1", "Back...");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(NoisePlotCommand);
+    buttons->addWidget(NoiseHisCommand);
+    buttons->addStretch(1);
+    buttons->addWidget(Command3D1);
+
+    // Conditions beside the resolution in counts, the results in codes beside the results in
+    // volts, the noise-free resolution with the buttons below.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Frame1, 0, 0, 1, 2);
+    grid->addWidget(Frame2, 1, 0);
+    grid->addWidget(Frame4, 1, 1);
+    grid->addWidget(Frame3, 2, 0);
+    grid->addWidget(Frame5, 2, 1);
+    grid->addWidget(Frame6, 3, 0);
+    grid->addLayout(buttons, 3, 1, Qt::AlignBottom);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
+    connect(NoisePlotCommand, &QPushButton::clicked, this, [this] { NoisePlotCommand_Click(); });
+    connect(NoiseHisCommand, &QPushButton::clicked, this, [this] { NoiseHisCommand_Click(); });
+    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
+}
+
+void NoiseForm::Form_Load() {
+    ComputeNoiseStatistics();
+    ShowNoiseResults();
+}
+
+void NoiseForm::ComputeNoiseStatistics() { analysis::ComputeNoiseStatistics(ctx_.settings); }
+
+void NoiseForm::ShowNoiseResults() {
+    const NoiseLabels labels = analysis::ShowNoiseResults(ctx_.settings);
+    for (const auto& [name, text] : labels.Entries()) {
+        if (!text) continue;  // a voltage too large to show: the label keeps its text
+        const auto it = values_.find(name);
+        if (it != values_.end()) it->second->setText(QString::fromStdString(*text));
+    }
+}
+
+void NoiseForm::NoisePlotCommand_Click() { openGraph(); }
+
+void NoiseForm::NoiseHisCommand_Click() {
+    const link::SharedSettings& s = ctx_.settings;
+    if (HistogramAllowed(s.MaxCode, s.MinCode, s.WordLengthBits)) openHistogram();
+}
+
+void NoiseForm::Command3D1_Click() { unload(); }
+
+void NoiseForm::openGraph() {
+    // GraphForm opens here.
+}
+
+void NoiseForm::openHistogram() {
+    // HistForm opens here.
+}
+
+} // namespace qb::analysis

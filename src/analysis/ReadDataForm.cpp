@@ -1,0 +1,322 @@
+#include "analysis/ReadDataForm.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "analysis/AnalysisRead.h"
+#include "analysis/NoiseForm.h"
+#include "link/Serial.h"
+#include "platform/Controls.h"
+#include "platform/Numbers.h"
+#include "platform/Text.h"
+
+namespace qb::analysis {
+
+using platform::named;
+
+namespace {
+
+QPushButton* makeButton(const char* name, const char* caption) {
+    auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
+    b->setAutoDefault(false);
+    b->setMinimumWidth(170);
+    return b;
+}
+
+QGroupBox* makeFrame(const char* name) {
+    auto* frame = named(new QGroupBox, name);
+    return frame;
+}
+
+// Keys that type nothing and are not mere modifiers (arrows, function keys, Delete) also stop a
+// read: the user is told to press any key.
+bool stopsReadWithoutCharacter(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_unknown:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
+    : Form(parent), ctx_(ctx), data_(ctx) {
+    setCaption("QB4160 Read Data");
+    setKeyPreview(true);
+
+    // Title.
+    auto* Frame1 = makeFrame("Frame1");
+    auto* Label3 = named(new QLabel(QStringLiteral("Read Data")), "Label3");
+    QFont titleFont = Label3->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    Label3->setFont(titleFont);
+    Label3->setAlignment(Qt::AlignCenter);
+    (new QVBoxLayout(Frame1))->addWidget(Label3);
+
+    // Display read: the current code and the pause between reads.
+    auto* Frame3 = makeFrame("Frame3");
+    currentcode = new platform::TextBox("currentcode", QStringLiteral("0"));
+    currentcode->setReadOnly(true);
+    currentcode->setAlignment(Qt::AlignRight);
+    Text1 = new platform::TextBox("Text1", QStringLiteral("0"));
+    Text1->setAlignment(Qt::AlignRight);
+    auto* Label2 = named(new QLabel(QStringLiteral("Delay between reads (mS)")), "Label2");
+    auto* Label1 = named(new QLabel(QStringLiteral("Current Code")), "Label1");
+    Label1->setBuddy(currentcode);
+    Label2->setBuddy(Text1);
+    auto* grid3 = new QGridLayout(Frame3);
+    grid3->addWidget(Label1, 0, 0);
+    grid3->addWidget(currentcode, 0, 1);
+    grid3->addWidget(Label2, 1, 0);
+    grid3->addWidget(Text1, 1, 1);
+    currentcode->setFixedWidth(110);
+    Text1->setFixedWidth(110);
+
+    // Analysis read: the number of codes.
+    auto* Frame2 = makeFrame("Frame2");
+    ReadNoValueText = new platform::TextBox("ReadNoValueText", QStringLiteral("500"));
+    ReadNoValueText->setAlignment(Qt::AlignRight);
+    ReadNoValueText->setFixedWidth(110);
+    auto* ReadNoLable = named(new QLabel(QStringLiteral("Number of codes to read")), "ReadNoLable");
+    ReadNoLable->setBuddy(ReadNoValueText);
+    auto* grid2 = new QGridLayout(Frame2);
+    grid2->addWidget(ReadNoLable, 0, 0);
+    grid2->addWidget(ReadNoValueText, 0, 1);
+    grid2->setColumnMinimumWidth(0, Label2->sizeHint().width());
+    grid3->setColumnMinimumWidth(0, Label2->sizeHint().width());
+
+    // Status line and the progress of an analysis read.
+    StopReadingText = new platform::TextBox("StopReadingText");
+    StopReadingText->setReadOnly(true);
+    StopReadingText->setFocusPolicy(Qt::NoFocus);
+    StopReadingText->setAlignment(Qt::AlignCenter);
+    ReadProgress = named(new QProgressBar, "ReadProgress");
+    ReadProgress->setFormat(QStringLiteral("%v of %m codes"));
+    ReadProgress->setTextVisible(true);
+    ReadProgress->setMinimumWidth(200);
+    QSizePolicy keepPlace = ReadProgress->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    ReadProgress->setSizePolicy(keepPlace);
+    ReadProgress->hide();
+
+    Command3D1 = makeButton("Command3D1", "Read Data for Analysis");
+    readbutton = makeButton("readbutton", "Read Data for Display");
+    Command3D2 = makeButton("Command3D2", "Noise Analysis");
+    ReadMenuCommand = makeButton("ReadMenuCommand", "Back...");
+
+    Timer1 = new platform::MsTimer("Timer1", this);
+
+    auto* reads = new QGridLayout;
+    reads->addWidget(Frame3, 0, 0);
+    reads->addWidget(readbutton, 0, 1, Qt::AlignVCenter);
+    reads->addWidget(Frame2, 1, 0);
+    reads->addWidget(Command3D1, 1, 1, Qt::AlignVCenter);
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(StopReadingText, 1);
+    status->addWidget(ReadProgress);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command3D2);
+    buttons->addStretch(1);
+    buttons->addWidget(ReadMenuCommand);
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(Frame1);
+    page->addLayout(reads);
+    page->addLayout(status);
+    page->addLayout(buttons);
+
+    connect(readbutton, &QPushButton::clicked, this, [this] { readbutton_Click(); });
+    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
+    connect(Command3D2, &QPushButton::clicked, this, [this] { Command3D2_Click(); });
+    connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
+    Timer1->onTimer([this] {
+        timerFired_ = true;
+        Timer1->setEnabled(false);
+    });
+
+    ReadNoValueText->onKeyPress([this](int& key) {
+        if (key != 13 || Reading) return;
+        key = 0;
+        Command3D1->setFocus();
+        Command3D1_Click();
+    });
+    Text1->onKeyPress([this](int& key) {
+        if (key != 13 || Reading) return;
+        key = 0;
+        if (Text1->text().isEmpty()) Text1->setStr("0");
+        readbutton->setFocus();
+        readbutton_Click();
+    });
+}
+
+void ReadDataForm::Form_Load() {
+    Reading = false;
+    data_.setReadAddress(link::comms::kStartContinuousRead);
+    data_.setWordLength(ctx_.settings.WordLengthBits);
+    ReadNoValueText->setStr("500");
+    StopReadingText->setStr("");
+}
+
+void ReadDataForm::Form_QueryUnload(bool& /*cancel*/) {
+    // The window closes; a running read ends at its next check and still leaves continuous
+    // reading properly.
+    Reading = false;
+}
+
+void ReadDataForm::Form_KeyPress(int& keyAscii) {
+    if (Reading) {
+        Reading = false;
+        keyAscii = 0;
+    }
+}
+
+bool ReadDataForm::eventFilter(QObject* watched, QEvent* event) {
+    if (Reading && event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (platform::KeyAscii(*key) == 0 && stopsReadWithoutCharacter(*key)) {
+            Reading = false;
+            event->accept();
+            return true;
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+bool ReadDataForm::letEventsRun() { return Form::doEvents(); }
+
+void ReadDataForm::showStatus(const char* text) {
+    StopReadingText->setStr(text);
+    StopReadingText->repaint();
+}
+
+int16_t ReadDataForm::PauseMs() const {
+    const double typed = platform::Val(Text1->str());
+    const double clamped = std::clamp(platform::RoundHalfEven(typed), 0.0, double{kMaxPauseMs});
+    return static_cast<int16_t>(clamped);
+}
+
+void ReadDataForm::Delay(int16_t ms) {
+    timerFired_ = false;
+    Timer1->setInterval(ms);
+    Timer1->setEnabled(true);
+    while (!timerFired_ && Reading && !Form::programEnding())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Timer1->setEnabled(false);
+}
+
+void ReadDataForm::readbutton_Click() {
+    if (Reading) return;
+    if (!CheckContinuousMode(ctx_)) return;
+    // The mode register was just read again: the words are as long as it says now.
+    data_.setWordLength(ctx_.settings.WordLengthBits);
+
+    const std::optional<double> typed = platform::ParseNumber(Text1->str());
+    if (!typed || *typed < 0)
+        Text1->setStr("0");
+    else if (*typed > kMaxPauseMs)
+        Text1->setStr("32767");
+
+    showStatus(kStopReadingPrompt);
+    link::WriteSerial(ctx_, link::comms::kStartContinuousRead, ctx_.settings.PortAddress, 8);
+    Reading = true;
+    while (Reading) {
+        const int32_t code = data_.Read();
+        if (code == link::kNoData) {
+            ctx_.messages.exclamation(kReadErrorMessage);
+            break;
+        }
+        currentcode->setStr(platform::Hex(code));
+        const int16_t pause = PauseMs();
+        if (pause != 0) Delay(pause);
+        currentcode->setFocus();
+        if (!letEventsRun()) Reading = false;
+    }
+    StopContinuousRead(ctx_);
+    Reading = false;
+    StopReadingText->setStr("");
+}
+
+void ReadDataForm::Command3D1_Click() {
+    if (Reading) return;
+    if (!CheckContinuousMode(ctx_)) return;
+    data_.setWordLength(ctx_.settings.WordLengthBits);
+
+    const std::optional<int16_t> count = ParseCodeCount(ReadNoValueText->str());
+    if (!count) {
+        ctx_.messages.exclamation(kCountNotIntegerMessage);
+        ReadNoValueText->setStr("");
+        ReadNoValueText->setFocus();
+        Reading = false;
+        return;
+    }
+    ctx_.settings.CodesToRead = *count;
+    if (!CodeCountAllowed(*count)) {
+        ctx_.messages.exclamation(kCountRangeMessage);
+        return;
+    }
+    showStatus(kStopReadingPrompt);
+    ReadForAnalysis(*count);
+    Reading = false;
+}
+
+void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
+    ReadProgress->setRange(0, codesToRead);
+    ReadProgress->setValue(0);
+    ReadProgress->show();
+    Reading = true;
+    analysis::ReadForAnalysis(ctx_, data_, codesToRead, [this](int16_t codesRead, int16_t) {
+        ReadProgress->setValue(codesRead);
+        currentcode->setFocus();
+        if (!letEventsRun()) Reading = false;
+        if (!Reading) StopReadingText->setStr("");
+        return Reading;
+    });
+    StopReadingText->setStr("");
+    ReadProgress->hide();
+}
+
+void ReadDataForm::Command3D2_Click() {
+    if (Reading) return;
+    if (ctx_.settings.CodesRead < 1) {
+        ctx_.messages.exclamation(kCountRangeMessage);
+        return;
+    }
+    openNoiseAnalysis();
+}
+
+void ReadDataForm::openNoiseAnalysis() {
+    NoiseForm noise(ctx_, this);
+    noise.showModal();
+}
+
+void ReadDataForm::ReadMenuCommand_Click() {
+    if (Reading) return;
+    unload();
+}
+
+} // namespace qb::analysis

@@ -1,0 +1,80 @@
+#pragma once
+// ReadDataForm: reads conversion results while the converter converts continuously.
+//  - "Read Data for Display": an endless stream of codes shown one at a time in hexadecimal,
+//    with an optional pause between reads, until a key is pressed.
+//  - "Read Data for Analysis": 5 to 5000 codes into the shared code buffer, with the progress
+//    shown beside the status line; a key press stops it and keeps the codes read so far.
+// Every way out of a read ends continuous reading (byte 48, then the data-port byte 27).
+#include <cstdint>
+
+#include "link/Context.h"
+#include "link/Register.h"
+#include "platform/Form.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace qb::platform {
+class MsTimer;
+class TextBox;
+} // namespace qb::platform
+
+namespace qb::analysis {
+
+inline constexpr const char* kStopReadingPrompt = "Press any key to stop Reading!";
+// Longest pause between display reads, in milliseconds.
+inline constexpr int16_t kMaxPauseMs = 32767;
+
+class ReadDataForm : public platform::Form {
+    Q_OBJECT
+public:
+    explicit ReadDataForm(const link::Context& ctx, QWidget* parent = nullptr);
+
+    // True while a read loop runs.
+    bool reading() const { return Reading; }
+
+    // The button handlers, as a click runs them.
+    void readbutton_Click();
+    void Command3D1_Click();
+    void Command3D2_Click();
+    void ReadMenuCommand_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_KeyPress(int& keyAscii) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Opens the noise analysis over this window (Command3D2 with codes in the buffer).
+    virtual void openNoiseAnalysis();
+
+private:
+    void ReadForAnalysis(int16_t codesToRead);
+    // Waits `ms` milliseconds while the window stays responsive; ends early once the read has
+    // been stopped.
+    void Delay(int16_t ms);
+    // The pause typed in Text1, taken as the nearest bound when outside 0..kMaxPauseMs.
+    int16_t PauseMs() const;
+    // Lets pending events run; false once the program is ending.
+    bool letEventsRun();
+    void showStatus(const char* text);
+
+    link::Context ctx_;
+    link::ReadData data_;
+    bool Reading = false;
+    bool timerFired_ = false;
+
+    platform::TextBox* currentcode = nullptr;
+    platform::TextBox* Text1 = nullptr;
+    platform::TextBox* ReadNoValueText = nullptr;
+    platform::TextBox* StopReadingText = nullptr;
+    QProgressBar* ReadProgress = nullptr;
+    QPushButton* Command3D1 = nullptr;
+    QPushButton* readbutton = nullptr;
+    QPushButton* Command3D2 = nullptr;
+    QPushButton* ReadMenuCommand = nullptr;
+    platform::MsTimer* Timer1 = nullptr;
+};
+
+} // namespace qb::analysis
