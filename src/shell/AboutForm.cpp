@@ -1,0 +1,105 @@
+#include "shell/AboutForm.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "platform/Controls.h"
+#include "shell/Version.h"
+
+namespace qb::shell {
+
+using platform::named;
+
+namespace {
+
+QLabel* label(const char* name, const char* text) {
+    auto* l = named(new QLabel(QString::fromUtf8(text)), name);
+    l->setTextInteractionFlags(Qt::NoTextInteraction);
+    return l;
+}
+
+void scaleFont(QLabel* l, double factor, bool bold) {
+    QFont f = l->font();
+    if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * factor);
+    f.setBold(bold);
+    l->setFont(f);
+}
+
+} // namespace
+
+AboutForm::AboutForm(QWidget* parent) : Form(parent) {
+    setCaption("About");
+
+    Picture1 = named(new QLabel, "Picture1");
+    const int iconSize = 48;
+    Picture1->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(iconSize, iconSize));
+    Picture1->setFixedSize(iconSize + 8, iconSize + 8);
+    Picture1->setAlignment(Qt::AlignCenter);
+
+    Command1 = named(new QPushButton(QStringLiteral("OK")), "Command1");
+    Command1->setMinimumWidth(90);
+    lblVersion = label("lblVersion", "");
+    lblTitle = label("lblTitle", "QB4160/60L Evaluation Software");
+    scaleFont(lblTitle, 1.35, true);
+    Label2 = label("Label2", "This Software is distributed free with the ");
+    Label3 = label("Label3", "QB4160/60L Evaluation Board");
+    scaleFont(Label3, 1.0, true);
+    lblDate = label("lblDate", "Release of 2024");
+    Label1 = label("Label1", "Converter Evaluation Tools");
+    Label4 = label("Label4", "qb4160-eval developers");
+
+    // The picture beside the title block, the publisher's lines under a rule, OK at the right.
+    auto* titleBlock = new QVBoxLayout;
+    titleBlock->setSpacing(4);
+    titleBlock->addWidget(lblTitle);
+    titleBlock->addWidget(lblVersion);
+    titleBlock->addSpacing(8);
+    auto* freeLine = new QHBoxLayout;
+    freeLine->setSpacing(0);
+    freeLine->addWidget(Label2);
+    freeLine->addWidget(Label3);
+    freeLine->addStretch();
+    titleBlock->addLayout(freeLine);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(Picture1, 0, Qt::AlignTop);
+    top->addLayout(titleBlock, 1);
+
+    auto* rule = new QFrame;
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
+    auto* publisher = new QVBoxLayout;
+    publisher->setSpacing(2);
+    publisher->addWidget(Label4);
+    publisher->addWidget(Label1);
+    publisher->addWidget(lblDate);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(publisher, 1);
+    bottom->addWidget(Command1, 0, Qt::AlignBottom);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 18, 18, 14);
+    layout->setSpacing(12);
+    layout->addLayout(top);
+    layout->addWidget(rule);
+    layout->addLayout(bottom);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    Command1->setFocus();
+}
+
+void AboutForm::Form_Load() {
+    lblVersion->setText(QString::fromStdString("Version " + VersionText()));
+}
+
+void AboutForm::Command1_Click() { unload(); }
+
+} // namespace qb::shell

@@ -1,0 +1,32 @@
+#pragma once
+// AboutForm: the program's title, version and publisher. "OK" closes it.
+#include "platform/Form.h"
+
+class QLabel;
+class QPushButton;
+
+namespace qb::shell {
+
+class AboutForm : public platform::Form {
+    Q_OBJECT
+public:
+    explicit AboutForm(QWidget* parent = nullptr);
+
+protected:
+    void Form_Load() override;
+
+private:
+    void Command1_Click();
+
+    QLabel* Picture1;
+    QPushButton* Command1;
+    QLabel* lblVersion;
+    QLabel* lblTitle;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* lblDate;
+    QLabel* Label1;
+    QLabel* Label4;
+};
+
+} // namespace qb::shell

@@ -1,0 +1,140 @@
+#include "shell/MainMenuForm.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "link/PortForm.h"
+#include "link/ResetForm.h"
+#include "link/Startup.h"
+#include "platform/Controls.h"
+#include "shell/AboutForm.h"
+
+namespace qb::shell {
+
+using platform::named;
+
+bool EnoughCodesForAnalysis(int codesRead) {
+    return codesRead >= kMinAnalysisCodes && codesRead <= kMaxAnalysisCodes;
+}
+
+MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
+    setCaption(kMainCaption);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+
+    auto button = [this](const char* name, const char* caption, void (MainMenuForm::*handler)()) {
+        auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
+        b->setMinimumHeight(30);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        return b;
+    };
+
+    // Creation order as the window has always had it.
+    Frame1 = named(new QGroupBox, "Frame1");
+    MainMenuLable = named(new QLabel(QStringLiteral("Main Menu")), "MainMenuLable");
+    About = button("About", "About", &MainMenuForm::About_Click);
+    Command1 = button("Command1", "Fast Step Demo", &MainMenuForm::openFastStep);
+    MenuQuitCommand = button("MenuQuitCommand", "Quit", &MainMenuForm::MenuQuitCommand_Click);
+    MenuProgramCommand = button("MenuProgramCommand", "Program QB4160", &MainMenuForm::openProgram);
+    MenuReadCommand = button("MenuReadCommand", "Read Data", &MainMenuForm::openReadData);
+    MenuNoiseCommand = button("MenuNoiseCommand", "Noise Analysis", &MainMenuForm::MenuNoiseCommand_Click);
+    MenuResetCommand = button("MenuResetCommand", "Reset QB4160", &MainMenuForm::MenuResetCommand_Click);
+    MenuReadFCommand = button("MenuReadFCommand", "Read from File", &MainMenuForm::openFileRead);
+    MenuWriteFCommand = button("MenuWriteFCommand", "Write to File", &MainMenuForm::openFileWrite);
+    MenuPortCommand = button("MenuPortCommand", "Select Printer Port", &MainMenuForm::MenuPortCommand_Click);
+
+    QFont titleFont = MainMenuLable->font();
+    if (titleFont.pointSizeF() > 0) titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setBold(true);
+    MainMenuLable->setFont(titleFont);
+    MainMenuLable->setAlignment(Qt::AlignCenter);
+    auto* frameLayout = new QVBoxLayout(Frame1);
+    frameLayout->setContentsMargins(12, 8, 12, 8);
+    frameLayout->addWidget(MainMenuLable);
+
+    // One column, in groups: the converter and its data, files, the demonstration, the board
+    // link, and the program itself.
+    const std::initializer_list<std::initializer_list<QPushButton*>> groups{
+        {MenuProgramCommand, MenuReadCommand, MenuNoiseCommand},
+        {MenuReadFCommand, MenuWriteFCommand},
+        {Command1},
+        {MenuResetCommand, MenuPortCommand},
+        {About, MenuQuitCommand},
+    };
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 18);
+    layout->setSpacing(6);
+    layout->addWidget(Frame1);
+    layout->addSpacing(6);
+    QPushButton* previous = nullptr;
+    bool first = true;
+    for (const auto& group : groups) {
+        if (!first) layout->addSpacing(10);
+        first = false;
+        for (QPushButton* b : group) {
+            b->setMinimumWidth(240);
+            layout->addWidget(b);
+            if (previous) setTabOrder(previous, b);
+            previous = b;
+        }
+    }
+}
+
+void MainMenuForm::Form_Load() {
+    link::StartUp(ctx_);
+    MenuProgramCommand->setFocus();
+}
+
+void MainMenuForm::Form_Unload() {
+    // The main window closing ends the program, without asking and without touching the port.
+    endProgram(0);
+}
+
+void MainMenuForm::keyPressEvent(QKeyEvent* event) {
+    // Escape closes working windows; here it would end the program without the Quit question.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    Form::keyPressEvent(event);
+}
+
+void MainMenuForm::About_Click() {
+    AboutForm form(this);
+    form.showModal();
+}
+
+void MainMenuForm::MenuQuitCommand_Click() {
+    if (ctx_.messages.askYesNo(kQuitQuestion)) endProgram(0);
+}
+
+void MainMenuForm::MenuNoiseCommand_Click() {
+    if (!EnoughCodesForAnalysis(ctx_.settings.CodesRead)) {
+        ctx_.messages.exclamation(kNoiseCodesMessage);
+        return;
+    }
+    openNoiseAnalysis();
+}
+
+void MainMenuForm::MenuResetCommand_Click() {
+    link::ResetForm form(ctx_, this);
+    form.showModal();
+}
+
+void MainMenuForm::MenuPortCommand_Click() {
+    link::PortForm form(ctx_, this);
+    form.showModal();
+}
+
+// The windows below are wired here as their subsystems land: one modal opening each.
+void MainMenuForm::openFastStep() {}
+void MainMenuForm::openProgram() {}
+void MainMenuForm::openReadData() {}
+void MainMenuForm::openNoiseAnalysis() {}
+void MainMenuForm::openFileRead() {}
+void MainMenuForm::openFileWrite() {}
+
+} // namespace qb::shell
