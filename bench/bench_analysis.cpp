@@ -1,0 +1,113 @@
+// Speed of the Qt-free analysis and file units on a full analysis buffer (5000 codes): noise
+// figures, histogram points, the sort, and the data file in both forms, in memory and on disk.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/HistPoints.h"
+#include "analysis/NoiseFigures.h"
+#include "analysis/mdlArray.h"
+#include "files/DataFile.h"
+
+namespace {
+
+constexpr int16_t kCodes = 5000;
+
+// A noisy 24-bit reading around mid-scale, as the converter delivers it (index 0 unused).
+const std::vector<double>& codeBuffer() {
+    static const std::vector<double> buffer = [] {
+        std::mt19937 g(2024);
+        std::normal_distribution<double> noise(8388608.0, 40.0);
+        std::vector<double> b{0.0};
+        for (int i = 0; i < kCodes; ++i) b.push_back(std::round(noise(g)));
+        return b;
+    }();
+    return buffer;
+}
+
+void NoiseFigures(benchmark::State& state) {
+    const qb::analysis::DataFormat format{2, 20, 24, 2.5};
+    for (auto _ : state) {
+        const auto stats = qb::analysis::ComputeNoiseStatistics(codeBuffer(), kCodes);
+        auto labels = qb::analysis::ShowNoiseResults(stats, kCodes, format);
+        benchmark::DoNotOptimize(labels);
+    }
+}
+BENCHMARK(NoiseFigures);
+
+void HistogramPoints(benchmark::State& state) {
+    for (auto _ : state) {
+        auto points = qb::analysis::BuildHistPoints(codeBuffer(), kCodes);
+        benchmark::DoNotOptimize(points);
+    }
+}
+BENCHMARK(HistogramPoints);
+
+void SortLongArray(benchmark::State& state) {
+    std::vector<int32_t> codes(codeBuffer().begin() + 1, codeBuffer().end());
+    for (auto _ : state) {
+        std::vector<int32_t> a = codes;
+        qb::analysis::SortLongArray(a, 0);
+        benchmark::DoNotOptimize(a.data());
+    }
+}
+BENCHMARK(SortLongArray);
+
+qb::files::CodeForm formOf(const benchmark::State& state) {
+    return state.range(0) ? qb::files::CodeForm::Hex : qb::files::CodeForm::Decimal;
+}
+
+void EncodeCodes(benchmark::State& state) {
+    for (auto _ : state) {
+        auto e = qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state));
+        benchmark::DoNotOptimize(e);
+    }
+}
+BENCHMARK(EncodeCodes)->Arg(0)->Arg(1)->ArgName("hex");
+
+void ParseCodes(benchmark::State& state) {
+    const std::string content = *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state)).bytes;
+    for (auto _ : state) {
+        auto r = qb::files::ParseCodes(content, formOf(state));
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * content.size()));
+}
+BENCHMARK(ParseCodes)->Arg(0)->Arg(1)->ArgName("hex");
+
+std::string benchFile() {
+    return (std::filesystem::temp_directory_path() / ("qb-bench-" + std::to_string(::getpid()) + ".dat")).string();
+}
+
+// Includes flushing the file to the disk, which dominates on most machines.
+void SaveFile(benchmark::State& state) {
+    const std::string path = benchFile();
+    for (auto _ : state) {
+        const auto e = qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state));
+        auto error = qb::files::SaveFileSafely(path, *e.bytes);
+        benchmark::DoNotOptimize(error);
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(SaveFile)->Arg(0)->Arg(1)->ArgName("hex")->Unit(benchmark::kMicrosecond);
+
+void ReadFile(benchmark::State& state) {
+    const std::string path = benchFile();
+    qb::files::SaveFileSafely(path, *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state)).bytes);
+    for (auto _ : state) {
+        auto r = qb::files::ReadCodesFile(path, formOf(state));
+        benchmark::DoNotOptimize(r);
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(ReadFile)->Arg(0)->Arg(1)->ArgName("hex")->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
