@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -260,22 +259,6 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"BufferShorterThanItsCount", "old.dat",
                  [](Rig& rig, const fs::path&) { rig.settings.CodesRead = 40; }}),
     [](const auto& info) { return std::string(info.param.label); });
-
-TEST(WriteFileForm, HexCodeBeyond32BitsIsRefusedInHexOnly) {
-    // The decimal form can hold any whole number; the hex form only 32 bits.
-    for (const bool hex : {false, true}) {
-        TempFolder folder;
-        Rig rig;
-        rig.fill({1e12});
-        WriteFileForm form(rig.ctx);
-        runModal(form, [&] {
-            if (hex) QTest::mouseClick(control<platform::OptionButton>(form, "HexOpt"), Qt::LeftButton);
-            clickSave(form);
-        });
-        EXPECT_EQ(form.errorFlag(), hex);
-        EXPECT_EQ(fs::exists(folder.path / "Default.dat"), !hex);
-    }
-}
 
 TEST(WriteFileForm, AWriteThatFailsHalfwayKeepsTheOldFile) {
     TempFolder folder;
