@@ -1,14 +1,11 @@
+// qb4160-eval: the QB4160 evaluation program (windows, or a headless command).
 #include <cstdio>
-#include <cstring>
+#include <iostream>
+
+#include <unistd.h>
+
+#include "app/Entry.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::puts("qb4160-eval 2.0.5");
-            return 0;
-        }
-        std::fprintf(stderr, "qb4160-eval: unknown option %s\n", argv[i]);
-        return 2;
-    }
-    return 0;
+    return qb::app::RunProgram(argc, argv, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
 }

@@ -5,7 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
+#include <QPainter>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 #include "platform/Controls.h"
@@ -23,6 +24,35 @@ QLabel* label(const char* name, const char* text) {
     return l;
 }
 
+// The picture: a converter chip in a dual-in-line package, drawn rather than loaded.
+QPixmap ChipPicture(int size, QFont font) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal pinLength = size * 0.12;
+    const QRectF body(pinLength, size * 0.08, size - 2 * pinLength, size * 0.84);
+    const int pins = 6;
+    const qreal pitch = body.height() / pins;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xB8, 0xB8, 0xB8));
+    for (int i = 0; i < pins; ++i) {
+        const qreal y = body.top() + pitch * (i + 0.3);
+        p.drawRect(QRectF(0, y, pinLength + 1, pitch * 0.4));
+        p.drawRect(QRectF(body.right() - 1, y, pinLength + 1, pitch * 0.4));
+    }
+    p.setBrush(QColor(0x2E, 0x33, 0x38));
+    p.drawRoundedRect(body, size * 0.05, size * 0.05);
+    p.setBrush(QColor(0x55, 0x5B, 0x61));
+    p.drawEllipse(QPointF(body.center().x(), body.top()), size * 0.07, size * 0.07);
+    font.setBold(true);
+    font.setPixelSize(qMax(6, int(size * 0.15)));
+    p.setFont(font);
+    p.setPen(QColor(0xE8, 0xE8, 0xE8));
+    p.drawText(body, Qt::AlignCenter, QStringLiteral("QB\n4160"));
+    return pixmap;
+}
+
 void scaleFont(QLabel* l, double factor, bool bold) {
     QFont f = l->font();
     if (f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * factor);
@@ -36,9 +66,9 @@ AboutForm::AboutForm(QWidget* parent) : Form(parent) {
     setCaption("About");
 
     Picture1 = named(new QLabel, "Picture1");
-    const int iconSize = 48;
-    Picture1->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(iconSize, iconSize));
-    Picture1->setFixedSize(iconSize + 8, iconSize + 8);
+    const int pictureSize = 64;
+    Picture1->setPixmap(ChipPicture(pictureSize, font()));
+    Picture1->setFixedSize(pictureSize + 4, pictureSize + 4);
     Picture1->setAlignment(Qt::AlignCenter);
 
     Command1 = named(new QPushButton(QStringLiteral("OK")), "Command1");
@@ -49,7 +79,7 @@ AboutForm::AboutForm(QWidget* parent) : Form(parent) {
     Label2 = label("Label2", "This Software is distributed free with the ");
     Label3 = label("Label3", "QB4160/60L Evaluation Board");
     scaleFont(Label3, 1.0, true);
-    lblDate = label("lblDate", "Release of 2024");
+    lblDate = label("lblDate", "Released in 2024");
     Label1 = label("Label1", "Converter Evaluation Tools");
     Label4 = label("Label4", "qb4160-eval developers");
 

@@ -1,0 +1,75 @@
+#include "app/Headless.h"
+
+#include <memory>
+#include <ostream>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "app/PortFactory.h"
+#include "cli/Commands.h"
+#include "link/Context.h"
+#include "link/Startup.h"
+#include "platform/StderrMessages.h"
+#include "shell/Version.h"
+
+namespace qb::app {
+
+namespace {
+
+int analyse(const Options& o, std::ostream& out, std::ostream& err) {
+    cli::AnalyseRequest request;
+    request.file = o.analyseFile;
+    request.hex = o.hex;
+    request.modeHex = o.modeHex;
+    request.json = o.json;
+    request.graphFile = o.graphFile;
+    request.histogramFile = o.histogramFile;
+    return cli::RunAnalyse(request, out, err);
+}
+
+int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
+    PortResult made = MakePort(o, RunKind::Headless);
+    if (!made.port) {
+        err << "qb4160-eval: " << made.error << '\n';
+        return 2;
+    }
+    platform::StderrMessages messages(err);
+    link::SharedSettings settings;
+    link::Context ctx{*made.port, messages, settings, o.commandLine};
+    link::StartUp(ctx);  // as the main window's load does
+
+    cli::AcquireRequest request;
+    request.count = o.acquireCount;
+    request.outFile = o.outFile;
+    request.hex = o.hex;
+    request.progress = errIsTerminal;
+    const int status = cli::RunAcquire(request, ctx, err);
+    made.port->flush();
+    return status;
+}
+
+} // namespace
+
+int RunHeadless(const Options& options, const SplitArguments& arguments, std::ostream& out,
+                std::ostream& err, bool errIsTerminal) {
+    ArgumentVector argv(arguments.qt);
+    // Charts are drawn by widgets even when they only go to a PNG file: those runs get a widget
+    // application on the display-less platform; everything else needs only the core.
+    const bool drawsCharts = options.command == Command::Analyse &&
+                             (!options.graphFile.empty() || !options.histogramFile.empty());
+    std::unique_ptr<QCoreApplication> app;
+    if (drawsCharts) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argv.argc(), argv.argv());
+    } else {
+        app = std::make_unique<QCoreApplication>(argv.argc(), argv.argv());
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("qb4160-eval"));
+    QCoreApplication::setApplicationVersion(QString::fromStdString(shell::VersionText()));
+
+    if (options.command == Command::Analyse) return analyse(options, out, err);
+    return acquire(options, err, errIsTerminal);
+}
+
+} // namespace qb::app

@@ -1,0 +1,103 @@
+#include "app/PortFactory.h"
+
+#include <charconv>
+
+#include "board/SimOptions.h"
+#include "platform/DirectIoPort.h"
+#include "platform/PpdevPort.h"
+#include "platform/SimPort.h"
+#include "platform/TracePort.h"
+
+namespace qb::app {
+
+namespace {
+
+constexpr std::string_view kDefaultPpdevDevice = "/dev/parport0";
+constexpr uint16_t kDefaultIoAddress = 888;
+constexpr uint16_t kLowestIoAddress = 3;
+constexpr uint16_t kHighestIoAddress = 0xFFFD;
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+PortResult failure(std::string error) { return {nullptr, std::move(error)}; }
+
+PortResult simulatedBoard(const Options& options, RunKind kind) {
+    board::SimOptions sim;
+    for (const std::string& option : options.simOptions)
+        if (auto error = board::ApplySimOption(sim, option)) return failure(*error);
+    const board::TimeMode whenUnset =
+        kind == RunKind::Window ? board::TimeMode::Wall : board::TimeMode::Virtual;
+    return {std::make_unique<platform::SimPort>(sim, whenUnset), {}};
+}
+
+PortResult realBoard(const Options& options) {
+    const std::string& board = options.board;
+    const auto colon = board.find(':');
+    const std::string_view kind = std::string_view(board).substr(0, colon);
+    const bool hasArgument = colon != std::string::npos;
+    const std::string_view argument =
+        hasArgument ? std::string_view(board).substr(colon + 1) : std::string_view{};
+
+    if (kind == "ppdev") {
+        if (hasArgument && argument.empty())
+            return failure("--board=ppdev: needs a device after the colon, e.g. ppdev:/dev/parport1");
+        const std::string device(hasArgument ? argument : kDefaultPpdevDevice);
+        return {std::make_unique<platform::PpdevPort>(device), {}};
+    }
+    if (kind == "io") {
+        uint16_t address = kDefaultIoAddress;
+        if (hasArgument) {
+            const auto parsed = ParseIoAddress(argument);
+            if (!parsed)
+                return failure("--board=io takes an I/O address from 3 to 65533 (decimal or 0x hex), not " +
+                               quoted(argument));
+            address = *parsed;
+        }
+        return {std::make_unique<platform::DirectIoPort>(address), {}};
+    }
+    return failure("unknown board " + quoted(board) + "; use sim, ppdev[:DEVICE] or io[:ADDRESS]");
+}
+
+} // namespace
+
+std::optional<uint16_t> ParseIoAddress(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty()) return std::nullopt;
+    unsigned long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (value < kLowestIoAddress || value > kHighestIoAddress) return std::nullopt;
+    return static_cast<uint16_t>(value);
+}
+
+namespace {
+
+PortResult boardPort(const Options& options, RunKind kind) {
+    if (options.board == "sim") return simulatedBoard(options, kind);
+    if (!options.simOptions.empty())
+        return failure(options.simOptions.front() + " applies to the simulated board only (--board=sim)");
+    return realBoard(options);
+}
+
+} // namespace
+
+std::string CheckBoardOptions(const Options& options) {
+    // Making a backend opens no device and no file: the device is opened by its claim.
+    return boardPort(options, RunKind::Headless).error;
+}
+
+PortResult MakePort(const Options& options, RunKind kind) {
+    PortResult result = boardPort(options, kind);
+    if (!result.port || options.traceFile.empty()) return result;
+
+    std::string error;
+    auto trace = platform::TracePort::open(result.port, options.traceFile, error);
+    if (!trace) return failure(error);
+    return {std::move(trace), {}};
+}
+
+} // namespace qb::app

@@ -1,0 +1,37 @@
+#pragma once
+// The port the program talks through, from --board, --sim-* and --trace:
+//   sim            the simulated board (the default), with the --sim-* options applied; its clock
+//                  runs in wall time for the window program and in virtual time for headless
+//                  commands, unless --sim-time says otherwise
+//   ppdev[:DEVICE] a real board through Linux ppdev (default /dev/parport0)
+//   io[:ADDRESS]   a real board through direct port I/O at ADDRESS (decimal or 0x hex; default 888)
+// --trace=FILE puts a trace of every access in front of it.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/Options.h"
+#include "platform/PortIo.h"
+
+namespace qb::app {
+
+enum class RunKind { Window, Headless };
+
+struct PortResult {
+    std::unique_ptr<platform::PortIo> port;  // null when `error` says why
+    std::string error;                       // one line, without the program's name
+};
+
+PortResult MakePort(const Options& options, RunKind kind);
+
+// The error MakePort would give for the board and simulator options, found without opening
+// anything (no trace file is created); empty when they are sound.
+std::string CheckBoardOptions(const Options& options);
+
+// A base I/O address for --board=io: decimal or 0x hex, from 3 to FFFD (the three registers of
+// the port must lie inside the I/O space and clear of addresses 0 to 2).
+std::optional<uint16_t> ParseIoAddress(std::string_view text);
+
+} // namespace qb::app

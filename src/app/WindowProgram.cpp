@@ -1,0 +1,58 @@
+#include "app/WindowProgram.h"
+
+#include <ostream>
+#include <string>
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+
+#include "app/Display.h"
+#include "app/PortFactory.h"
+#include "link/Context.h"
+#include "platform/Form.h"
+#include "platform/QtMessages.h"
+#include "shell/MainMenuForm.h"
+#include "shell/Version.h"
+
+namespace qb::app {
+
+int RunWindowProgram(const Options& options, const SplitArguments& arguments, std::ostream& err) {
+    // A wrong board is reported whatever the display; the trace file is opened only once the
+    // program can run, so an earlier trace of that name is not emptied for nothing.
+    if (const std::string error = CheckBoardOptions(options); !error.empty()) {
+        err << "qb4160-eval: " << error << '\n';
+        return 2;
+    }
+    if (!DisplayAvailable(arguments.platformGiven)) {
+        err << kNoDisplayMessage << '\n';
+        return 1;
+    }
+    PortResult made = MakePort(options, RunKind::Window);
+    if (!made.port) {
+        err << "qb4160-eval: " << made.error << '\n';
+        return 2;
+    }
+    platform::PortIo& port = *made.port;
+
+    ArgumentVector argv(arguments.qt);
+    QApplication app(argv.argc(), argv.argv());
+    QApplication::setApplicationName(QStringLiteral("qb4160-eval"));
+    QApplication::setApplicationVersion(QString::fromStdString(shell::VersionText()));
+
+    // The trace is complete whenever the program waits for the user: before each message box,
+    // and whenever the event loop is about to sleep (the main window standing idle).
+    platform::QtMessages messages([&port] { port.flush(); });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &app, [&port] { port.flush(); });
+
+    link::SharedSettings settings;
+    const link::Context ctx{port, messages, settings, options.commandLine};
+    {
+        shell::MainMenuForm mainWindow(ctx);
+        mainWindow.showModal();
+    }
+    port.flush();
+    return platform::Form::programExitCode();
+}
+
+} // namespace qb::app
