@@ -24,6 +24,7 @@ struct CountCase {
     const char* text;
     std::optional<int16_t> count;
 };
+void PrintTo(const CountCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class CodeCountText : public ::testing::TestWithParam<CountCase> {};
 

@@ -73,6 +73,7 @@ struct NoiseCase {
     // figures.
     std::vector<std::pair<const char*, const char*>> known;
 };
+void PrintTo(const NoiseCase& c, std::ostream* os) { *os << c.what; }
 
 class NoiseWindowLabels : public ::testing::TestWithParam<NoiseCase> {};
 
@@ -154,6 +155,7 @@ struct GateCase {
     int32_t mode;
     int histograms;
 };
+void PrintTo(const GateCase& c, std::ostream* os) { *os << "codes " << c.codes.front() << " to " << c.codes.back() << ", mode " << std::hex << c.mode; }
 
 class NoiseHistogramGate : public ::testing::TestWithParam<GateCase> {};
 

@@ -115,6 +115,7 @@ struct StopCase {
     Stop how;
     bool windowStaysOpen;
 };
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.what; }
 
 class ReadDataStop : public ReadDataWindow, public ::testing::WithParamInterface<StopCase> {};
 
@@ -157,6 +158,7 @@ struct CountCase {
     int codesRead;        // -1: the earlier buffer stays
     const char* boxAfter;
 };
+void PrintTo(const CountCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 
 class ReadDataCount : public ReadDataWindow, public ::testing::WithParamInterface<CountCase> {};
 
@@ -318,6 +320,7 @@ struct PauseCase {
     const char* shownAfter; // Text1 after the read
     int pauseMs;            // the pause taken after the first code (the timer's interval)
 };
+void PrintTo(const PauseCase& c, std::ostream* os) { *os << '"' << c.typed << "\", then \"" << (c.duringRead ? c.duringRead : "") << '"'; }
 
 class ReadDataPause : public ReadDataWindow, public ::testing::WithParamInterface<PauseCase> {};
 
@@ -375,6 +378,21 @@ TEST_F(ReadDataWindow, ButtonsDoNothingWhileAReadRuns) {
                           writes.end(), start.begin(), start.end()),
               writes.end())
         << "a second read was started";
+}
+
+TEST_F(ReadDataWindow, EndingTheProgramDuringAReadStillLeavesContinuousReading) {
+    ReadDataForm form(rig.ctx);
+    OnProgress(form, [&](int n) {
+        if (n == 10) platform::Form::endProgram(0);
+    });
+    WhileOpen(form, [&] { Control<QPushButton>(form, "Command3D1")->click(); });
+    const bool ended = platform::Form::programEnding();
+    platform::Form::resetProgramEnding();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(rig.settings.CodesRead, 10);
+    // The converter is not left streaming its data register for the next program that opens
+    // the port.
+    EXPECT_TRUE(EndsContinuousReading(dataWrites()));
 }
 
 TEST_F(ReadDataWindow, ProgressShowsCodesReadOfCodesRequestedWhileTheReadRuns) {

@@ -99,6 +99,7 @@ struct JsonCase {
     std::vector<double> codes;
     int32_t modeValue;
 };
+void PrintTo(const JsonCase& c, std::ostream* os) { *os << c.what; }
 
 class AnalyseJson : public ::testing::TestWithParam<JsonCase> {};
 
@@ -195,6 +196,7 @@ struct BadAnalyse {
     const char* mode;
     const char* errorHas;
 };
+void PrintTo(const BadAnalyse& c, std::ostream* os) { *os << c.what; }
 
 class AnalyseRefuses : public ::testing::TestWithParam<BadAnalyse> {};
 
@@ -404,6 +406,7 @@ struct BadAcquire {
     const char* outFile;  // relative to the test's directory; "" for none
     const char* errorHas;
 };
+void PrintTo(const BadAcquire& c, std::ostream* os) { *os << c.what; }
 
 class AcquireRefuses : public ::testing::TestWithParam<BadAcquire> {};
 
