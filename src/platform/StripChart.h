@@ -1,0 +1,240 @@
+#pragma once
+// StripChart: the chart the code graph, the histogram and the fast-step window draw on. It is a
+// QCustomPlot with the small set of operations those windows use, in the order a plotting routine
+// calls them:
+//
+//     chart.clearTraces();
+//     chart.setPointCount(n);  chart.setFirstXExtent(n);  chart.setSecondXExtent(n);
+//     chart.loadYSeries(codes, 0, 1);                 // or loadXYSeries(x, y, 0)
+//     chart.setTraceScaleUpper(hi); chart.setTraceScaleLower(lo);
+//     chart.setYAxisUpper(hi);      chart.setYAxisLower(lo);
+//     chart.setXRange(0, n);
+//     chart.setCaption(4, Hex(chart.traceScaleUpper()));
+//     chart.redraw();
+//
+// Traces: trace 0 and trace 1. A y series plots element i at x = i; an x-y series plots its
+// points in the order given (so a histogram's (c, 0), (c, n), (c, 0) groups draw as spikes).
+//
+// Captions: numbered texts whose place on the chart each window assigns once with
+// setCaptionRole (title above the plot, axis titles, a trace's name in the legend, or the texts
+// beside the lower and upper end of an axis). A caption without a role is kept but not drawn.
+//
+// Ranges: the window sets the full x and y ranges; the user then zooms (mouse wheel: inside the
+// plot both axes, over an axis only that axis), pans (drag with the left button, on an axis only
+// that axis) and returns to the full range (double click, or "Full range" in the context menu).
+// The display bounds read back exactly what the window set until the user changes the view, so
+// axis-end texts show the real bounds even where the chart draws a little more around them
+// (equal bounds are drawn around the value, and setViewPadding keeps points off the frame).
+//
+// Cursor: a vertical line at a whole-number x inside the x extent of the loaded data. The user
+// places it with a left click in the plot, drags it by the line, and moves it with the arrow keys
+// (Shift or Page Up/Down: ten steps; Home/End: the ends) while the chart has the focus.
+//
+// Events (handlers run only for the user's actions, never for changes made from code):
+//  - cursor event: the user has placed or moved the cursor; the argument is its new x.
+//  - scale event: the visible range of an axis has changed (zoom, pan, return to full range).
+//
+// Beyond the windows' needs: the context menu saves the chart as PNG or PDF (saveImage).
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <qcustomplot.h>
+
+namespace qb::platform {
+
+class MessageSink;
+
+// Where a caption is drawn.
+enum class CaptionRole {
+    None,          // kept, not drawn
+    Title,         // above the plot
+    XAxisTitle,    // below the x axis
+    YAxisTitle,    // beside the y axis
+    TraceName,     // the trace's entry in the legend (the legend shows once a trace is named)
+    XAxisLowEnd,   // below the left end of the x axis
+    XAxisHighEnd,  // below the right end of the x axis
+    YAxisLowEnd,   // left of the lower end of the y axis
+    YAxisHighEnd,  // left of the upper end of the y axis
+};
+
+// How an axis writes its tick labels. Ticks always fall on whole numbers (the charts show codes,
+// counts and reading numbers). Hex: upper-case hexadecimal as the program writes codes.
+enum class TickNotation { Decimal, Hex };
+
+enum class ChartImageFormat { Png, Pdf };
+
+class StripChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    static constexpr int kTraces = 2;
+    // Grid modes: bit 0 shows the lines at the x ticks, bit 1 those at the y ticks.
+    static constexpr int32_t kGridOff = 0;
+    static constexpr int32_t kGridOn = 3;
+
+    explicit StripChart(const char* name, QWidget* parent = nullptr);
+    ~StripChart() override;
+
+    // ---- configuration, once per window -------------------------------------------------------
+    void setCaptionRole(int16_t index, CaptionRole role, int trace = 0);
+    void setTickNotation(Qt::Orientation axis, TickNotation notation);
+    // Extra room drawn on both sides of the full range of an axis, as a fraction of its span
+    // (0.02: two percent each side), so points at the ends do not sit on the frame. The display
+    // bounds still read back the range the window set.
+    void setViewPadding(Qt::Orientation axis, double fraction);
+    // The pen of a trace's line (trace 0 is blue and trace 1 red unless a window says otherwise).
+    void setTracePen(int trace, const QPen& pen);
+    // Message boxes for failed saves from the context menu; without one a QMessageBox is shown.
+    void setMessageSink(MessageSink* messages) { messages_ = messages; }
+
+    // ---- operations ---------------------------------------------------------------------------
+    // Removes the data of every trace (captions, ranges and the cursor stay).
+    void clearTraces();
+
+    // The point count and the two x-extent values are kept for reading back; the chart draws every
+    // loaded point and shows the x range set with setXRange.
+    void setPointCount(int16_t count) { pointCount_ = count; }
+    int16_t pointCount() const { return pointCount_; }
+    void setFirstXExtent(double x) { xExtent_[0] = x; }
+    void setSecondXExtent(double x) { xExtent_[1] = x; }
+    double firstXExtent() const { return xExtent_[0]; }
+    double secondXExtent() const { return xExtent_[1]; }
+
+    // Trace `trace` (0 or 1; others are ignored) plots y[i] at x = i for every i >= first. Not a
+    // number leaves a gap.
+    void loadYSeries(std::span<const double> y, int trace, std::size_t first = 0);
+    // Trace `trace` plots (x[i], y[i]) joined in the order given; the shorter row decides the
+    // number of points.
+    void loadXYSeries(std::span<const double> x, std::span<const double> y, int trace);
+    // Number of points trace `trace` holds.
+    std::size_t tracePoints(int trace) const;
+
+    // Full y range: the trace scale and the y-axis bounds both set it (the latest value of each
+    // end wins); each reads back the value it was given.
+    void setTraceScaleUpper(double y);
+    void setTraceScaleLower(double y);
+    void setYAxisUpper(double y);
+    void setYAxisLower(double y);
+    double traceScaleUpper() const { return traceUpper_; }
+    double traceScaleLower() const { return traceLower_; }
+    double yAxisUpper() const { return yUpper_; }
+    double yAxisLower() const { return yLower_; }
+
+    // Full x range (from may exceed to: the range is the interval between them).
+    void setXRange(double from, double to);
+
+    void setCaption(int16_t index, std::string_view text);
+    std::string caption(int16_t index) const;  // empty when never set
+
+    // Draws now. (Every change also asks for a drawing on the next pass of the event loop, so
+    // nothing stays undrawn when a window draws before it loads its data.)
+    void redraw();
+
+    void setGridMode(int32_t mode);
+    int32_t gridMode() const { return gridMode_; }
+
+    // The cursor's x. Setting it from code moves the line without a cursor event; the value is
+    // rounded to a whole number (halves to even) and kept inside the x extent of the data.
+    double cursorPosition() const { return cursorX_; }
+    void setCursorPosition(double x);
+    // The y of trace `trace` at the cursor: of its point at the cursor's x, else of its point
+    // nearest to it (several points at that x: the largest y). Not a number for an empty trace.
+    double valueAtCursor(int trace) const;
+
+    // The bounds the user sees: what the window set, until the user zooms or pans; then the
+    // visible range.
+    double yAxisUpperShown() const;
+    double yAxisLowerShown() const;
+    double xAxisLowerShown() const;
+    double xAxisUpperShown() const;
+    // True once the user has zoomed or panned away from the full range.
+    bool userView() const { return userView_; }
+    // Back to the full range the window set; raises the scale event when the view changes.
+    void showFullRange();
+
+    void onCursor(std::function<void(double x)> handler) { cursorHandler_ = std::move(handler); }
+    void onScale(std::function<void()> handler) { scaleHandler_ = std::move(handler); }
+
+    // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file. On
+    // failure returns false with a message in `error`.
+    bool saveImage(const QString& path, ChartImageFormat format, std::string& error, int width = 0,
+                   int height = 0);
+
+    // The text a tick label of `axis` shows for `value` (tests and the axis tickers share it).
+    QString tickText(Qt::Orientation axis, double value) const;
+
+    // The pixel x of a data x, and the data x under a pixel (after a drawing has laid the chart
+    // out); for the window tests that click on the chart.
+    double pixelOfX(double x) const;
+    double xOfPixel(double px) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    struct Trace {
+        QCPGraph* graph = nullptr;  // y series
+        QCPCurve* curve = nullptr;  // x-y series
+        std::vector<double> x, y;   // the points as loaded (x ascending for a y series)
+        bool ascending = true;      // x never decreases
+    };
+    struct Place {
+        CaptionRole role = CaptionRole::None;
+        int trace = 0;
+    };
+    class Ticker;
+
+    void applyCaption(int16_t index);
+    std::string traceName(int trace) const;
+    void updateLegend();
+    void updateCursorLine();
+    void applyRanges();
+    void placeEndTexts();
+    void afterUserRangeChange(const QCPRange& x0, const QCPRange& y0);
+    void userMovesCursor(double x, bool alwaysReport);
+    double clampCursor(double x) const;
+    bool dataExtent(double& lo, double& hi) const;
+    void scheduleDraw();
+    void saveFromMenu(ChartImageFormat format);
+    bool nearCursorLine(const QPointF& pos) const;
+    bool insidePlot(const QPointF& pos) const;
+
+    std::map<int16_t, std::string> captions_;
+    std::map<int16_t, Place> places_;
+    Trace traces_[kTraces];
+    QCPTextElement* title_ = nullptr;
+    QCPItemStraightLine* cursorLine_ = nullptr;
+    QCPItemText* endText_[4] = {};  // x low, x high, y low, y high
+    QSharedPointer<Ticker> xTicker_, yTicker_;
+
+    int16_t pointCount_ = 0;
+    double xExtent_[2] = {0, 0};
+    double traceUpper_ = 1, traceLower_ = 0, yUpper_ = 1, yLower_ = 0;
+    double xFrom_ = 0, xTo_ = 1;
+    double xPadding_ = 0, yPadding_ = 0;
+    int32_t gridMode_ = kGridOff;
+    double cursorX_ = 0;
+    bool userView_ = false;
+
+    enum class Drag { None, Cursor, Plot };
+    Drag drag_ = Drag::None;
+    QPointF pressPos_;
+    bool panning_ = false;
+
+    MessageSink* messages_ = nullptr;
+    std::function<void(double)> cursorHandler_;
+    std::function<void()> scaleHandler_;
+};
+
+} // namespace qb::platform
