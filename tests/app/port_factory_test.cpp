@@ -131,11 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "--sim-noref applies to the simulated board only (--board=sim)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PortRefusalMessages, NoRefusalSpansLines) {
-    for (const char* board : {"bogus", "io:x", "ppdev:"})
-        EXPECT_EQ(MakePort(WithBoard(board), RunKind::Window).error.find('\n'), std::string::npos);
-}
-
 struct AddressCase {
     const char* text;
     std::optional<uint16_t> address;
