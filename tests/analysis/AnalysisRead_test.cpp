@@ -93,35 +93,6 @@ TEST(ContinuousModeCheck, OtherModesAreRefusedWithTheirMessageAndNothingMoreIsSe
     }
 }
 
-TEST(AnalysisRead, ExactTrafficOneReadyWaitAndWordPerCode) {
-    Rig rig;
-    rig.fastFilter();
-    auto reader = rig.reader();
-    std::vector<int16_t> seen;
-    const ReadOutcome outcome = analysis::ReadForAnalysis(rig.ctx, reader, 5, [&](int16_t n, int16_t total) {
-        EXPECT_EQ(total, 5);
-        seen.push_back(n);
-        return true;
-    });
-    EXPECT_EQ(outcome, ReadOutcome::Complete);
-    EXPECT_EQ(seen, (std::vector<int16_t>{1, 2, 3, 4, 5}));
-
-    Traffic t(rig.port.log);
-    t.send(33, 8);
-    for (int i = 1; i <= 5; ++i) EXPECT_EQ(t.readWhenReady(24), rig.settings.Codes[i]) << "code " << i;
-    t.send(48, 8);
-    t.write(27);
-    EXPECT_TRUE(t.atEnd());
-
-    EXPECT_EQ(rig.settings.CodesRead, 5);
-    EXPECT_EQ(rig.settings.CodesToRead, 5);
-    ASSERT_EQ(rig.settings.Codes.size(), 6u);
-    EXPECT_EQ(rig.settings.Codes[0], 0);
-    EXPECT_EQ(rig.settings.LastCode, rig.settings.Codes[5]);
-    for (int i = 1; i <= 5; ++i) EXPECT_NEAR(rig.settings.Codes[i], 0x900000, 0x400) << i;  // +10 mV of 80
-    EXPECT_GT(rig.port.busyPolls, 0);
-}
-
 TEST(AnalysisRead, SixteenBitWordsFollowTheReadersWordLength) {
     Rig rig;
     rig.fastFilter();
@@ -138,25 +109,6 @@ TEST(AnalysisRead, SixteenBitWordsFollowTheReadersWordLength) {
     t.write(27);
     EXPECT_TRUE(t.atEnd());
     EXPECT_NEAR(rig.settings.Codes[1], 0x9000, 4);
-}
-
-TEST(AnalysisRead, StoppingKeepsExactlyTheCodesReadAndStillEndsContinuousReading) {
-    const struct {
-        int16_t requested, stopAt;
-        ReadOutcome outcome;
-    } cases[] = {{500, 37, ReadOutcome::Stopped}, {5, 1, ReadOutcome::Stopped}, {5, 5, ReadOutcome::Complete}};
-    for (const auto& c : cases) {
-        Rig rig;
-        rig.fastFilter();
-        auto reader = rig.reader();
-        const ReadOutcome outcome = analysis::ReadForAnalysis(
-            rig.ctx, reader, c.requested, [&](int16_t n, int16_t) { return n < c.stopAt; });
-        EXPECT_EQ(outcome, c.outcome);
-        EXPECT_EQ(rig.settings.CodesRead, c.stopAt);
-        ASSERT_EQ(rig.settings.Codes.size(), std::size_t(c.stopAt) + 1);
-        EXPECT_NE(rig.settings.Codes[c.stopAt], 0);
-        EXPECT_TRUE(EndsContinuousReading(rig.port.writesTo(kBase)));
-    }
 }
 
 TEST(AnalysisRead, NoReadySignalEmptiesTheBufferWithItsMessageAndStopsContinuousReading) {

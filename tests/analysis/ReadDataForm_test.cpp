@@ -194,18 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"abc", analysis::kCountNotIntegerMessage, -1, ""},
                       CountCase{"", analysis::kCountNotIntegerMessage, -1, ""},
                       CountCase{"99999", analysis::kCountNotIntegerMessage, -1, ""},
-                      CountCase{"5", nullptr, 5, "5"}, CountCase{"12.5", nullptr, 12, "12.5"},
+                      CountCase{"5", nullptr, 5, "5"}, CountCase{"5000", nullptr, 5000, "5000"}, CountCase{"12.5", nullptr, 12, "12.5"},
                       CountCase{"13.5", nullptr, 14, "13.5"}, CountCase{"4.5", analysis::kCountRangeMessage, -1, "4.5"}));
-
-TEST_F(ReadDataWindow, FiveThousandIsAccepted) {
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        Control<QLineEdit>(form, "ReadNoValueText")->setText("5000");
-        Control<QPushButton>(form, "Command3D1")->click();
-    });
-    EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_EQ(rig.settings.CodesRead, 5000);
-}
 
 TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonStartsAReading) {
     rig.writeMode(0x01B0);  // sync mode: bit 13 clear

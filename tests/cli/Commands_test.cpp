@@ -227,29 +227,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadAnalyse{"mode with a blank", " 1\r\n", false, "21 B0", "mode"},
                       BadAnalyse{"mode 0x alone", " 1\r\n", false, "0x", "mode"}));
 
-TEST(Analyse, RefusesMoreThanFiveThousandCodeLines) {
-    TempDir dir;
-    std::string content;
-    for (int i = 0; i < 5001; ++i) content += " 1\r\n";
-    cli::AnalyseRequest request;
-    request.file = dir.write("codes.dat", content);
-    std::string out, err;
-    EXPECT_NE(Analyse(request, out, err), 0);
-    EXPECT_EQ(out, "");
-    EXPECT_NE(err.find("5000"), std::string::npos) << err;
-}
-
-TEST(Analyse, ADirectoryIsNotAFile) {
-    TempDir dir;
-    fs::create_directory(dir.file("sub"));
-    cli::AnalyseRequest request;
-    request.file = dir.file("sub");
-    std::string out, err;
-    EXPECT_NE(Analyse(request, out, err), 0);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-}
-
 // ---- --acquire ----------------------------------------------------------------------------------
 
 // A stream that runs a hook on every piece of text written to it (the progress lines).
