@@ -67,6 +67,7 @@ GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, plat
     StripGraph_->setCaption(kGraphYMaxCaption, "yMax");
     StripGraph_->setTickNotation(Qt::Vertical, platform::TickNotation::Hex);
     StripGraph_->setViewPadding(Qt::Vertical, 0.04);
+    StripGraph_->setViewPadding(Qt::Horizontal, 0.01);
     StripGraph_->setGridMode(StripChart::kGridOn);
     StripGraph_->onCursor([this](double x) { StripGraph_Cursor(x); });
     StripGraph_->onScale([this] { StripGraph_Scale(); });

@@ -64,7 +64,9 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     // Keep the spikes of the smallest and largest code off the frame, and the tallest below it.
     StripHist_->setViewPadding(Qt::Horizontal, 0.03);
     StripHist_->setViewPadding(Qt::Vertical, 0.03);
-    StripHist_->setTracePen(0, QPen(QColor(0, 70, 180), 2));
+    QPen spikes(QColor(0, 70, 180), 2);
+    spikes.setCosmetic(true);  // drawn fast, also with thousands of spikes
+    StripHist_->setTracePen(0, spikes);
     StripHist_->setGridMode(StripChart::kGridOn);
     StripHist_->onCursor([this](double x) { StripHist_Cursor(x); });
     StripHist_->onScale([this] { StripHist_Scale(); });

@@ -113,6 +113,7 @@ StripChart::StripChart(const char* name, QWidget* parent) : QCustomPlot(parent) 
     axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
     axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
     setNoAntialiasingOnDrag(true);
+    setPlottingHint(QCP::phFastPolylines, true);
     setAutoAddPlottableToLegend(false);
 
     xTicker_ = QSharedPointer<Ticker>::create(this, Qt::Horizontal);
@@ -126,7 +127,9 @@ StripChart::StripChart(const char* name, QWidget* parent) : QCustomPlot(parent) 
         traces_[t].curve = new QCPCurve(xAxis, yAxis);
         for (QCPAbstractPlottable* p : {static_cast<QCPAbstractPlottable*>(traces_[t].graph),
                                         static_cast<QCPAbstractPlottable*>(traces_[t].curve)}) {
-            p->setPen(QPen(colours[t], 1.5));
+            QPen pen(colours[t], 1);
+            pen.setCosmetic(true);
+            p->setPen(pen);
             p->setSelectable(QCP::stNone);
         }
     }
@@ -322,12 +325,14 @@ void StripChart::showFullRange() {
     userView_ = false;
     applyRanges();
     if ((wasUserView || xAxis->range() != x0 || yAxis->range() != y0) && scaleHandler_) scaleHandler_();
+    replot(rpImmediateRefresh);
 }
 
 void StripChart::afterUserRangeChange(const QCPRange& x0, const QCPRange& y0) {
     if (xAxis->range() == x0 && yAxis->range() == y0) return;
     userView_ = true;
     if (scaleHandler_) scaleHandler_();
+    replot(rpImmediateRefresh);  // the new range with the texts the handler wrote for it
 }
 
 // ---- captions -----------------------------------------------------------------------------------

@@ -200,6 +200,8 @@ TEST(GraphZoom, AFlatLineKeepsItsRealBoundsUntilTheUserZooms) {
     g.wheel(g.plotCentre(), -2);  // out: the drawn range around the value grows
     EXPECT_NE(g.chart.caption(kGraphYMinCaption), g.chart.caption(kGraphYMaxCaption));
     EXPECT_EQ(g.chart.caption(kGraphYMinCaption), platform::Hex(platform::RoundHalfEven(g.chart.yAxis->range().lower)));
+    if (const QByteArray dir = qgetenv("QB_SCREENSHOT_DIR"); !dir.isEmpty())
+        g.form.grab().save(QString::fromLocal8Bit(dir) + "/GraphFlatZoomed.png");
 }
 
 // ---- buttons ------------------------------------------------------------------------------------
@@ -280,6 +282,8 @@ TEST_P(ChartImage, WritesAPngOfTheChartOrSaysWhyNot) {
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(kChartImageWidth, kChartImageHeight));
     EXPECT_GT(TracePixels(image), 500);
+    if (const QByteArray keep = qgetenv("QB_SCREENSHOT_DIR"); !keep.isEmpty())
+        image.save(QString::fromLocal8Bit(keep) + (hist ? "/HistogramImage.png" : "/GraphImage.png"));
 
     EXPECT_FALSE(save(s, dir.filePath("no/such/dir/chart.png").toStdString(), error));
     EXPECT_NE(error.find("chart.png"), std::string::npos) << error;
