@@ -556,6 +556,51 @@ double StripChart::valueAtCursor(int trace) const {
     return value;
 }
 
+double StripChart::nearestDataX(double x) const {
+    double best = std::numeric_limits<double>::quiet_NaN(), distance = std::numeric_limits<double>::infinity();
+    const auto consider = [&](double candidate) {
+        if (std::isfinite(candidate) && std::abs(candidate - x) < distance) {
+            distance = std::abs(candidate - x);
+            best = candidate;
+        }
+    };
+    for (const Trace& t : traces_) {
+        if (t.ascending) {
+            const auto it = std::lower_bound(t.x.begin(), t.x.end(), x);
+            if (it != t.x.end()) consider(*it);
+            if (it != t.x.begin()) consider(*(it - 1));
+        } else {
+            for (double v : t.x) consider(v);
+        }
+    }
+    return best;
+}
+
+double StripChart::xAtPixel(double px) const {
+    const double x = xOfPixel(px);
+    // A point drawn within reach of the mouse takes the cursor, however many whole numbers one
+    // pixel spans (a histogram of a wide span): what the user sees under the mouse can be hit.
+    const double nearest = nearestDataX(x);
+    if (std::isfinite(nearest) && std::abs(pixelOfX(nearest) - px) <= kCursorGrabPixels) return nearest;
+    return x;
+}
+
+double StripChart::neighbourX(double x, int direction) const {
+    // The next point of any trace beyond the cursor's whole number in that direction.
+    double best = x;
+    bool found = false;
+    for (const Trace& t : traces_)
+        for (double v : t.x) {
+            if (!std::isfinite(v)) continue;
+            const double r = clampCursor(v);
+            if ((direction > 0 ? r > x : r < x) && (!found || (direction > 0 ? r < best : r > best))) {
+                best = r;
+                found = true;
+            }
+        }
+    return best;
+}
+
 double StripChart::pixelOfX(double x) const { return xAxis->coordToPixel(x); }
 double StripChart::xOfPixel(double px) const { return xAxis->pixelToCoord(px); }
 
@@ -586,7 +631,7 @@ void StripChart::mousePressEvent(QMouseEvent* event) {
 void StripChart::mouseMoveEvent(QMouseEvent* event) {
     const QPointF pos = event->position();
     if (drag_ == Drag::Cursor) {
-        userMovesCursor(xOfPixel(pos.x()), false);
+        userMovesCursor(xAtPixel(pos.x()), false);
         event->accept();
         return;
     }
@@ -615,7 +660,7 @@ void StripChart::mouseReleaseEvent(QMouseEvent* event) {
     const QCPRange x0 = xAxis->range(), y0 = yAxis->range();
     QCustomPlot::mouseReleaseEvent(event);
     afterUserRangeChange(x0, y0);
-    if (click && insidePlot(pressPos_)) userMovesCursor(xOfPixel(pressPos_.x()), true);
+    if (click && insidePlot(pressPos_)) userMovesCursor(xAtPixel(pressPos_.x()), true);
 }
 
 void StripChart::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -634,8 +679,14 @@ void StripChart::keyPressEvent(QKeyEvent* event) {
     double lo = 0, hi = 0;
     const bool data = dataExtent(lo, hi);
     switch (event->key()) {
-    case Qt::Key_Left: userMovesCursor(cursorX_ - (big ? 10 : 1), false); break;
-    case Qt::Key_Right: userMovesCursor(cursorX_ + (big ? 10 : 1), false); break;
+    case Qt::Key_Left:
+        if (event->modifiers().testFlag(Qt::ControlModifier)) userMovesCursor(neighbourX(cursorX_, -1), false);
+        else userMovesCursor(cursorX_ - (big ? 10 : 1), false);
+        break;
+    case Qt::Key_Right:
+        if (event->modifiers().testFlag(Qt::ControlModifier)) userMovesCursor(neighbourX(cursorX_, +1), false);
+        else userMovesCursor(cursorX_ + (big ? 10 : 1), false);
+        break;
     case Qt::Key_PageUp: userMovesCursor(cursorX_ - 10, false); break;
     case Qt::Key_PageDown: userMovesCursor(cursorX_ + 10, false); break;
     case Qt::Key_Home: if (data) userMovesCursor(lo, false); break;

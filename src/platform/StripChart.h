@@ -27,8 +27,10 @@
 // (equal bounds are drawn around the value, and setViewPadding keeps points off the frame).
 //
 // Cursor: a vertical line at a whole-number x inside the x extent of the loaded data. The user
-// places it with a left click in the plot, drags it by the line, and moves it with the arrow keys
-// (Shift or Page Up/Down: ten steps; Home/End: the ends) while the chart has the focus.
+// places it with a left click in the plot (a point drawn within a few pixels of the mouse takes
+// it, so a spike can be hit at any zoom), drags it by the line, and moves it with the arrow keys
+// while the chart has the focus (Shift or Page Up/Down: ten steps; Ctrl: to the next point of the
+// data; Home/End: the ends).
 //
 // Events (handlers run only for the user's actions, never for changes made from code):
 //  - cursor event: the user has placed or moved the cursor; the argument is its new x.
@@ -204,6 +206,9 @@ private:
     void afterUserRangeChange(const QCPRange& x0, const QCPRange& y0);
     void userMovesCursor(double x, bool alwaysReport);
     double clampCursor(double x) const;
+    double nearestDataX(double x) const;
+    double xAtPixel(double px) const;
+    double neighbourX(double x, int direction) const;
     bool dataExtent(double& lo, double& hi) const;
     void scheduleDraw();
     void saveFromMenu(ChartImageFormat format);

@@ -68,7 +68,7 @@ struct Rig {
 // ---- cursor -------------------------------------------------------------------------------------
 
 enum class Data { Readings10, HistogramSpikes, None };
-enum class Act { Key, ShiftKey, Click, Set, DragLineTo };
+enum class Act { Key, ShiftKey, CtrlKey, Click, Set, DragLineTo };
 
 struct Action {
     Act act;
@@ -106,6 +106,7 @@ TEST_P(CursorMoves, SnapToWholeNumbersInsideTheDataAndReportOnlyTheUsersMoves) {
         switch (a.act) {
         case Act::Key: QTest::keyClick(&r.chart, a.key); break;
         case Act::ShiftKey: QTest::keyClick(&r.chart, a.key, Qt::ShiftModifier); break;
+        case Act::CtrlKey: QTest::keyClick(&r.chart, a.key, Qt::ControlModifier); break;
         case Act::Click: QTest::mouseClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.at(a.value)); break;
         case Act::Set: r.chart.setCursorPosition(a.value); break;
         case Act::DragLineTo: r.drag(r.at(r.chart.cursorPosition()), r.at(a.value)); break;
@@ -142,10 +143,39 @@ INSTANTIATE_TEST_SUITE_P(
         CursorCase{"SpikesBoundTheCursorToTheirCodes", Data::HistogramSpikes,
                    {key(Qt::Key_Left), key(Qt::Key_Right), key(Qt::Key_End), {Act::Set, 200}},
                    {101, 105}, 105},
+        CursorCase{"CtrlArrowsJumpToTheNextPoint", Data::HistogramSpikes,
+                   {{Act::CtrlKey, 0, Qt::Key_Right}, {Act::CtrlKey, 0, Qt::Key_Right}, key(Qt::Key_Left),
+                    {Act::CtrlKey, 0, Qt::Key_Left}, {Act::CtrlKey, 0, Qt::Key_Left}},
+                   {105, 104, 100}, 100},
         CursorCase{"WithoutDataTheCursorOnlyRounds", Data::None,
                    {{Act::Set, 2.5}, key(Qt::Key_Right), key(Qt::Key_Home)},
                    {3}, 3}),
     [](const auto& info) { return info.param.name; });
+
+TEST(CursorClicks, AClickWithinReachOfAPointTakesItWhereOnePixelSpansManyCodes) {
+    Rig r;
+    const std::vector<double> x{0, 0, 0, 1000003, 1000003, 1000003, 16000000, 16000000, 16000000};
+    const std::vector<double> y{0, 5, 0, 0, 9, 0, 0, 1, 0};
+    r.chart.loadXYSeries(x, y, 0);
+    r.chart.setXRange(0, 16000000);
+    r.chart.setYAxisUpper(9);
+    r.chart.redraw();
+    const double perPixel = 16000000.0 / r.chart.axisRect()->width();
+    ASSERT_GT(perPixel, 1000);
+    struct Click {
+        double pixelsFromSpike;
+        bool takesSpike;
+    };
+    for (const Click c : {Click{0, true}, Click{3, true}, Click{-3, true}, Click{12, false}}) {
+        const QPoint at(static_cast<int>(std::lround(r.chart.pixelOfX(1000003) + c.pixelsFromSpike)),
+                        r.chart.axisRect()->rect().center().y());
+        QTest::mouseClick(&r.chart, Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_EQ(r.chart.cursorPosition() == 1000003, c.takesSpike) << c.pixelsFromSpike << " px";
+        EXPECT_EQ(r.chart.cursorPosition(), std::round(r.chart.cursorPosition())) << "whole codes only";
+        EXPECT_EQ(r.cursorEvents.back(), r.chart.cursorPosition());
+        r.chart.setCursorPosition(0);
+    }
+}
 
 // ---- value at the cursor ------------------------------------------------------------------------
 
