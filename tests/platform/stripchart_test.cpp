@@ -3,7 +3,12 @@
 // image export.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTimer>
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -551,6 +556,66 @@ TEST(StripChartImages, SavesPngAndPdfAndSaysWhyNot) {
             EXPECT_FALSE(QFile::exists(c.file));
         }
     }
+}
+
+// The context menu: full range, and saving through a file dialog.
+TEST(StripChartMenu, OffersFullRangeAndSavesThroughTheFileDialog) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Rig r;
+    r.chart.setCaptionRole(0, CaptionRole::Title);
+    r.chart.setCaption(0, "Graph");
+    r.readings(20);
+    const QPoint centre = r.chart.axisRect()->rect().center();
+    const auto openMenuAndChoose = [&](const QString& entry, std::function<void()> whileOpen = {}) {
+        QStringList seen;
+        QTimer::singleShot(0, &r.chart, [&, entry, whileOpen] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions()) {
+                if (!a->isSeparator()) seen << a->text();
+            }
+            for (QAction* a : menu->actions()) {
+                if (a->text() == entry && a->isEnabled()) {
+                    if (whileOpen) QTimer::singleShot(0, &r.chart, whileOpen);
+                    menu->setActiveAction(a);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre, r.chart.mapToGlobal(centre));
+        QApplication::sendEvent(&r.chart, &event);
+        return seen;
+    };
+
+    r.wheel(centre, 2);
+    ASSERT_TRUE(r.chart.userView());
+    const int before = r.scaleEvents;
+    EXPECT_EQ(openMenuAndChoose("Full range"), (QStringList{"Save as PNG...", "Save as PDF...", "Full range"}));
+    EXPECT_FALSE(r.chart.userView());
+    EXPECT_EQ(r.scaleEvents, before + 1);
+
+    QString offered;
+    const QString target = dir.filePath("from-menu");  // the dialog adds the suffix
+    // Answers the file dialog once it is up (a few passes of the event loop at most).
+    int passes = 0;
+    std::function<void()> answer = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (++passes < 100) QTimer::singleShot(0, &r.chart, answer);
+            return;
+        }
+        offered = dialog->selectedFiles().value(0);
+        dialog->selectFile(target);
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+    openMenuAndChoose("Save as PNG...", answer);
+    EXPECT_TRUE(offered.endsWith("Graph.png")) << offered.toStdString();
+    QFile saved(target + ".png");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.read(4).startsWith("\x89PNG"));
 }
 
 } // namespace
