@@ -43,6 +43,7 @@ bool prepare(const link::SharedSettings& settings, link::SharedSettings& copy, s
 }
 
 bool write(platform::StripChart& chart, const std::string& pngPath, std::string& error) {
+    chart.setCursorVisible(false);  // a picture of the data, not of the session
     return chart.saveImage(QString::fromStdString(pngPath), platform::ChartImageFormat::Png, error,
                            kChartImageWidth, kChartImageHeight);
 }

@@ -445,7 +445,7 @@ void StripChart::placeEndTexts() {
     QMargins minimum(0, 0, 0, 0);
     if (left > 0) minimum.setLeft(left + yGap + titleRoom(yAxis) + yAxis->padding() + 2);
     if (bottom > 0) minimum.setBottom(bottom + xGap + titleRoom(xAxis) + xAxis->padding() + 2);
-    if (size[kXHigh].width() > 0) minimum.setRight(size[kXHigh].width() / 2 + 6);
+    if (size[kXHigh].width() > 0) minimum.setRight(size[kXHigh].width() / 2 + 12);
     if (size[kYHigh].height() > 0) minimum.setTop(size[kYHigh].height() / 2 + 4);
     axisRect()->setMinimumMargins(minimum);
 
@@ -511,6 +511,13 @@ void StripChart::updateCursorLine() {
     cursorLine_->point1->setCoords(cursorX_, 0);
     cursorLine_->point2->setCoords(cursorX_, 1);
 }
+
+void StripChart::setCursorVisible(bool visible) {
+    cursorLine_->setVisible(visible);
+    scheduleDraw();
+}
+
+bool StripChart::cursorVisible() const { return cursorLine_->visible(); }
 
 void StripChart::setCursorPosition(double x) {
     cursorX_ = clampCursor(x);

@@ -143,6 +143,9 @@ public:
     // The cursor's x. Setting it from code moves the line without a cursor event; the value is
     // rounded to a whole number (halves to even) and kept inside the x extent of the data.
     double cursorPosition() const { return cursorX_; }
+    // Whether the cursor line is drawn (pictures of a chart may leave it out); it still moves.
+    void setCursorVisible(bool visible);
+    bool cursorVisible() const;
     void setCursorPosition(double x);
     // The y of trace `trace` at the cursor: of its point at the cursor's x, else of its point
     // nearest to it (several points at that x: the largest y). Not a number for an empty trace.

@@ -246,6 +246,16 @@ int TracePixels(const QImage& image) {
     return n;
 }
 
+// Pixels of the cursor line's colour.
+int CursorPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (const QColor c = image.pixelColor(x, y); c.red() > 150 && c.green() < 80 && c.blue() > 50 && c.blue() < 140)
+                ++n;
+    return n;
+}
+
 // The window as a user sees it; with QB_SCREENSHOT_DIR set the picture is kept there.
 TEST(GraphPicture, TheWindowShowsTheTrace) {
     Graph g(NoisyCodes(500));
@@ -253,6 +263,7 @@ TEST(GraphPicture, TheWindowShowsTheTrace) {
     const QImage image = g.form.grab().toImage();
     ASSERT_FALSE(image.isNull());
     EXPECT_GT(TracePixels(image), 2000);
+    EXPECT_GT(CursorPixels(image), 50) << "the cursor line stands at the first reading";
     if (const QByteArray dir = qgetenv("QB_SCREENSHOT_DIR"); !dir.isEmpty())
         image.save(QString::fromLocal8Bit(dir) + "/GraphForm.png");
 }
@@ -282,6 +293,7 @@ TEST_P(ChartImage, WritesAPngOfTheChartOrSaysWhyNot) {
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(kChartImageWidth, kChartImageHeight));
     EXPECT_GT(TracePixels(image), 500);
+    EXPECT_EQ(CursorPixels(image), 0) << "the cursor line is left out of the picture";
     if (const QByteArray keep = qgetenv("QB_SCREENSHOT_DIR"); !keep.isEmpty())
         image.save(QString::fromLocal8Bit(keep) + (hist ? "/HistogramImage.png" : "/GraphImage.png"));
 
