@@ -32,7 +32,8 @@
 // while the chart has the focus (Shift or Page Up/Down: ten steps; Ctrl: to the next point of the
 // data; Home/End: the ends).
 //
-// Events (handlers run only for the user's actions, never for changes made from code):
+// Events (handlers run for the user's actions, and for showFullRange, which does what the
+// double click does; never for the operations below that set data, ranges or the cursor):
 //  - cursor event: the user has placed or moved the cursor; the argument is its new x.
 //  - scale event: the visible range of an axis has changed (zoom, pan, return to full range).
 //
