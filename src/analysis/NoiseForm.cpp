@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/GraphForm.h"
+#include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
 #include "platform/Controls.h"
 
@@ -157,11 +159,13 @@ void NoiseForm::NoiseHisCommand_Click() {
 void NoiseForm::Command3D1_Click() { unload(); }
 
 void NoiseForm::openGraph() {
-    // GraphForm opens here.
+    GraphForm form(ctx_, this);
+    form.showModal();
 }
 
 void NoiseForm::openHistogram() {
-    // HistForm opens here.
+    HistForm form(ctx_, this);
+    form.showModal();
 }
 
 } // namespace qb::analysis

@@ -59,7 +59,9 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     const bool drawsCharts = options.command == Command::Analyse &&
                              (!options.graphFile.empty() || !options.histogramFile.empty());
     std::unique_ptr<QCoreApplication> app;
-    if (drawsCharts) {
+    if (QCoreApplication::instance()) {
+        // Already inside an application (the tests run the entry point in theirs): use it.
+    } else if (drawsCharts) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argv.argc(), argv.argv());
     } else {

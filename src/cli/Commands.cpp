@@ -15,6 +15,7 @@
 #include <QJsonObject>
 
 #include "analysis/AnalysisRead.h"
+#include "analysis/ChartImages.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/NoiseForm.h"
 #include "files/DataFile.h"
@@ -149,10 +150,6 @@ std::optional<std::string> cannotWrite(const std::string& path) {
 } // namespace
 
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err) {
-    if (!request.graphFile.empty() || !request.histogramFile.empty()) {
-        err << kProgram << "chart images cannot be written by this build\n";
-        return 2;
-    }
     const std::string modeText = request.modeHex.empty() ? kDefaultMode : request.modeHex;
     const std::optional<int32_t> mode = ParseModeRegister(modeText);
     if (!mode) {
@@ -186,6 +183,18 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     else
         printPlain(labels, out);
     out.flush();
+
+    std::string error;
+    if (!request.graphFile.empty() && !analysis::SaveGraphImage(settings, request.graphFile, error)) {
+        err << kProgram << "cannot write the graph to " << request.graphFile << ": " << error << '\n';
+        return 1;
+    }
+    if (!request.histogramFile.empty() &&
+        !analysis::SaveHistogramImage(settings, request.histogramFile, error)) {
+        err << kProgram << "cannot write the histogram to " << request.histogramFile << ": " << error
+            << '\n';
+        return 1;
+    }
     return out ? 0 : 1;
 }
 

@@ -45,7 +45,7 @@ std::string LoadFailureText(const std::string& fileName, const ReadError& error,
     return file + " could not be read: " + reason + ".";
 }
 
-FileReadForm::FileReadForm(link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
+FileReadForm::FileReadForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 File Read");
 
     // Title

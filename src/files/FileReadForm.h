@@ -28,7 +28,7 @@ std::string LoadFailureText(const std::string& fileName, const ReadError& error,
 class FileReadForm : public platform::Form {
     Q_OBJECT
 public:
-    explicit FileReadForm(link::Context& ctx, QWidget* parent = nullptr);
+    explicit FileReadForm(const link::Context& ctx, QWidget* parent = nullptr);
 
     // Handlers, named after their control and event.
     void ListRead_Click();
@@ -56,7 +56,7 @@ private:
     void LoadCodes(const std::string& name);
     void followDrive();
 
-    link::Context& ctx_;
+    const link::Context& ctx_;
     bool error_ = false;
     bool syncingDrive_ = false;
 

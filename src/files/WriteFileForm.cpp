@@ -38,7 +38,7 @@ QLabel* MakeTitle(const char* name, const char* text) {
 
 } // namespace
 
-WriteFileForm::WriteFileForm(link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
+WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Write to File");
 
     // Title

@@ -21,7 +21,7 @@ namespace qb::files {
 class WriteFileForm : public platform::Form {
     Q_OBJECT
 public:
-    explicit WriteFileForm(link::Context& ctx, QWidget* parent = nullptr);
+    explicit WriteFileForm(const link::Context& ctx, QWidget* parent = nullptr);
 
     // Handlers, named after their control and event.
     void WriteDrive_Change();
@@ -47,7 +47,7 @@ private:
     // Keeps WriteDrive on the drive that holds WriteDir's path, without running its handler.
     void followDrive();
 
-    link::Context& ctx_;
+    const link::Context& ctx_;
     bool error_ = false;
     bool syncingDrive_ = false;
 

@@ -6,6 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/NoiseForm.h"
+#include "analysis/ReadDataForm.h"
+#include "files/FileReadForm.h"
+#include "files/WriteFileForm.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
 #include "link/Startup.h"
@@ -129,12 +133,29 @@ void MainMenuForm::MenuPortCommand_Click() {
     form.showModal();
 }
 
-// The windows below are wired here as their subsystems land: one modal opening each.
+// The register windows and the fast-step demonstration have not landed yet: their buttons open
+// nothing for now.
 void MainMenuForm::openFastStep() {}
 void MainMenuForm::openProgram() {}
-void MainMenuForm::openReadData() {}
-void MainMenuForm::openNoiseAnalysis() {}
-void MainMenuForm::openFileRead() {}
-void MainMenuForm::openFileWrite() {}
+
+void MainMenuForm::openReadData() {
+    analysis::ReadDataForm form(ctx_, this);
+    form.showModal();
+}
+
+void MainMenuForm::openNoiseAnalysis() {
+    analysis::NoiseForm form(ctx_, this);
+    form.showModal();
+}
+
+void MainMenuForm::openFileRead() {
+    files::FileReadForm form(ctx_, this);
+    form.showModal();
+}
+
+void MainMenuForm::openFileWrite() {
+    files::WriteFileForm form(ctx_, this);
+    form.showModal();
+}
 
 } // namespace qb::shell

@@ -143,6 +143,24 @@ INSTANTIATE_TEST_SUITE_P(
         JsonCase{"lines after the first empty one are ignored", " 1\r\n 3\r\n\r\nrubbish\r\n", false, "",
                  {1, 3}, 0x21B0}));
 
+TEST(Analyse, WritesTheGraphAndTheHistogramAsPngImagesAndReportsAnUnwritableOne) {
+    TempDir dir;
+    cli::AnalyseRequest request;
+    request.file = dir.write("codes.dat", " 8388608\r\n 8388612\r\n 8388610\r\n 8388612\r\n 8388609\r\n");
+    request.graphFile = dir.file("graph.png");
+    request.histogramFile = dir.file("hist.png");
+    std::string out, err;
+    ASSERT_EQ(Analyse(request, out, err), 0) << err;
+    for (const auto& png : {request.graphFile, request.histogramFile})
+        EXPECT_EQ(ReadAll(png).substr(0, 4), "\x89PNG") << png;
+
+    request.graphFile = dir.file("no-such-folder/graph.png");
+    request.histogramFile.clear();
+    EXPECT_EQ(Analyse(request, out, err), 1);
+    EXPECT_NE(err.find("cannot write the graph"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
 TEST(Analyse, PlainOutputGroupsCaptionsAndTextsUnderTheFrameCaptions) {
     TempDir dir;
     cli::AnalyseRequest request;

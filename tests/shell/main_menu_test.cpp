@@ -8,10 +8,15 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/NoiseForm.h"
+#include "analysis/ReadDataForm.h"
+#include "files/FileReadForm.h"
+#include "files/WriteFileForm.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
 #include "shell/AboutForm.h"
@@ -179,12 +184,19 @@ TEST_P(NoiseGate, FewerThanFiveOrMoreThan5000CodesAreRefused) {
     ProgramEndingGuard guard;
     Rig rig;
     MainMenuForm form(rig.ctx);
+    bool noiseWindowOpened = false;
     RunMainWindow(form, [&](MainMenuForm& f) {
         rig.settings.CodesRead = c.codesRead;
+        rig.settings.Codes.assign(std::max<int>(c.codesRead, 0) + 1, 8388608.0);
         rig.messages.clear();
         rig.port.clear();
+        WhenModal([&](QWidget* w) {
+            noiseWindowOpened = dynamic_cast<analysis::NoiseForm*>(w) != nullptr;
+            if (noiseWindowOpened) w->close();
+        });
         QTest::mouseClick(Button(f, "MenuNoiseCommand"), Qt::LeftButton);
     });
+    EXPECT_EQ(noiseWindowOpened, !c.refused);
     if (c.refused) {
         ASSERT_EQ(rig.messages.shown.size(), 1u);
         const platform::Message& m = rig.messages.shown[0];
@@ -322,7 +334,11 @@ INSTANTIATE_TEST_SUITE_P(
     Table, MainMenuOpens,
     ::testing::Values(OpeningCase{"About", "About", Is<shell::AboutForm>()},
                       OpeningCase{"MenuResetCommand", "QB4160", Is<link::ResetForm>()},
-                      OpeningCase{"MenuPortCommand", "Parallel Port Selection", Is<link::PortForm>()}),
+                      OpeningCase{"MenuPortCommand", "Parallel Port Selection", Is<link::PortForm>()},
+                      OpeningCase{"MenuReadCommand", "QB4160 Read Data", Is<analysis::ReadDataForm>()},
+                      OpeningCase{"MenuReadFCommand", "QB4160 File Read", Is<files::FileReadForm>()},
+                      OpeningCase{"MenuWriteFCommand", "QB4160 Write to File",
+                                  Is<files::WriteFileForm>()}),
     [](const auto& info) { return std::string(info.param.button); });
 
 } // namespace
