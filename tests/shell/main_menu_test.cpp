@@ -1,345 +1,206 @@
-// The main window: its controls, the start-up it runs before it is shown, the noise-analysis
-// gate, Quit and the close box, and the windows its buttons open.
+// The main window and the small windows it opens: the start-up it runs before it is shown, its
+// controls, the windows its buttons open, the noise-analysis gate, Escape, Quit and the close box;
+// About's version, the port choice, and the exact bytes of the resets.
 #include <gtest/gtest.h>
 
-#include <QEvent>
-#include <QGroupBox>
+#include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
-#include <algorithm>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "analysis/NoiseForm.h"
-#include "analysis/ReadDataForm.h"
-#include "files/FileReadForm.h"
-#include "files/WriteFileForm.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
+#include "platform/Controls.h"
+#include "platform/SimPort.h"
 #include "shell/AboutForm.h"
 #include "shell/MainMenuForm.h"
-#include "shell/ShellTestSupport.h"
-#include "shell/StartupTraffic.h"
+#include "support/RecordingPort.h"
+#include "support/ScriptedMessages.h"
 
 namespace qb::shelltest {
 namespace {
 
 using platform::Form;
-using platform::MsgButtons;
-using platform::MsgIcon;
-using shell::MainMenuForm;
+using test::PortAccess;
 
-// Notes what had happened when the window first became visible.
-class ShowWatcher : public QObject {
-public:
-    std::function<void()> onShow;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Show && onShow) {
-            onShow();
-            onShow = nullptr;
-        }
-        return false;
-    }
+// The simulated board in virtual time behind a recording port.
+struct Rig {
+    platform::SimPort board;
+    test::RecordingPort port{board};
+    test::ScriptedMessages messages;
+    link::SharedSettings settings;
+    link::Context ctx;
+    explicit Rig(std::string commandLine = {}) : ctx{port, messages, settings, std::move(commandLine)} {}
+    // The main window's close ends the program: forget that for the next case.
+    ~Rig() { if (Form::programEnding()) Form::resetProgramEnding(); }
 };
 
-// Opens the main window, runs `whileOpen` once it is up, then closes it (if still open).
-void RunMainWindow(MainMenuForm& form, std::function<void(MainMenuForm&)> whileOpen) {
-    WhenModal([&form, whileOpen](QWidget*) {
-        whileOpen(form);
-        if (form.isVisible()) form.close();
-    });
-    form.showModal();
-}
-
-QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
-
-// --- Controls ---------------------------------------------------------------------------------
-
-struct Control {
-    const char* name;
-    const char* caption;
-};
-
-TEST(MainMenuControls, CaptionsAndNamesFitTheirButtons) {
-    const Control buttons[] = {
-        {"About", "About"},
-        {"Command1", "Fast Step Demo"},
-        {"MenuQuitCommand", "Quit"},
-        {"MenuProgramCommand", "Program QB4160"},
-        {"MenuReadCommand", "Read Data"},
-        {"MenuNoiseCommand", "Noise Analysis"},
-        {"MenuResetCommand", "Reset QB4160"},
-        {"MenuReadFCommand", "Read from File"},
-        {"MenuWriteFCommand", "Write to File"},
-        {"MenuPortCommand", "Select Printer Port"},
-    };
-    ProgramEndingGuard guard;
-    Rig rig;
-    MainMenuForm form(rig.ctx);
-    EXPECT_EQ(form.caption(), "QB4160 Evaluation Software ");
-    RunMainWindow(form, [&](MainMenuForm& f) {
-        for (const Control& c : buttons) {
-            SCOPED_TRACE(c.name);
-            QPushButton* b = Button(f, c.name);
-            ASSERT_NE(b, nullptr);
-            EXPECT_EQ(b->text().toStdString(), c.caption);
-            EXPECT_TRUE(b->isVisible());
-            EXPECT_TRUE(b->isEnabled());
-            // Legible: the caption has the room it asks for.
-            EXPECT_GE(b->width(), b->sizeHint().width());
-            EXPECT_GE(b->height(), b->sizeHint().height());
-        }
-        auto* frame = f.findChild<QGroupBox*>("Frame1");
-        auto* title = f.findChild<QLabel*>("MainMenuLable");
-        ASSERT_NE(frame, nullptr);
-        ASSERT_NE(title, nullptr);
-        EXPECT_EQ(title->text().toStdString(), "Main Menu");
-        EXPECT_EQ(title->parentWidget(), frame);
-        EXPECT_TRUE(title->isVisible());
-    });
-}
-
-
-// --- Start-up ---------------------------------------------------------------------------------
-
-struct StartupCase {
-    const char* name;
-    const char* commandLine;
-    int32_t clockHz;
-    std::vector<std::string> messages;
-};
-
-class MainMenuStartup : public ::testing::TestWithParam<StartupCase> {};
-
-TEST_P(MainMenuStartup, ReadsTheBoardBeforeTheWindowIsShownAndWritesNoRegister) {
-    const StartupCase& c = GetParam();
-    ProgramEndingGuard guard;
-    Rig rig(c.commandLine);
-    MainMenuForm form(rig.ctx);
-    ShowWatcher watcher;
-    std::vector<test::PortAccess> atShow;
-    std::optional<int32_t> clockAtShow;
-    watcher.onShow = [&] {
-        atShow = rig.port.log;
-        clockAtShow = rig.settings.MasterClockHz;
-    };
-    form.installEventFilter(&watcher);
-    RunMainWindow(form, [](MainMenuForm&) {});
-
-    ASSERT_FALSE(atShow.empty());
-    EXPECT_EQ(WithoutReadValues(atShow), StartupTraffic(atShow.front().value));
-    EXPECT_EQ(rig.port.log, atShow);  // closing the window touches the port no more
-    EXPECT_EQ(rig.port.claims, 1);
-    EXPECT_EQ(clockAtShow, c.clockHz);
-    EXPECT_EQ(rig.messages.texts(), c.messages);
-
-    // The board's own configuration, adopted as it is.
-    const link::SharedSettings& s = rig.settings;
-    EXPECT_EQ(s.PortAddress, 0x378);
-    EXPECT_EQ(s.ModeRegValue, 0x21B0);
-    EXPECT_EQ(s.FilterRegValue, 0x800010);
-    EXPECT_EQ(s.WordLengthBits, 24);
-    EXPECT_EQ(s.Polarity, 2);
-    EXPECT_EQ(s.InputRangeMv, 80);
-    EXPECT_EQ(s.RefVoltage, 5.0);
-    EXPECT_EQ(s.DigitalOutputsOn, 0);
-    EXPECT_EQ(s.MasterClockHz, c.clockHz);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MainMenuStartup,
-    ::testing::Values(StartupCase{"NoCommandLine", "", 4915200, {}},
-                      StartupCase{"SlowClock", "L", 2457600, {}},
-                      StartupCase{"SlowClockLowerCase", "l", 2457600, {}},
-                      StartupCase{"SlowClockWithStatus", "L /SS", 4915200,
-                                  {"Windows Version:\rPort Address:0x378"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MainMenuStartupTest, StatusMessageComesBeforeTheWindowIsShown) {
-    ProgramEndingGuard guard;
-    Rig rig("/ss");
-    MainMenuForm form(rig.ctx);
-    bool shownBeforeMessage = false;
-    rig.messages.onShow = [&](const platform::Message&) { shownBeforeMessage = form.isVisible(); };
-    RunMainWindow(form, [](MainMenuForm&) {});
-    ASSERT_EQ(rig.messages.shown.size(), 1u);
-    EXPECT_EQ(rig.messages.shown[0].title, "Show Status");
-    EXPECT_FALSE(shownBeforeMessage);
-}
-
-// --- Noise analysis gate -----------------------------------------------------------------------
-
-struct GateCase {
-    int16_t codesRead;
-    bool refused;
-};
-
-class NoiseGate : public ::testing::TestWithParam<GateCase> {};
-
-TEST_P(NoiseGate, FewerThanFiveOrMoreThan5000CodesAreRefused) {
-    const GateCase& c = GetParam();
-    ProgramEndingGuard guard;
-    Rig rig;
-    MainMenuForm form(rig.ctx);
-    bool noiseWindowOpened = false;
-    RunMainWindow(form, [&](MainMenuForm& f) {
-        rig.settings.CodesRead = c.codesRead;
-        rig.settings.Codes.assign(std::max<int>(c.codesRead, 0) + 1, 8388608.0);
-        rig.messages.clear();
-        rig.port.clear();
-        WhenModal([&](QWidget* w) {
-            noiseWindowOpened = dynamic_cast<analysis::NoiseForm*>(w) != nullptr;
-            if (noiseWindowOpened) w->close();
-        });
-        QTest::mouseClick(Button(f, "MenuNoiseCommand"), Qt::LeftButton);
-    });
-    EXPECT_EQ(noiseWindowOpened, !c.refused);
-    if (c.refused) {
-        ASSERT_EQ(rig.messages.shown.size(), 1u);
-        const platform::Message& m = rig.messages.shown[0];
-        EXPECT_EQ(m.text, "For Data Analysis the number of codes read must be >4 and <5000");
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(m.buttons, MsgButtons::Ok);
-        EXPECT_EQ(m.title, "");
-    } else {
-        EXPECT_TRUE(rig.messages.shown.empty());
-    }
-    EXPECT_TRUE(rig.port.log.empty());
-    EXPECT_EQ(rig.settings.CodesRead, c.codesRead);
-    EXPECT_EQ(shell::EnoughCodesForAnalysis(c.codesRead), !c.refused);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, NoiseGate,
-                         ::testing::Values(GateCase{0, true}, GateCase{4, true}, GateCase{5, false},
-                                           GateCase{5000, false}, GateCase{5001, true},
-                                           GateCase{-1, true}),
-                         [](const auto& info) {
-                             const int n = info.param.codesRead;
-                             return n < 0 ? std::string("Minus1") : "Codes" + std::to_string(n);
-                         });
-
-// --- Ending the program ----------------------------------------------------------------------
-
-struct QuitCase {
-    const char* name;
-    platform::MsgAnswer answer;
-    bool ends;
-};
-
-class MainMenuQuit : public ::testing::TestWithParam<QuitCase> {};
-
-TEST_P(MainMenuQuit, AsksAndEndsOnlyOnYes) {
-    const QuitCase& c = GetParam();
-    ProgramEndingGuard guard;
-    Rig rig;
-    rig.messages.answers = {c.answer};
-    MainMenuForm form(rig.ctx);
-    bool endingAfterAnswer = false;
-    std::size_t trafficBefore = 0;
-    RunMainWindow(form, [&](MainMenuForm& f) {
-        trafficBefore = rig.port.log.size();
-        QTest::mouseClick(Button(f, "MenuQuitCommand"), Qt::LeftButton);
-        endingAfterAnswer = Form::programEnding();
-    });
-    ASSERT_EQ(rig.messages.shown.size(), 1u);
-    const platform::Message& m = rig.messages.shown[0];
-    EXPECT_EQ(m.text, "Are you sure you want to Quit?");
-    EXPECT_EQ(m.icon, MsgIcon::Question);
-    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(endingAfterAnswer, c.ends);
-    EXPECT_TRUE(Form::programEnding());  // after Yes by Quit, after No by the close that follows
-    EXPECT_EQ(Form::programExitCode(), 0);
-    EXPECT_EQ(rig.port.log.size(), trafficBefore);  // nothing reaches the board on the way out
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, MainMenuQuit,
-                         ::testing::Values(QuitCase{"Yes", platform::MsgAnswer::Yes, true},
-                                           QuitCase{"No", platform::MsgAnswer::No, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MainMenuClose, TheCloseBoxEndsTheProgramWithoutAsking) {
-    ProgramEndingGuard guard;
-    Rig rig;
-    MainMenuForm form(rig.ctx);
-    RunMainWindow(form, [](MainMenuForm& f) { f.close(); });
-    EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_TRUE(Form::programEnding());
-    EXPECT_FALSE(form.isVisible());
-}
-
-TEST(MainMenuClose, EscapeDoesNotEndTheProgram) {
-    ProgramEndingGuard guard;
-    Rig rig;
-    MainMenuForm form(rig.ctx);
-    bool openAfterEscape = false;
-    bool endingAfterEscape = true;
-    RunMainWindow(form, [&](MainMenuForm& f) {
-        QTest::keyClick(&f, Qt::Key_Escape);
-        openAfterEscape = f.isVisible();
-        endingAfterEscape = Form::programEnding();
-    });
-    EXPECT_TRUE(openAfterEscape);
-    EXPECT_FALSE(endingAfterEscape);
-}
-
-// --- The windows the main window opens ----------------------------------------------------------
-
-struct OpeningCase {
-    const char* button;
-    const char* caption;  // of the window that must be up
-    std::function<bool(QWidget*)> isRightKind;
-};
-
-class MainMenuOpens : public ::testing::TestWithParam<OpeningCase> {};
-
-TEST_P(MainMenuOpens, ButtonOpensItsWindowModallyOverTheMainWindow) {
-    const OpeningCase& c = GetParam();
-    ProgramEndingGuard guard;
-    Rig rig;
-    MainMenuForm form(rig.ctx);
-    QWidget* opened = nullptr;
+// Runs `open`; if a modal window other than `over` comes up (as a child of `over`), `act` runs
+// while it is up, and it is closed after if still open. Returns its caption ("" if none came up;
+// then nothing is left pending).
+std::string Modal(const std::function<void()>& open, const std::function<void()>& act = [] {}, QWidget* over = nullptr) {
     std::string caption;
-    bool modal = false;
-    bool mainStillOpen = false;
-    RunMainWindow(form, [&](MainMenuForm& f) {
-        rig.port.clear();
-        WhenModal([&](QWidget* w) {
-            opened = w;
-            if (!w) return;
-            caption = w->windowTitle().toStdString();
-            modal = w->isModal() && w->parentWidget() == &f;
-            EXPECT_TRUE(c.isRightKind(w));
-            w->close();
-        });
-        QTest::mouseClick(Button(f, c.button), Qt::LeftButton);
-        mainStillOpen = f.isVisible() && !Form::programEnding();
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w == over) return;
+        caption = w->windowTitle().toStdString();
+        EXPECT_TRUE(!over || w->parentWidget() == over) << caption;
+        act();
+        if (w->isVisible()) w->close();
     });
-    ASSERT_NE(opened, nullptr);
-    EXPECT_NE(opened, static_cast<QWidget*>(&form));
-    EXPECT_EQ(caption, c.caption);
-    EXPECT_TRUE(modal);
-    EXPECT_TRUE(mainStillOpen);
-    EXPECT_TRUE(rig.port.log.empty());  // opening and closing alone touch no port
+    timer.start(0);
+    open();
+    return caption;
+}
+void RunModal(Form& form, const std::function<void()>& act) { Modal([&] { form.showModal(); }, act); }
+std::string Click(QWidget& form, const char* name) {
+    return Modal([&] { QTest::mouseClick(form.findChild<QAbstractButton*>(name), Qt::LeftButton); }, [] {}, &form);
+}
+std::string Text(QWidget& w, const char* name) { return w.findChild<QLabel*>(name)->text().toStdString(); }
+
+// Start-up against a board at 378h: the control register read and written back ANDed with 212,
+// the byte 11, then the mode register read (communications byte 18, 16 bits) and the filter
+// register read (19, 24 bits). A send: 26, then 26+b, 18+b, 26+b per bit, then 26; a read: 26,
+// then 18, 26 and a status read per bit. Reads are listed with the value 0.
+std::vector<PortAccess> StartupTraffic(uint8_t control) {
+    std::vector<PortAccess> out{{false, 0x37A, 0}, {true, 0x37A, uint8_t(control & 212)}, {true, 0x378, 11}};
+    const auto put = [&](int value) { out.push_back({true, 0x378, uint8_t(value)}); };
+    for (const auto& [comms, bits] : {std::pair{18, 16}, std::pair{19, 24}}) {
+        put(26);
+        for (int j = 7; j >= 0; --j) put(26 + (comms >> j & 1)), put(18 + (comms >> j & 1)), put(26 + (comms >> j & 1));
+        put(26), put(26);
+        for (int j = 0; j < bits; ++j) put(18), put(26), out.push_back({false, 0x379, 0});
+    }
+    return out;
 }
 
-template <class W>
-std::function<bool(QWidget*)> Is() {
-    return [](QWidget* w) { return dynamic_cast<W*>(w) != nullptr; };
+TEST(MainMenu, StartUpReadsTheBoardBeforeTheWindowIsShownAndTheCloseBoxEndsWithoutAsking) {
+    const std::tuple<const char*, int32_t, bool> cases[] = {  // command line, clock, status shown
+        {"", 4915200, false}, {"L", 2457600, false}, {"l", 2457600, false}, {"L /SS", 4915200, true}, {"/ss", 4915200, true}};
+    for (const auto& [commandLine, clockHz, status] : cases) {
+        SCOPED_TRACE(commandLine);
+        Rig rig(commandLine);
+        shell::MainMenuForm form(rig.ctx);
+        bool visibleAtMessage = false;
+        rig.messages.onShow = [&](const platform::Message&) { visibleAtMessage = form.isVisible(); };
+        std::vector<PortAccess> whileUp;
+        RunModal(form, [&] { whileUp = rig.port.log; });
+        for (auto& a : whileUp) a.value = a.write ? a.value : 0;
+        ASSERT_FALSE(whileUp.empty());
+        EXPECT_EQ(whileUp, StartupTraffic(rig.port.log.front().value));
+        EXPECT_EQ(rig.port.log.size(), whileUp.size());  // closing touches the port no more
+        EXPECT_EQ(rig.settings.MasterClockHz, clockHz);
+        EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(status, "Windows Version:\rPort Address:0x378"));
+        EXPECT_FALSE(visibleAtMessage);
+        EXPECT_TRUE(Form::programEnding());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MainMenuOpens,
-    ::testing::Values(OpeningCase{"About", "About", Is<shell::AboutForm>()},
-                      OpeningCase{"MenuResetCommand", "QB4160", Is<link::ResetForm>()},
-                      OpeningCase{"MenuPortCommand", "Parallel Port Selection", Is<link::PortForm>()},
-                      OpeningCase{"MenuReadCommand", "QB4160 Read Data", Is<analysis::ReadDataForm>()},
-                      OpeningCase{"MenuReadFCommand", "QB4160 File Read", Is<files::FileReadForm>()},
-                      OpeningCase{"MenuWriteFCommand", "QB4160 Write to File",
-                                  Is<files::WriteFileForm>()}),
-    [](const auto& info) { return std::string(info.param.button); });
+TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
+    const std::tuple<const char*, const char*, const char*> buttons[] = {  // name, caption, window it opens
+        {"About", "About", "About"}, {"Command1", "Fast Step Demo", ""}, {"MenuQuitCommand", "Quit", ""},
+        {"MenuProgramCommand", "Program QB4160", ""}, {"MenuReadCommand", "Read Data", "QB4160 Read Data"},
+        {"MenuNoiseCommand", "Noise Analysis", ""}, {"MenuResetCommand", "Reset QB4160", "QB4160"},
+        {"MenuReadFCommand", "Read from File", "QB4160 File Read"},
+        {"MenuWriteFCommand", "Write to File", "QB4160 Write to File"},
+        {"MenuPortCommand", "Select Printer Port", "Parallel Port Selection"}};
+    Rig rig;
+    shell::MainMenuForm form(rig.ctx);
+    RunModal(form, [&] {
+        EXPECT_EQ(form.caption() + "/" + Text(form, "MainMenuLable"), "QB4160 Evaluation Software /Main Menu");
+        rig.port.clear();
+        for (const auto& [name, caption, opens] : buttons) {
+            auto* b = form.findChild<QAbstractButton*>(name);
+            ASSERT_NE(b, nullptr) << name;
+            EXPECT_EQ(b->text().toStdString(), caption);
+            EXPECT_TRUE(b->isVisible() && b->isEnabled() && b->width() >= b->sizeHint().width()) << caption;
+            EXPECT_EQ(*opens ? Click(form, name) : "", opens);
+        }
+        for (const int codes : {-1, 0, 4, 5, 5000, 5001}) {
+            const bool opens = codes == 5 || codes == 5000;
+            rig.settings.CodesRead = int16_t(codes);
+            rig.settings.Codes.assign(std::max(codes, 0) + 1, 8388608.0);
+            rig.messages.clear();
+            EXPECT_EQ(Click(form, "MenuNoiseCommand"), opens ? "QB4160 Noise Analysis" : "") << codes;
+            EXPECT_EQ(rig.messages.texts(),
+                      std::vector<std::string>(!opens, "For Data Analysis the number of codes read must be >4 and <5000"));
+            EXPECT_TRUE(opens || rig.messages.shown[0].icon == platform::MsgIcon::Exclamation);
+        }
+        QTest::keyClick(&form, Qt::Key_Escape);  // closes working windows, but not this one
+        EXPECT_TRUE(form.isVisible() && !Form::programEnding());
+        rig.messages.clear();
+        rig.messages.answers = {platform::MsgAnswer::No, platform::MsgAnswer::Yes};
+        Click(form, "MenuQuitCommand");
+        EXPECT_FALSE(Form::programEnding());
+        Click(form, "MenuQuitCommand");
+        EXPECT_TRUE(Form::programEnding());
+        EXPECT_EQ(Form::programExitCode(), 0);
+    });
+    EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(2, "Are you sure you want to Quit?"));
+    EXPECT_EQ(rig.messages.shown[1].buttons, platform::MsgButtons::YesNo);
+    EXPECT_TRUE(rig.port.log.empty());  // opening and closing windows and quitting touch no port
+}
+
+TEST(About, ShowsTheVersionAndOkClosesIt) {
+    shell::AboutForm form;
+    RunModal(form, [&] {
+        EXPECT_EQ(form.caption() + "/" + Text(form, "lblVersion"), "About/Version 2.0.5");
+        Click(form, "Command1");
+        EXPECT_FALSE(form.isVisible());
+    });
+}
+
+// With no port found at start-up (the board left alone) the port finally chosen gets the control
+// register set-up start-up could not make; otherwise start-up made it and a choice adds nothing.
+TEST(PortForm, SelectsTheOptionOfTheAddressInUseAndEachClickSetsTheAddressAtOnce) {
+    const std::pair<int16_t, std::string> cases[] = {  // address in use (0: no port), option selected
+        {888, "LPT1"}, {632, "LPT2"}, {956, "PRN"}, {0x3E8, ""}, {-12272, ""}, {0, ""}};
+    for (const auto& [address, selected] : cases) {
+        const bool clicks = address == 888 || address == 0;
+        SCOPED_TRACE(address);
+        Rig rig;
+        rig.settings.PortAddress = address;
+        link::PortForm form(rig.ctx);
+        std::vector<int> seen;
+        RunModal(form, [&] {
+            for (const char* name : {"LPT1", "LPT2", "PRN"})
+                EXPECT_EQ(form.findChild<platform::OptionButton*>(name)->value(), selected == name) << name;
+            for (const char* name : {"LPT2", "PRN", "LPT1", "LPT2"}) {
+                if (clicks) Click(form, name);
+                seen.push_back(rig.settings.PortAddress);
+            }
+            EXPECT_TRUE(rig.port.log.empty());  // nothing until the choice is final
+            Click(form, "Command1");
+            EXPECT_FALSE(form.isVisible());
+        });
+        EXPECT_EQ(seen, (clicks ? std::vector<int>{632, 956, 888, 632} : std::vector<int>(4, address)));
+        const uint8_t read = rig.port.log.empty() ? 0 : rig.port.log[0].value;  // the LPT2 control register's
+        const std::vector<PortAccess> setUp{{false, 0x27A, read}, {true, 0x27A, uint8_t(read & 212)}};
+        EXPECT_EQ(rig.port.log, address == 0 ? setUp : std::vector<PortAccess>{});
+    }
+}
+
+TEST(ResetForm, EachButtonWritesItsResetAndCloses) {
+    std::vector<int> software;
+    for (int i = 0; i < 32; ++i) software.insert(software.end(), {19, 27});
+    software.push_back(26);
+    const std::pair<const char*, std::vector<int>> cases[] = {{"Command1", software}, {"Command2", {24, 26}}, {"ResetOKCommand", {}}};
+    for (const auto& [button, bytes] : cases)
+        for (const int16_t base : {888, 632}) {
+            SCOPED_TRACE(std::string(button) + " at " + std::to_string(base));
+            Rig rig;
+            rig.settings.PortAddress = base;
+            link::ResetForm form(rig.ctx);
+            RunModal(form, [&] {
+                Click(form, button);
+                EXPECT_FALSE(form.isVisible());
+            });
+            EXPECT_EQ(rig.port.writesTo(uint16_t(base)), bytes);
+            EXPECT_EQ(rig.port.log.size(), bytes.size());  // nothing read, nothing elsewhere
+        }
+}
 
 } // namespace
 } // namespace qb::shelltest

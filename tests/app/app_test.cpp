@@ -1,0 +1,141 @@
+// The program from its command line: Qt's options taken out first, then its own; the exit status
+// and output of a command line; the port chosen from --board, --sim-* and --trace, and the trace a
+// start-up leaves.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+#include "app/Display.h"
+#include "app/Entry.h"
+#include "app/Options.h"
+#include "app/PortFactory.h"
+#include "board/SimOptions.h"
+#include "link/Startup.h"
+#include "support/RecordingPort.h"
+#include "support/ScriptedMessages.h"
+
+namespace {
+
+using namespace qb::app;
+using Words = std::vector<std::string>;
+
+// Runs the program with these words after its name: status, out and err.
+std::tuple<int, std::string, std::string> Program(Words words) {
+    words.insert(words.begin(), "qb4160-eval");
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    std::ostringstream out, err;
+    const int status = RunProgram(int(words.size()), argv.data(), out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+Options Board(std::string board, Words sim = {}, std::string trace = {}) {
+    Options o;
+    o.board = std::move(board), o.simOptions = std::move(sim), o.traceFile = std::move(trace);
+    return o;
+}
+
+TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
+    const std::pair<QStringList, std::string> cases[] = {
+        {{}, ""}, {{"--board=sim", "l"}, "l"}, {{"/ss", "--trace=t.log", "L"}, "/ss L"}, {{"--sim-noref", "x", "y"}, "x y"}};
+    for (const auto& [words, commandLine] : cases) {
+        const auto r = ParseOptions(QStringList{"qb"} + words);
+        EXPECT_EQ(r.error, "") << commandLine;
+        EXPECT_EQ(r.options.command, Command::Gui);
+        EXPECT_EQ(r.options.commandLine, commandLine);
+    }
+    const auto r = ParseOptions({"qb", "--sim-ain1=12.5", "--sim-noref", "--acquire", "500", "--out", "a.dat", "--hex"});
+    EXPECT_EQ(r.options.simOptions, (Words{"--sim-ain1=12.5", "--sim-noref"}));
+    EXPECT_TRUE(r.error.empty() && r.options.command == Command::Acquire && r.options.acquireCount == 500 &&
+                r.options.outFile == "a.dat" && r.options.hex);
+}
+
+TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
+    const QStringList bad[] = {{"--no-such"}, {"--sim-unknown=3"}, {"--acquire", "5001", "--out", "a"},
+                               {"--acquire", "abc", "--out", "a"}, {"--acquire", "500"},
+                               {"--analyse", "a", "--acquire", "500", "--out", "b"}, {"--json"}, {"--hex"}, {"--board"}};
+    for (const QStringList& words : bad) {
+        const auto r = ParseOptions(QStringList{"qb"} + words);
+        EXPECT_TRUE(!r.error.empty() && r.error.find('\n') == std::string::npos) << words.join(' ').toStdString();
+    }
+}
+
+// Without a display: the window program says how to run it, and before that, a wrong board is
+// reported whatever the display; neither starts a run, so an earlier trace is kept.
+TEST(Entry, StatusAndOutputOfACommandLineWithoutADisplay) {
+    std::map<std::string, std::string> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name)) saved[name] = value, unsetenv(name);
+    QTemporaryDir dir;
+    const std::string trace = dir.filePath("kept.trace").toStdString(), tracing = "--trace=" + trace;
+    std::ofstream(trace) << "W 0378 0B\n";
+    const std::string badBoard = "qb4160-eval: unknown board \"x\"; use sim, ppdev[:DEVICE] or io[:ADDRESS]\n";
+    const std::pair<Words, std::tuple<int, std::string, std::string>> cases[] = {
+        {{"-platform", "offscreen", "--version", "-reverse"}, {0, "qb4160-eval 2.0.5\n", ""}},  // Qt's options taken out
+        {{"--version", "-platform"}, {2, "", "qb4160-eval: Unknown option 'platform'.\nTry 'qb4160-eval --help'.\n"}},
+        {{"L", tracing}, {1, "", std::string(kNoDisplayMessage) + "\n"}},
+        {{"--board=x", tracing}, {2, "", badBoard}},
+        {{"--acquire", "5", "--out", "/nonexistent/a.dat", "--board=x"}, {2, "", badBoard}}};
+    for (const auto& [argv, outcome] : cases) EXPECT_EQ(Program(argv), outcome) << argv[0];
+    for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+    std::ifstream in(trace);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "W 0378 0B\n");
+}
+
+TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {
+    const std::string io = "--board=io takes an I/O address from 3 to 65533 (decimal or 0x hex), not ";
+    qb::board::SimOptions sim;
+    const std::tuple<Options, RunKind, std::string, std::string> cases[] = {  // options, run, port, error
+        {Board("sim"), RunKind::Window, "simulated board (wall-clock time)", ""},
+        {Board("sim"), RunKind::Headless, "simulated board (virtual time)", ""},
+        {Board("sim", {"--sim-time=virtual"}), RunKind::Window, "simulated board (virtual time)", ""},
+        {Board("sim", {"--sim-fault=absent"}), RunKind::Headless, "simulated board (virtual time, fault absent)", ""},
+        {Board("ppdev"), RunKind::Window, "ppdev /dev/parport0", ""},
+        {Board("io"), RunKind::Window, "direct I/O at 0x378", ""},
+        {Board("io:0xFFFD"), RunKind::Headless, "direct I/O at 0xFFFD", ""},
+        {Board("bogus"), RunKind::Window, "", "unknown board \"bogus\"; use sim, ppdev[:DEVICE] or io[:ADDRESS]"},
+        {Board("ppdev:"), RunKind::Window, "", "--board=ppdev: needs a device after the colon, e.g. ppdev:/dev/parport1"},
+        {Board("io:2"), RunKind::Window, "", io + "\"2\""},
+        {Board("io:0xFFFE"), RunKind::Window, "", io + "\"0xFFFE\""},
+        {Board("io:99999999999999999999"), RunKind::Window, "", io + "\"99999999999999999999\""},
+        {Board("sim", {"--sim-time=fast"}), RunKind::Window, "", *qb::board::ApplySimOption(sim, "--sim-time=fast")},
+        {Board("ppdev", {"--sim-noref"}), RunKind::Window, "", "--sim-noref applies to the simulated board only (--board=sim)"}};
+    for (const auto& [options, kind, port, error] : cases) {
+        const auto made = MakePort(options, kind);
+        EXPECT_EQ(made.port ? made.port->describe() : "", port) << error;
+        EXPECT_EQ(made.error, error);
+        EXPECT_EQ(CheckBoardOptions(options), error);
+    }
+}
+
+TEST(PortFactory, TheTraceHoldsExactlyTheTrafficOfAStartUp) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("start.trace").toStdString();
+    auto made = MakePort(Board("sim", {}, path), RunKind::Headless);
+    ASSERT_NE(made.port, nullptr) << made.error;
+    qb::test::RecordingPort seen(*made.port);
+    qb::test::ScriptedMessages messages;
+    qb::link::SharedSettings settings;
+    qb::link::StartUp({seen, messages, settings, ""});
+    made.port->flush();
+    EXPECT_EQ(seen.log.size(), 177u);  // the start-up, spelled out in the main window's test
+    std::ostringstream expected;
+    for (const auto& a : seen.log)
+        expected << (a.write ? 'W' : 'R') << ' ' << std::uppercase << std::hex << std::setfill('0') << std::setw(4)
+                 << a.address << ' ' << std::setw(2) << int(a.value) << '\n';
+    std::ifstream in(path);
+    std::string accesses;
+    for (std::string line; std::getline(in, line);) accesses += line.starts_with("# ") ? "" : line + '\n';
+    EXPECT_EQ(accesses, expected.str());
+
+    const std::string unwritable = dir.filePath("no/such/folder/t.trace").toStdString();
+    made = MakePort(Board("sim", {}, unwritable), RunKind::Window);
+    EXPECT_EQ(made.port, nullptr);
+    EXPECT_TRUE(made.error.find(unwritable) != std::string::npos && made.error.find('\n') == std::string::npos) << made.error;
+}
+
+} // namespace
