@@ -25,7 +25,8 @@ struct AnalyseRequest {
 // value texts. With `json`: one object whose keys are the value labels' names and whose values
 // are exactly the texts the window shows. 0 on success; otherwise (a missing, unreadable or empty
 // file, a line that is not a code, a bad mode value) one line on `err` and a non-zero status.
-// graphFile / histogramFile are not written yet: asking for them is refused (status 2).
+// graphFile / histogramFile, when given, receive the code graph and the histogram as PNG images
+// (a QApplication must exist); one that cannot be written gives one line on `err` and status 1.
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err);
 
 // A mode register value as typed: 1 to 4 hexadecimal digits of either case, optionally after
