@@ -56,6 +56,10 @@ void SerialInterface::risingEdge(bool dataIn) {
     if (!dataIn) commitPending();
     switch (phase_) {
     case Phase::Command:
+        // Every communications byte starts with a 0. Ones while the interface waits for one are
+        // ignored, so the tail of a write that ended in ones followed by the 32 ones of an
+        // interface reset leaves the interface in step rather than halfway into a byte.
+        if (inCount_ == 0 && dataIn) break;
         inWord_ = (inWord_ << 1) | (dataIn ? 1u : 0u);
         if (++inCount_ == 8) command(static_cast<uint8_t>(inWord_));
         break;

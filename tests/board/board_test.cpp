@@ -229,6 +229,10 @@ TEST(Board, InterfaceResetAbandonsAHalfDoneWriteAndEndsContinuousRead) {
     rig.interfaceReset();
     EXPECT_EQ(rig.read(kModeReg), 0x21B0u);
     EXPECT_EQ(rig.read(kDacReg), 0u);
+    rig.write(kDacReg, 7);  // ones at the end of a write, then a reset: still in step
+    rig.interfaceReset();
+    EXPECT_EQ(rig.read(kModeReg), 0x21B0u);
+    EXPECT_EQ(rig.read(kDacReg), 7u);
 }
 
 TEST(Board, EachCalibrationTakesFourPeriodsThenSetsItsRegisterAndEndsInMode000) {
