@@ -1,14 +1,8 @@
-// The data reading window through its real controls, on the simulated board (virtual time)
-// behind a recording port: analysis reads and their traffic, stopping by key or close box, the
-// count box, the continuous-mode check, the no-data path, display reads and their pause, the
-// progress display, and the buttons that must do nothing while a read runs.
+// The data reading window through its real controls, on the simulated board (virtual time):
+// analysis and display reads with their exact traffic, stopping, the count and pause boxes, the
+// continuous-mode check, the no-data path, and the buttons that do nothing while a read runs.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -27,9 +21,9 @@ namespace {
 using namespace qb;
 using namespace qb::readtest;
 using analysis::ReadDataForm;
+using Texts = std::vector<std::string>;
 
-// Runs `body` once the window is open (inside its modal display), then closes it if it is
-// still open.
+// Runs `body` once the window is open (inside its modal display), then closes it if still open.
 void WhileOpen(ReadDataForm& form, const std::function<void()>& body) {
     QTimer::singleShot(0, &form, [&] {
         body();
@@ -46,175 +40,120 @@ T* Control(QWidget& form, const char* name) {
 }
 
 // A key typed while the window is busy: posted, so it arrives when the read lets events run.
-void PostKey(QWidget* to, int qtKey, const QString& text = {}) {
-    QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
+void PostKey(QWidget& form, int qtKey, const QString& text) {
+    QCoreApplication::postEvent(Control(form, "currentcode"), new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
 }
 
-// Calls `hook` with the number of codes read each time the progress bar moves.
-void OnProgress(ReadDataForm& form, std::function<void(int)> hook) {
-    QObject::connect(Control<QProgressBar>(form, "ReadProgress"), &QProgressBar::valueChanged, &form,
-                     [hook = std::move(hook)](int value) {
-                         if (value > 0) hook(value);
-                     });
-}
-
-// Calls `hook` with the number of codes shown so far each time a display read shows one.
-void OnCodeShown(ReadDataForm& form, std::function<void(int)> hook) {
-    auto shown = std::make_shared<int>(0);
-    QObject::connect(Control<QLineEdit>(form, "currentcode"), &QLineEdit::textChanged, &form,
-                     [hook = std::move(hook), shown](const QString&) { hook(++*shown); });
-}
-
-class ReadDataWindow : public ::testing::Test {
-protected:
-    void SetUp() override { rig.fastFilter(); }
-    std::vector<int> dataWrites() const { return rig.port.writesTo(kBase); }
+struct ReadDataWindow : ::testing::Test {
+    ReadDataWindow() { rig.fastFilter(); }
     Rig rig;
 };
 
-TEST_F(ReadDataWindow, DefaultAnalysisReadFillsFiveHundredCodesWithItsExactTraffic) {
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        EXPECT_EQ(Control<QLineEdit>(form, "ReadNoValueText")->text(), "500");
-        QTest::mouseClick(Control(form, "Command3D1"), Qt::LeftButton);
-    });
-    EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_EQ(rig.settings.CodesRead, 500);
-    EXPECT_EQ(rig.settings.CodesToRead, 500);
-    ASSERT_EQ(rig.settings.Codes.size(), 501u);
-
-    Traffic t(rig.port.log);
-    t.send(18, 8);
-    EXPECT_EQ(t.read(16), 0x21B0);
-    t.send(33, 8);
-    for (int i = 1; i <= 500; ++i) {
-        EXPECT_EQ(t.readWhenReady(24), rig.settings.Codes[i]) << "code " << i;
-        EXPECT_NEAR(rig.settings.Codes[i], 0x900000, 0x400) << "code " << i;
-    }
-    t.send(48, 8);
-    t.write(27);
-    EXPECT_TRUE(t.atEnd());
-}
-
-TEST_F(ReadDataWindow, WordLengthFollowsTheModeRegisterReadAtTheStartOfEachRead) {
-    rig.settings.WordLengthBits = 16;  // stale: the converter delivers 24-bit words
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        Control<QLineEdit>(form, "ReadNoValueText")->setText("5");
-        Control<QPushButton>(form, "Command3D1")->click();
-    });
-    EXPECT_EQ(rig.settings.WordLengthBits, 24);
-    ASSERT_EQ(rig.settings.CodesRead, 5);
-    for (int i = 1; i <= 5; ++i) EXPECT_NEAR(rig.settings.Codes[i], 0x900000, 0x400);
-}
-
-enum class Stop { CharacterKey, ArrowKey, EscapeKey, CloseBox };
-
-struct StopCase {
-    const char* what;
-    Stop how;
-    bool windowStaysOpen;
-};
-void PrintTo(const StopCase& c, std::ostream* os) { *os << c.what; }
-
-class ReadDataStop : public ReadDataWindow, public ::testing::WithParamInterface<StopCase> {};
-
-TEST_P(ReadDataStop, AfterThirtySevenCodesKeepsExactlyThoseAndEndsContinuousReading) {
-    const StopCase& c = GetParam();
-    ReadDataForm form(rig.ctx);
-    bool openAfterRead = false;
-    OnProgress(form, [&](int n) {
-        if (n != 37) return;
-        auto* target = Control(form, "currentcode");
-        switch (c.how) {
-        case Stop::CharacterKey: PostKey(target, Qt::Key_X, "x"); break;
-        case Stop::ArrowKey: PostKey(target, Qt::Key_Left); break;
-        case Stop::EscapeKey: PostKey(target, Qt::Key_Escape, QString(QChar(27))); break;
-        case Stop::CloseBox: form.close(); break;
-        }
-    });
-    WhileOpen(form, [&] {
-        Control<QPushButton>(form, "Command3D1")->click();
-        openAfterRead = form.isVisible();
-        EXPECT_FALSE(form.reading());
-    });
-    EXPECT_EQ(openAfterRead, c.windowStaysOpen) << c.what;
-    EXPECT_EQ(rig.settings.CodesRead, 37) << c.what;
-    ASSERT_EQ(rig.settings.Codes.size(), 38u) << c.what;
-    EXPECT_NEAR(rig.settings.Codes[37], 0x900000, 0x400) << c.what;
-    EXPECT_TRUE(EndsContinuousReading(dataWrites())) << c.what;
-    EXPECT_TRUE(rig.messages.shown.empty()) << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ReadDataStop,
-                         ::testing::Values(StopCase{"a letter", Stop::CharacterKey, true},
-                                           StopCase{"an arrow key", Stop::ArrowKey, true},
-                                           StopCase{"Escape stops, does not close", Stop::EscapeKey, true},
-                                           StopCase{"the close box", Stop::CloseBox, false}));
-
-struct CountCase {
-    const char* typed;
-    const char* message;  // nullptr: none
-    int codesRead;        // -1: the earlier buffer stays
-    const char* boxAfter;
-};
-void PrintTo(const CountCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
-
-class ReadDataCount : public ReadDataWindow, public ::testing::WithParamInterface<CountCase> {};
-
-TEST_P(ReadDataCount, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
-    const CountCase& c = GetParam();
-    rig.settings.Codes = {0, 7, 7};
-    rig.settings.CodesRead = 2;
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        Control<QLineEdit>(form, "ReadNoValueText")->setText(c.typed);
-        Control<QPushButton>(form, "Command3D1")->click();
-        EXPECT_EQ(Control<QLineEdit>(form, "ReadNoValueText")->text().toStdString(), c.boxAfter);
-    });
-    if (c.message) {
-        ASSERT_EQ(rig.messages.texts(), std::vector<std::string>{c.message}) << c.typed;
-        EXPECT_EQ(rig.messages.shown[0].icon, platform::MsgIcon::Exclamation);
-        EXPECT_EQ(rig.messages.shown[0].title, "");
-        EXPECT_FALSE(HoldsSend(dataWrites(), 33)) << c.typed;
-        EXPECT_EQ(rig.settings.CodesRead, 2) << c.typed;
-        EXPECT_EQ(rig.settings.Codes.size(), 3u) << c.typed;
-    } else {
-        EXPECT_TRUE(rig.messages.shown.empty()) << c.typed;
-        EXPECT_EQ(rig.settings.CodesRead, c.codesRead) << c.typed;
-        EXPECT_EQ(rig.settings.Codes.size(), std::size_t(c.codesRead) + 1) << c.typed;
+// Stopping after 37 codes by a key (Escape stops without closing), the close box or the end of
+// the program keeps exactly the codes read and ends continuous reading. Meanwhile the progress
+// shows the codes read of the 500 asked for, and the buttons do nothing: no second read starts.
+// The mode register, read first, gives the word length: 16 bits or 24, whatever was set before.
+TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
+    const struct { const char* what; std::function<void(ReadDataForm&)> stop; bool staysOpen; int bits; } cases[] = {
+        {"a letter", [](ReadDataForm& f) { PostKey(f, Qt::Key_X, "x"); }, true, 24},
+        {"an arrow key", [](ReadDataForm& f) { PostKey(f, Qt::Key_Left, {}); }, true, 16},
+        {"Escape", [](ReadDataForm& f) { PostKey(f, Qt::Key_Escape, QString(QChar(27))); }, true, 24},
+        {"the close box", [](ReadDataForm& f) { f.close(); }, false, 24},
+        {"ending the program", [](ReadDataForm&) { platform::Form::endProgram(0); }, true, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.writeMode(c.bits == 16 ? 0x20B0 : 0x21B0);
+        rig.settings.WordLengthBits = static_cast<int16_t>(40 - c.bits);  // stale
+        ReadDataForm form(rig.ctx);
+        auto* bar = Control<QProgressBar>(form, "ReadProgress");
+        std::string progress;
+        QObject::connect(bar, &QProgressBar::valueChanged, &form, [&](int n) {
+            if (n == 3)
+                for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"})
+                    Control<QPushButton>(form, name)->click();
+            if (n != 37) return;
+            progress = (bar->isVisible() ? bar->text().toStdString() : "hidden") + " / " +
+                       Control<QLineEdit>(form, "StopReadingText")->text().toStdString();
+            c.stop(form);
+        });
+        bool openAfterRead = false;
+        WhileOpen(form, [&] {
+            Control<QPushButton>(form, "Command3D1")->click();
+            openAfterRead = form.isVisible();
+            EXPECT_FALSE(form.reading());
+            EXPECT_FALSE(bar->isVisible());
+            EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
+        });
+        EXPECT_EQ(platform::Form::programEnding(), std::string(c.what) == "ending the program");
+        platform::Form::resetProgramEnding();
+        EXPECT_EQ(openAfterRead, c.staysOpen);
+        EXPECT_EQ(progress, std::string("37 of 500 codes / ") + analysis::kStopReadingPrompt);
+        EXPECT_TRUE(rig.messages.shown.empty());
+        ASSERT_EQ(rig.settings.Codes.size(), 38u);
+        EXPECT_EQ(rig.settings.CodesRead, 37);
+        Traffic t(rig.port.log);  // one read: the buttons pressed during it did nothing
+        EXPECT_EQ(t.readMode(), c.bits == 16 ? 0x20B0 : 0x21B0);
+        t.send(33, 8);
+        for (int i = 1; i <= 37; ++i) EXPECT_EQ(t.read(c.bits, true), rig.settings.Codes[i]) << "code " << i;
+        EXPECT_NEAR(rig.settings.Codes[37], c.bits == 16 ? 0x9000 : 0x900000, c.bits == 16 ? 4 : 0x400);
+        t.stop();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReadDataCount,
-    ::testing::Values(CountCase{"4", analysis::kCountRangeMessage, -1, "4"},
-                      CountCase{"5001", analysis::kCountRangeMessage, -1, "5001"},
-                      CountCase{"-20", analysis::kCountRangeMessage, -1, "-20"},
-                      CountCase{"abc", analysis::kCountNotIntegerMessage, -1, ""},
-                      CountCase{"", analysis::kCountNotIntegerMessage, -1, ""},
-                      CountCase{"99999", analysis::kCountNotIntegerMessage, -1, ""},
-                      CountCase{"5", nullptr, 5, "5"}, CountCase{"5000", nullptr, 5000, "5000"}, CountCase{"12.5", nullptr, 12, "12.5"},
-                      CountCase{"13.5", nullptr, 14, "13.5"}, CountCase{"4.5", analysis::kCountRangeMessage, -1, "4.5"}));
-
-TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonStartsAReading) {
-    rig.writeMode(0x01B0);  // sync mode: bit 13 clear
-    rig.settings.Codes = {0, 7};
-    rig.settings.CodesRead = 1;
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        Control<QPushButton>(form, "readbutton")->click();
-        Control<QPushButton>(form, "Command3D1")->click();
-        EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
-    });
-    EXPECT_EQ(rig.messages.texts(),
-              (std::vector<std::string>{analysis::kNotContinuousMessage, analysis::kNotContinuousMessage}));
-    EXPECT_FALSE(HoldsSend(dataWrites(), 33));
-    EXPECT_FALSE(HoldsSend(dataWrites(), 48));
-    EXPECT_EQ(rig.settings.CodesRead, 1);
+// A count the box refuses is said before anything is sent, and the earlier buffer stays. The
+// count is taken with two decimals, then rounded half to even. Return in the box starts the read.
+TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
+    using analysis::kCountNotIntegerMessage, analysis::kCountRangeMessage;
+    const struct { const char *typed, *message, *boxAfter; int codesRead; } cases[] = {
+        {"4", kCountRangeMessage, "4", 2},        {"5001", kCountRangeMessage, "5001", 2},
+        {"4.5", kCountRangeMessage, "4.5", 2},    {"abc", kCountNotIntegerMessage, "", 2},
+        {"99999", kCountNotIntegerMessage, "", 2}, {"5", nullptr, "5", 5},
+        {"5000", nullptr, "5000", 5000},           {"12.5", nullptr, "12.5", 12},
+        {"13.5", nullptr, "13.5", 14},             {"13.499", nullptr, "13.499", 14}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        rig.port.clear();
+        rig.messages.clear();
+        rig.settings.Codes = {0, 7, 7};
+        rig.settings.CodesRead = 2;
+        ReadDataForm form(rig.ctx);
+        WhileOpen(form, [&] {
+            auto* box = Control<QLineEdit>(form, "ReadNoValueText");
+            box->setText(c.typed);
+            QTest::keyClick(box, Qt::Key_Return);
+            EXPECT_EQ(box->text().toStdString(), c.boxAfter);
+        });
+        EXPECT_EQ(rig.settings.CodesRead, c.codesRead);
+        EXPECT_EQ(rig.settings.Codes.size(), std::size_t(c.codesRead) + 1);
+        EXPECT_EQ(HoldsSend(rig.port.writesTo(kBase), 33), c.message == nullptr);
+        EXPECT_EQ(rig.messages.texts(), c.message ? Texts{c.message} : Texts{});
+        for (const auto& m : rig.messages.shown) EXPECT_TRUE(m.icon == platform::MsgIcon::Exclamation && m.title.empty());
+    }
 }
 
-TEST(ReadDataNoData, AnalysisReadEmptiesTheBufferWithItsMessage) {
+// Without continuous conversion (bit 13 clear: sync 000 or single conversion 010) each button
+// only reads the mode register and says so: no start byte, and the buffer stays.
+TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) {
+    for (const int32_t mode : {0x01B0, 0x41B0}) {
+        rig.writeMode(mode);
+        rig.messages.clear();
+        rig.settings.Codes = {0, 7};
+        rig.settings.CodesRead = 1;
+        ReadDataForm form(rig.ctx);
+        WhileOpen(form, [&] {
+            Control<QPushButton>(form, "readbutton")->click();
+            Control<QPushButton>(form, "Command3D1")->click();
+        });
+        EXPECT_EQ(rig.messages.texts(), Texts(2, analysis::kNotContinuousMessage)) << mode;
+        Traffic t(rig.port.log);
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(t.readMode(), mode);
+        EXPECT_EQ(rig.settings.CodesRead, 1);
+    }
+}
+
+// With no ready signal each read gives up after its polls, says so and ends continuous reading;
+// the analysis read empties the buffer.
+TEST(ReadDataNoData, BothReadsGiveUpSayItAndEndContinuousReading) {
     board::SimOptions options;
     options.fault = board::Fault::NoReady;
     Rig rig(options);
@@ -222,259 +161,61 @@ TEST(ReadDataNoData, AnalysisReadEmptiesTheBufferWithItsMessage) {
     rig.settings.CodesRead = 2;
     ReadDataForm form(rig.ctx);
     WhileOpen(form, [&] {
-        Control<QLineEdit>(form, "ReadNoValueText")->setText("5");
-        Control<QPushButton>(form, "Command3D1")->click();
-        EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
-        EXPECT_FALSE(Control(form, "ReadProgress")->isVisible());
-        EXPECT_FALSE(form.reading());
+        for (const char* button : {"Command3D1", "readbutton"}) {
+            SCOPED_TRACE(button);
+            rig.port.clear();
+            rig.port.busyPolls = 0;
+            Control<QPushButton>(form, button)->click();
+            EXPECT_EQ(rig.port.busyPolls, link::kDataReadyPolls);
+            Traffic t(rig.port.log);
+            t.readMode();
+            t.send(33, 8);
+            t.write(26);  // the data read's opening byte; then only busy polls, none logged
+            t.stop();
+        }
+        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
     });
-    EXPECT_EQ(rig.messages.texts(), std::vector<std::string>{analysis::kReadErrorMessage});
+    EXPECT_EQ(rig.messages.texts(), Texts(2, analysis::kReadErrorMessage));
     EXPECT_EQ(rig.settings.CodesRead, 0);
     EXPECT_EQ(rig.settings.Codes.size(), 1u);
-    EXPECT_TRUE(EndsContinuousReading(rig.port.writesTo(kBase)));
 }
 
-TEST(ReadDataNoData, DisplayReadStopsWithItsMessage) {
-    board::SimOptions options;
-    options.fault = board::Fault::NoReady;
-    Rig rig(options);
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
-        Control<QPushButton>(form, "readbutton")->click();
-        EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
-        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
-        EXPECT_FALSE(form.reading());
-    });
-    EXPECT_EQ(rig.messages.texts(), std::vector<std::string>{analysis::kReadErrorMessage});
-    EXPECT_TRUE(EndsContinuousReading(rig.port.writesTo(kBase)));
-}
-
-TEST_F(ReadDataWindow, DisplayReadShowsEachCodeInHexStoresNothingAndEndsOnAKey) {
-    rig.settings.Codes = {0, 7};
-    rig.settings.CodesRead = 1;
-    ReadDataForm form(rig.ctx);
-    QString status;
-    rig.port.onReady = [&](int64_t n) {
-        status = Control<QLineEdit>(form, "StopReadingText")->text();
-        if (n == 3) PostKey(Control(form, "currentcode"), Qt::Key_Space, " ");
-    };
-    WhileOpen(form, [&] {
-        Control<QPushButton>(form, "readbutton")->click();
-        EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
-    });
-    rig.port.onReady = nullptr;
-    EXPECT_EQ(status, analysis::kStopReadingPrompt);
-    EXPECT_EQ(rig.settings.CodesRead, 1);
-    EXPECT_EQ(rig.settings.Codes, (std::vector<double>{0, 7}));
-
-    Traffic t(rig.port.log);
-    t.send(18, 8);
-    t.read(16);
-    t.send(33, 8);
-    t.readWhenReady(24);
-    t.readWhenReady(24);
-    const int32_t third = t.readWhenReady(24);
-    t.send(48, 8);
-    t.write(27);
-    EXPECT_TRUE(t.atEnd());
-    EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text().toStdString(), platform::Hex(third));
-    EXPECT_NEAR(third, 0x900000, 0x400);
-}
-
-TEST(ReadDataDisplay, CodesAtBothEndsOfTheScaleShowAsZeroAndFFFFFF) {
-    const struct {
-        double ain1Mv;
-        const char* shown;
-    } cases[] = {{-200, "0"}, {200, "FFFFFF"}};
+// A display read shows each code in hex and stores none. After each code it pauses for the pause
+// box within 0..32767 ms (0 for what cannot be read), also when typed during the read; any key
+// ends it. Return in the box starts it.
+TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
+    const struct { const char *typed, *duringRead, *shownAfter; int pauseMs; } cases[] = {
+        {"-5", nullptr, "0", 0},       {"99999", nullptr, "32767", 32767}, {"", nullptr, "0", 0},
+        {"12.6", nullptr, "12.6", 13}, {"0", "50000", "50000", 32767},     {"0", "40x", "40x", 40}};
     for (const auto& c : cases) {
-        board::SimOptions options;
-        options.ain1Mv = c.ain1Mv;
-        Rig rig(options);
-        rig.fastFilter();
-        ReadDataForm form(rig.ctx);
-        rig.port.onReady = [&](int64_t n) {
-            if (n == 5) PostKey(Control(form, "currentcode"), Qt::Key_X, "x");
-        };
-        WhileOpen(form, [&] {
-            Control<QLineEdit>(form, "currentcode")->setText("-");
-            Control<QPushButton>(form, "readbutton")->click();
-        });
-        rig.port.onReady = nullptr;
-        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text().toStdString(), c.shown) << c.ain1Mv;
-    }
-}
-
-struct PauseCase {
-    const char* typed;      // in Text1 when the read starts
-    const char* duringRead; // typed into Text1 at the first code; nullptr: nothing
-    const char* shownAfter; // Text1 after the read
-    int pauseMs;            // the pause taken after the first code (the timer's interval)
-};
-void PrintTo(const PauseCase& c, std::ostream* os) { *os << '"' << c.typed << "\", then \"" << (c.duringRead ? c.duringRead : "") << '"'; }
-
-class ReadDataPause : public ReadDataWindow, public ::testing::WithParamInterface<PauseCase> {};
-
-TEST_P(ReadDataPause, PauseIsTakenWithinZeroTo32767) {
-    const PauseCase& c = GetParam();
-    ReadDataForm form(rig.ctx);
-    OnCodeShown(form, [&](int n) {
-        if (n != 1) return;
-        if (c.duringRead) Control<QLineEdit>(form, "Text1")->setText(c.duringRead);
-        // Stops the read during its first pause (or at once when there is none).
-        PostKey(Control(form, "currentcode"), Qt::Key_X, "x");
-    });
-    WhileOpen(form, [&] {
-        Control<QLineEdit>(form, "Text1")->setText(c.typed);
-        Control<QPushButton>(form, "readbutton")->click();
-    });
-    EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text().toStdString(), c.shownAfter) << c.typed;
-    auto* timer = form.findChild<platform::MsTimer*>("Timer1");
-    ASSERT_NE(timer, nullptr);
-    EXPECT_EQ(timer->interval(), c.pauseMs) << c.typed;
-    EXPECT_FALSE(timer->enabled());
-    EXPECT_TRUE(EndsContinuousReading(dataWrites()));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReadDataPause,
-    ::testing::Values(PauseCase{"-5", nullptr, "0", 0}, PauseCase{"99999", nullptr, "32767", 32767},
-                      PauseCase{"abc", nullptr, "0", 0}, PauseCase{"", nullptr, "0", 0},
-                      PauseCase{"0", nullptr, "0", 0}, PauseCase{"250", nullptr, "250", 250},
-                      PauseCase{"12.6", nullptr, "12.6", 13},
-                      PauseCase{"0", "50000", "50000", 32767}, PauseCase{"0", "-7", "-7", 0},
-                      PauseCase{"0", "abc", "abc", 0}, PauseCase{"0", "40x", "40x", 40}));
-
-TEST_F(ReadDataWindow, ButtonsDoNothingWhileAReadRuns) {
-    ReadDataForm form(rig.ctx);
-    bool openDuringRead = false;
-    OnProgress(form, [&](int n) {
-        if (n == 3) {
-            for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"})
-                Control<QPushButton>(form, name)->click();
-            openDuringRead = form.isVisible();
-        }
-        if (n == 5) PostKey(Control(form, "currentcode"), Qt::Key_X, "x");
-    });
-    WhileOpen(form, [&] {
-        Control<QPushButton>(form, "Command3D1")->click();
-        EXPECT_TRUE(form.isVisible());
-    });
-    EXPECT_TRUE(openDuringRead);
-    EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_EQ(rig.settings.CodesRead, 5);
-    const std::vector<int> writes = dataWrites();
-    const std::vector<int> start = SendBytes(33, 8);
-    EXPECT_EQ(std::search(std::search(writes.begin(), writes.end(), start.begin(), start.end()) + 1,
-                          writes.end(), start.begin(), start.end()),
-              writes.end())
-        << "a second read was started";
-}
-
-TEST_F(ReadDataWindow, EndingTheProgramDuringAReadStillLeavesContinuousReading) {
-    ReadDataForm form(rig.ctx);
-    OnProgress(form, [&](int n) {
-        if (n == 10) platform::Form::endProgram(0);
-    });
-    WhileOpen(form, [&] { Control<QPushButton>(form, "Command3D1")->click(); });
-    const bool ended = platform::Form::programEnding();
-    platform::Form::resetProgramEnding();
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(rig.settings.CodesRead, 10);
-    // The converter is not left streaming its data register for the next program that opens
-    // the port.
-    EXPECT_TRUE(EndsContinuousReading(dataWrites()));
-}
-
-TEST_F(ReadDataWindow, ProgressShowsCodesReadOfCodesRequestedWhileTheReadRuns) {
-    struct Seen {
-        int value, maximum;
-        bool visible;
-        std::string text, status;
-    };
-    std::vector<Seen> seen;
-    ReadDataForm form(rig.ctx);
-    OnProgress(form, [&](int) {
-        auto* bar = Control<QProgressBar>(form, "ReadProgress");
-        seen.push_back({bar->value(), bar->maximum(), bar->isVisible(), bar->text().toStdString(),
-                        Control<QLineEdit>(form, "StopReadingText")->text().toStdString()});
-    });
-    WhileOpen(form, [&] {
-        EXPECT_FALSE(Control(form, "ReadProgress")->isVisible());
-        Control<QLineEdit>(form, "ReadNoValueText")->setText("20");
-        Control<QPushButton>(form, "Command3D1")->click();
-        EXPECT_FALSE(Control(form, "ReadProgress")->isVisible());
-        EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
-    });
-    ASSERT_EQ(seen.size(), 20u);
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(seen[i].value, i + 1);
-        EXPECT_EQ(seen[i].maximum, 20);
-        EXPECT_TRUE(seen[i].visible);
-        EXPECT_EQ(seen[i].text, std::to_string(i + 1) + " of 20 codes");
-        EXPECT_EQ(seen[i].status, analysis::kStopReadingPrompt);
-    }
-}
-
-TEST_F(ReadDataWindow, EnterInTheBoxesStartsTheirReads) {
-    ReadDataForm form(rig.ctx);
-    OnCodeShown(form, [&](int) { PostKey(Control(form, "currentcode"), Qt::Key_X, "x"); });
-    WhileOpen(form, [&] {
-        auto* count = Control<QLineEdit>(form, "ReadNoValueText");
-        count->setText("6");
-        QTest::keyClick(count, Qt::Key_Return);
-        EXPECT_EQ(rig.settings.CodesRead, 6);
-
-        auto* pause = Control<QLineEdit>(form, "Text1");
-        pause->setText("");
+        SCOPED_TRACE(std::string(c.typed) + " then " + (c.duringRead ? c.duringRead : "nothing"));
         rig.port.clear();
-        QTest::keyClick(pause, Qt::Key_Return);
-        EXPECT_EQ(pause->text(), "0");
-        EXPECT_TRUE(HoldsSend(rig.port.writesTo(kBase), 33));
-        EXPECT_TRUE(EndsContinuousReading(rig.port.writesTo(kBase)));
-    });
-    EXPECT_EQ(rig.settings.CodesRead, 6);  // the display read stored nothing
-}
-
-TEST_F(ReadDataWindow, NoiseAnalysisNeedsAtLeastOneCode) {
-    const struct {
-        int codes;
-        bool opens;
-    } cases[] = {{0, false}, {1, true}};
-    for (const auto& c : cases) {
-        rig.messages.clear();
-        rig.settings.Codes.assign(std::size_t(c.codes) + 1, 100.0);
-        rig.settings.CodesRead = static_cast<int16_t>(c.codes);
+        rig.settings.Codes = {0, 7};
         ReadDataForm form(rig.ctx);
-        std::string opened;
-        WhileOpen(form, [&] {
-            QTimer::singleShot(0, [&] {
-                if (QWidget* w = QApplication::activeModalWidget(); w && w != &form) {
-                    opened = w->windowTitle().toStdString();
-                    w->close();
-                }
-            });
-            Control<QPushButton>(form, "Command3D2")->click();
+        int shown = 0;
+        QObject::connect(Control<QLineEdit>(form, "currentcode"), &QLineEdit::textChanged, &form, [&] {
+            EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), analysis::kStopReadingPrompt);
+            if (++shown != 1) return;
+            if (c.duringRead) Control<QLineEdit>(form, "Text1")->setText(c.duringRead);
+            PostKey(form, Qt::Key_Space, " ");  // ends the read in its first pause
         });
-        EXPECT_EQ(opened, c.opens ? "QB4160 Noise Analysis" : "") << c.codes;
-        EXPECT_EQ(rig.messages.texts(),
-                  c.opens ? std::vector<std::string>{} : std::vector<std::string>{analysis::kCountRangeMessage});
+        WhileOpen(form, [&] {
+            auto* box = Control<QLineEdit>(form, "Text1");
+            box->setText(c.typed);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text().toStdString(), c.shownAfter);
+        auto* timer = Control<platform::MsTimer>(form, "Timer1");
+        EXPECT_EQ(timer->interval(), c.pauseMs);
+        EXPECT_FALSE(timer->enabled());
+        EXPECT_EQ(rig.settings.Codes, (std::vector<double>{0, 7}));
+        Traffic t(rig.port.log);
+        t.readMode();
+        t.send(33, 8);
+        const int32_t code = t.read(24, true);
+        t.stop();
+        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text().toStdString(), platform::Hex(code));
     }
-}
-
-// Not a check: writes pictures of the window, idle and during a read, for a look by eye.
-// Run with --gtest_also_run_disabled_tests; the files land in /tmp.
-TEST_F(ReadDataWindow, DISABLED_Screenshots) {
-    ReadDataForm form(rig.ctx);
-    OnProgress(form, [&](int n) {
-        if (n == 120) {
-            form.grab().save("/tmp/h7_readdata_running.png");
-            PostKey(Control(form, "currentcode"), Qt::Key_X, "x");
-        }
-    });
-    WhileOpen(form, [&] {
-        form.grab().save("/tmp/h7_readdata_idle.png");
-        Control<QPushButton>(form, "Command3D1")->click();
-    });
 }
 
 } // namespace

@@ -1,11 +1,8 @@
 #pragma once
-// Shared pieces of the data-reading tests (analysis read, data reading window, headless
-// acquisition): the simulated board on virtual time behind a recording port that leaves the busy
-// polls of the ready line out of its log, and a walker that checks a port log access by access
-// against what the serial routines must do.
+// Shared by the data-reading tests (data reading window, headless acquisition): the simulated
+// board on virtual time behind a recording port that leaves the busy polls of the ready line out
+// of its log, and a walker that checks a port log access by access.
 #include <algorithm>
-#include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,45 +18,28 @@
 
 namespace qb::readtest {
 
-inline constexpr uint16_t kBase = 0x378;
-inline constexpr uint16_t kStatus = kBase + 1;
+inline constexpr uint16_t kBase = 0x378, kStatus = kBase + 1;
 
-// A recording port that keeps the busy polls of the ready line out of the log (counting them), so
-// reads of thousands of polls stay small. A busy poll is a status read that finds the line high
-// and is not the sample of a clocked bit (a bit is sampled right after the writes 18, 26). Every
-// other access is kept in order.
+// A status read that finds the ready line high and is not a bit sample (a bit is sampled right
+// after the writes 18, 26) is a busy poll: counted, not logged.
 class QuietPollPort : public test::RecordingPort {
 public:
     using RecordingPort::RecordingPort;
-    bool dropBusyPolls = true;
     int64_t busyPolls = 0;
-    // Ready signals seen so far (ready waits that ended with the line low), and a hook that runs
-    // with their count at each one, before the word is clocked in.
-    int64_t readySignals = 0;
-    std::function<void(int64_t)> onReady;
 
     uint8_t InByte(uint16_t address) override {
         const uint8_t v = RecordingPort::InByte(address);
-        const bool bitSample = last_ == 26 && beforeLast_ == 18;
-        if (dropBusyPolls && address == kStatus && !bitSample && (v & link::kReadyBit)) {
-            ++busyPolls;
-            log.pop_back();
-        } else if (address == kStatus && !bitSample && !(v & link::kReadyBit)) {
-            ++readySignals;
-            if (onReady) onReady(readySignals);
-        }
-        beforeLast_ = last_;
-        last_ = -1;
+        if (address == kStatus && !(prev_ == 18 && last_ == 26) && (v & link::kReadyBit)) ++busyPolls, log.pop_back();
+        prev_ = last_, last_ = -1;
         return v;
     }
     void OutByte(uint16_t address, uint8_t value) override {
         RecordingPort::OutByte(address, value);
-        beforeLast_ = last_;
-        last_ = address == kBase ? value : -1;
+        prev_ = last_, last_ = address == kBase ? value : -1;
     }
 
 private:
-    int last_ = -1, beforeLast_ = -1;  // the last two accesses: a data-register byte, or -1
+    int prev_ = -1, last_ = -1;  // the last two accesses: a data-register byte, or -1
 };
 
 // The board started up as the program starts it; the log and the messages are cleared after.
@@ -70,27 +50,12 @@ struct Rig {
         messages.clear();
     }
     // A fast output rate (filter word 64, chop on) keeps reads short.
-    void fastFilter() {
-        link::Register reg(ctx);
-        reg.setWriteAddress(link::comms::kFilterWrite);
-        reg.setWordLength(link::comms::kFilterBits);
-        reg.setRegValue((64 << 12) | 0x10);
-        reg.WriteReg();
+    void fastFilter() { writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, (64 << 12) | 0x10); }
+    void writeMode(int32_t mode) { writeReg(link::comms::kModeWrite, link::comms::kModeBits, mode); }
+    void writeReg(int16_t address, int16_t bits, int32_t value) {  // as Register::WriteReg does
+        link::WriteSerial(ctx, address, settings.PortAddress, 8);
+        link::WriteSerial(ctx, value, settings.PortAddress, bits);
         port.clear();
-    }
-    void writeMode(int32_t mode) {
-        link::Register reg(ctx);
-        reg.setWriteAddress(link::comms::kModeWrite);
-        reg.setWordLength(link::comms::kModeBits);
-        reg.setRegValue(mode);
-        reg.WriteReg();
-        port.clear();
-    }
-    link::ReadData reader() {
-        link::ReadData r(ctx);
-        r.setReadAddress(link::comms::kStartContinuousRead);
-        r.setWordLength(settings.WordLengthBits);
-        return r;
     }
 
     platform::SimPort sim;
@@ -100,74 +65,11 @@ struct Rig {
     link::Context ctx{port, messages, settings, ""};
 };
 
-// Walks a port log access by access, checking each against what the serial routines must do.
-class Traffic {
-public:
-    explicit Traffic(const std::vector<test::PortAccess>& log) : log_(log) {}
-
-    bool atEnd() const { return i_ == log_.size(); }
-
-    void write(uint8_t value) {
-        ASSERT_LT(i_, log_.size()) << "log ends where write " << int(value) << " was due";
-        EXPECT_EQ(log_[i_], (test::PortAccess{true, kBase, value})) << "access " << i_;
-        ++i_;
-    }
-    // A serial send: 26, then per bit 26+b, 18+b, 26+b, then 26.
-    void send(int value, int bits) {
-        write(26);
-        for (int j = bits - 1; j >= 0; --j) {
-            const uint8_t b = (value >> j) & 1;
-            write(26 + b);
-            write(18 + b);
-            write(26 + b);
-        }
-        write(26);
-    }
-    // Clocks in `bits` bits (18, 26, status read per bit) and returns them.
-    int32_t clockIn(int bits) {
-        int32_t value = 0;
-        for (int j = bits - 1; j >= 0; --j) {
-            write(18);
-            write(26);
-            EXPECT_LT(i_, log_.size());
-            if (i_ >= log_.size()) return value;
-            EXPECT_FALSE(log_[i_].write);
-            EXPECT_EQ(log_[i_].address, kStatus);
-            if (log_[i_].value & link::kDataOutBit) value |= int32_t{1} << j;
-            ++i_;
-        }
-        return value;
-    }
-    // A register read without ready wait: 26, then the bits.
-    int32_t read(int bits) {
-        write(26);
-        return clockIn(bits);
-    }
-    // A data read: 26, the one ready poll that found the line low (busy polls are not logged),
-    // then the bits.
-    int32_t readWhenReady(int bits) {
-        write(26);
-        EXPECT_LT(i_, log_.size());
-        if (i_ >= log_.size()) return 0;
-        EXPECT_EQ(log_[i_].address, kStatus);
-        EXPECT_FALSE(log_[i_].write);
-        EXPECT_EQ(log_[i_].value & link::kReadyBit, 0) << "access " << i_;
-        ++i_;
-        return clockIn(bits);
-    }
-
-private:
-    const std::vector<test::PortAccess>& log_;
-    std::size_t i_ = 0;
-};
-
-// The data-register bytes of a serial send of the low `bits` bits of `value`.
+// The data-register bytes of a serial send of the low `bits` bits of `value`: 26, then per bit
+// 26+b, 18+b, 26+b, then 26.
 inline std::vector<int> SendBytes(int value, int bits) {
     std::vector<int> out{26};
-    for (int j = bits - 1; j >= 0; --j) {
-        const int b = (value >> j) & 1;
-        out.insert(out.end(), {26 + b, 18 + b, 26 + b});
-    }
+    for (int j = bits - 1; j >= 0; --j) out.insert(out.end(), {26 + (value >> j & 1), 18 + (value >> j & 1), 26 + (value >> j & 1)});
     out.push_back(26);
     return out;
 }
@@ -184,5 +86,41 @@ inline bool EndsContinuousReading(const std::vector<int>& writes) {
     tail.push_back(27);
     return writes.size() >= tail.size() && std::equal(tail.begin(), tail.end(), writes.end() - tail.size());
 }
+
+// Walks a port log access by access, checking each against what the serial routines must do; at
+// its end no access may be left over.
+class Traffic {
+public:
+    explicit Traffic(const std::vector<test::PortAccess>& log) : log_(log) {}
+    ~Traffic() { EXPECT_EQ(i_, log_.size()) << "accesses left over in the log"; }
+    void write(int value) { next(true, kBase, value); }
+    void send(int value, int bits) { for (int b : SendBytes(value, bits)) write(b); }
+    int32_t readMode() { return send(18, 8), read(16); }  // the mode register
+    void stop() { send(48, 8), write(27); }                // the end of continuous reading
+    // A read: 26, for a data read the one ready poll that found the line low (busy polls are not
+    // logged), then per bit 18, 26 and the status read that samples it. Returns the bits.
+    int32_t read(int bits, bool whenReady = false) {
+        write(26);
+        EXPECT_EQ(whenReady ? next(false, kStatus) & link::kReadyBit : 0, 0) << "ready poll " << i_;
+        int32_t value = 0;
+        for (int j = bits - 1; j >= 0; --j) {
+            write(18), write(26);
+            if (next(false, kStatus) & link::kDataOutBit) value |= int32_t{1} << j;
+        }
+        return value;
+    }
+
+private:
+    // Checks the next access (the value of a read is not checked) and returns its value.
+    int next(bool write, uint16_t address, int value = -1) {
+        const test::PortAccess a = i_ < log_.size() ? log_[i_] : test::PortAccess{!write, 0, 0};
+        EXPECT_TRUE(a.write == write && a.address == address && (value < 0 || a.value == value))
+            << "access " << i_ << (i_ < log_.size() ? "" : ", past the end of the log,") << " is "
+            << (a.write ? "a write of " : "a read giving ") << int(a.value) << " at " << a.address;
+        return ++i_, a.value;
+    }
+    const std::vector<test::PortAccess>& log_;
+    std::size_t i_ = 0;
+};
 
 } // namespace qb::readtest
