@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Controls.h"
+#include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
 #include "platform/StripChart.h"
 #include "platform/Text.h"
@@ -19,31 +20,6 @@ namespace qb::analysis {
 
 using platform::named;
 using platform::StripChart;
-
-namespace {
-
-QLabel* captionLabel(const char* name, const char* text) {
-    return named(new QLabel(QString::fromUtf8(text)), name);
-}
-
-// A readout value: a sunken box wide enough for a 32-bit number in decimal.
-QLabel* readout(const char* name) {
-    auto* label = named(new QLabel, name);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral(" -2147483648")) + 12);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
-QPushButton* button(const char* name, const char* text) {
-    auto* b = named(new QPushButton(QString::fromUtf8(text)), name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(100);
-    return b;
-}
-
-} // namespace
 
 GraphForm::GraphForm(const link::Context& ctx, QWidget* parent) : GraphForm(ctx.settings, parent, &ctx.messages) {}
 
@@ -72,24 +48,24 @@ GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, plat
     StripGraph_->onCursor([this](double x) { StripGraph_Cursor(x); });
     StripGraph_->onScale([this] { StripGraph_Scale(); });
 
-    GridCommand_ = button("GridCommand", "Grid On");
-    Command3D1_ = button("Command3D1", "Grid Off");
-    GraphQuitCommand_ = button("GraphQuitCommand", "Back...");
+    GridCommand_ = platform::CommandButton("GridCommand", "Grid On");
+    Command3D1_ = platform::CommandButton("Command3D1", "Grid Off");
+    GraphQuitCommand_ = platform::CommandButton("GraphQuitCommand", "Back...");
     connect(GridCommand_, &QPushButton::clicked, this, [this] { GridCommand_Click(); });
     connect(Command3D1_, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
     connect(GraphQuitCommand_, &QPushButton::clicked, this, [this] { GraphQuitCommand_Click(); });
 
-    lblDecValue_ = readout("lblDecValue");
-    lblHexValue_ = readout("lblHexValue");
-    lblCursPosition_ = readout("lblCursPosition");
+    lblDecValue_ = platform::ReadoutLabel("lblDecValue");
+    lblHexValue_ = platform::ReadoutLabel("lblHexValue");
+    lblCursPosition_ = platform::ReadoutLabel("lblCursPosition");
 
     auto* values = new QGridLayout;
-    values->addWidget(captionLabel("Label1", "Value :"), 0, 0);
-    values->addWidget(captionLabel("lblDecCurs", "Dec:"), 0, 1, Qt::AlignRight);
+    values->addWidget(platform::CaptionLabel("Label1", "Value :"), 0, 0);
+    values->addWidget(platform::CaptionLabel("lblDecCurs", "Dec:"), 0, 1, Qt::AlignRight);
     values->addWidget(lblDecValue_, 0, 2);
-    values->addWidget(captionLabel("lblCursHex", "Hex:"), 0, 3, Qt::AlignRight);
+    values->addWidget(platform::CaptionLabel("lblCursHex", "Hex:"), 0, 3, Qt::AlignRight);
     values->addWidget(lblHexValue_, 0, 4);
-    values->addWidget(captionLabel("lblCursor", "Cursor Position :"), 1, 0, 1, 2);
+    values->addWidget(platform::CaptionLabel("lblCursor", "Cursor Position :"), 1, 0, 1, 2);
     values->addWidget(lblCursPosition_, 1, 2);
     values->setColumnMinimumWidth(3, 36);
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Controls.h"
+#include "platform/FormWidgets.h"
 #include "platform/Messages.h"
 #include "platform/Numbers.h"
 #include "platform/QtMessages.h"
@@ -22,19 +23,6 @@ using platform::named;
 using platform::StripChart;
 
 namespace {
-
-QLabel* captionLabel(const char* name, const char* text) {
-    return named(new QLabel(QString::fromUtf8(text)), name);
-}
-
-QLabel* readout(const char* name) {
-    auto* label = named(new QLabel, name);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral(" -2147483648")) + 12);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -71,22 +59,20 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     StripHist_->onCursor([this](double x) { StripHist_Cursor(x); });
     StripHist_->onScale([this] { StripHist_Scale(); });
 
-    Command3D1_ = named(new QPushButton(QStringLiteral("OK")), "Command3D1");
-    Command3D1_->setAutoDefault(false);
-    Command3D1_->setMinimumWidth(100);
+    Command3D1_ = platform::CommandButton("Command3D1", QStringLiteral("OK"));
     connect(Command3D1_, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
 
-    lblDecValue_ = readout("lblDecValue");
-    lblHexValue_ = readout("lblHexValue");
-    lblCursPosition_ = readout("lblCursPosition");
+    lblDecValue_ = platform::ReadoutLabel("lblDecValue");
+    lblHexValue_ = platform::ReadoutLabel("lblHexValue");
+    lblCursPosition_ = platform::ReadoutLabel("lblCursPosition");
 
     auto* values = new QGridLayout;
-    values->addWidget(captionLabel("Label1", "Cursor position:"), 0, 0);
-    values->addWidget(captionLabel("Label3", "Dec:"), 0, 1, Qt::AlignRight);
+    values->addWidget(platform::CaptionLabel("Label1", "Cursor position:"), 0, 0);
+    values->addWidget(platform::CaptionLabel("Label3", "Dec:"), 0, 1, Qt::AlignRight);
     values->addWidget(lblDecValue_, 0, 2);
-    values->addWidget(captionLabel("Label2", "Hex :"), 0, 3, Qt::AlignRight);
+    values->addWidget(platform::CaptionLabel("Label2", "Hex :"), 0, 3, Qt::AlignRight);
     values->addWidget(lblHexValue_, 0, 4);
-    values->addWidget(captionLabel("Label4", "Nb of codes :"), 1, 0, 1, 2);
+    values->addWidget(platform::CaptionLabel("Label4", "Nb of codes :"), 1, 0, 1, 2);
     values->addWidget(lblCursPosition_, 1, 2);
     values->setColumnMinimumWidth(3, 40);
 

@@ -15,32 +15,11 @@
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
 #include "platform/Controls.h"
+#include "platform/FormWidgets.h"
 
 namespace qb::analysis {
 
 using platform::named;
-
-namespace {
-
-QLabel* makeValueLabel(const char* name) {
-    auto* label = named(new QLabel(QString::fromUtf8(kNoiseLabelPlaceholder.data(),
-                                                     qsizetype(kNoiseLabelPlaceholder.size()))),
-                        name);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(130);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
-QPushButton* makeButton(const char* name, const char* caption) {
-    auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(120);
-    return b;
-}
-
-} // namespace
 
 const std::vector<NoiseFrame>& NoiseFrames() {
     static const std::vector<NoiseFrame> frames{
@@ -73,12 +52,7 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     setCaption("QB4160 Noise Analysis");
 
     auto* Frame1 = named(new QGroupBox, "Frame1");
-    auto* NoiseLable = named(new QLabel(QString::fromUtf8(kNoiseTitle)), "NoiseLable");
-    QFont titleFont = NoiseLable->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setBold(true);
-    NoiseLable->setFont(titleFont);
-    NoiseLable->setAlignment(Qt::AlignCenter);
+    auto* NoiseLable = platform::TitleLabel("NoiseLable", QString::fromUtf8(kNoiseTitle));
     (new QVBoxLayout(Frame1))->addWidget(NoiseLable);
 
     // A frame of caption / value rows.
@@ -90,7 +64,7 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
         int r = 0;
         for (const NoiseRow& row : f.rows) {
             grid->addWidget(named(new QLabel(QString::fromUtf8(row.caption)), row.captionName), r, 0);
-            QLabel* value = makeValueLabel(row.valueName);
+            QLabel* value = platform::ReadoutLabel(row.valueName, QString::fromUtf8(kNoiseLabelPlaceholder.data(), qsizetype(kNoiseLabelPlaceholder.size())), 130);
             values_.emplace(row.valueName, value);
             grid->addWidget(value, r, 1);
             if (row.hexName)
@@ -105,9 +79,9 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     QGroupBox* Frame5 = boxes.at("Frame5");
     QGroupBox* Frame6 = boxes.at("Frame6");
 
-    auto* NoisePlotCommand = makeButton("NoisePlotCommand", "Plot Graph");
-    auto* NoiseHisCommand = makeButton("NoiseHisCommand", "Plot Histogram");
-    auto* Command3D1 = makeButton("Command3D1", "Back...");
+    auto* NoisePlotCommand = platform::CommandButton("NoisePlotCommand", "Plot Graph", 120);
+    auto* NoiseHisCommand = platform::CommandButton("NoiseHisCommand", "Plot Histogram", 120);
+    auto* Command3D1 = platform::CommandButton("Command3D1", "Back...", 120);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(NoisePlotCommand);

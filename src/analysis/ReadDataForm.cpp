@@ -18,6 +18,7 @@
 #include "analysis/NoiseForm.h"
 #include "link/Serial.h"
 #include "platform/Controls.h"
+#include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
 #include "platform/Text.h"
 
@@ -26,13 +27,6 @@ namespace qb::analysis {
 using platform::named;
 
 namespace {
-
-QPushButton* makeButton(const char* name, const char* caption) {
-    auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(170);
-    return b;
-}
 
 QGroupBox* makeFrame(const char* name) {
     auto* frame = named(new QGroupBox, name);
@@ -67,12 +61,7 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
 
     // Title.
     auto* Frame1 = makeFrame("Frame1");
-    auto* Label3 = named(new QLabel(QStringLiteral("Read Data")), "Label3");
-    QFont titleFont = Label3->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setBold(true);
-    Label3->setFont(titleFont);
-    Label3->setAlignment(Qt::AlignCenter);
+    auto* Label3 = platform::TitleLabel("Label3", QStringLiteral("Read Data"));
     (new QVBoxLayout(Frame1))->addWidget(Label3);
 
     // Display read: the current code and the pause between reads.
@@ -121,10 +110,10 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     ReadProgress->setSizePolicy(keepPlace);
     ReadProgress->hide();
 
-    Command3D1 = makeButton("Command3D1", "Read Data for Analysis");
-    readbutton = makeButton("readbutton", "Read Data for Display");
-    Command3D2 = makeButton("Command3D2", "Noise Analysis");
-    ReadMenuCommand = makeButton("ReadMenuCommand", "Back...");
+    Command3D1 = platform::CommandButton("Command3D1", "Read Data for Analysis", 170);
+    readbutton = platform::CommandButton("readbutton", "Read Data for Display", 170);
+    Command3D2 = platform::CommandButton("Command3D2", "Noise Analysis", 170);
+    ReadMenuCommand = platform::CommandButton("ReadMenuCommand", "Back...", 170);
 
     Timer1 = new platform::MsTimer("Timer1", this);
 

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "files/WriteFileForm.h"
+#include "platform/FormWidgets.h"
 
 namespace qb::files {
 
@@ -50,12 +51,7 @@ FileReadForm::FileReadForm(const link::Context& ctx, QWidget* parent) : Form(par
 
     // Title
     Frame1 = named(new QGroupBox, "Frame1");
-    ReadFLable = named(new QLabel(tr("File Read")), "ReadFLable");
-    QFont titleFont = ReadFLable->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setBold(true);
-    ReadFLable->setFont(titleFont);
-    ReadFLable->setAlignment(Qt::AlignCenter);
+    ReadFLable = platform::TitleLabel("ReadFLable", tr("File Read"));
     auto* titleLayout = new QVBoxLayout(Frame1);
     titleLayout->addWidget(ReadFLable);
 

@@ -1,4 +1,5 @@
 #include "files/WriteFileForm.h"
+#include "platform/FormWidgets.h"
 
 #include <unistd.h>
 
@@ -24,26 +25,13 @@ std::string StartDirectoryFor(const platform::DriveList& drives, const std::stri
 
 std::string FileSystemName(const QString& typed) { return QFile::encodeName(typed).toStdString(); }
 
-namespace {
-
-QLabel* MakeTitle(const char* name, const char* text) {
-    auto* title = named(new QLabel(QString::fromUtf8(text)), name);
-    QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.6);
-    font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    return title;
-}
-
-} // namespace
 
 WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Write to File");
 
     // Title
     Frame1 = named(new QGroupBox, "Frame1");
-    ReadFLable = MakeTitle("ReadFLable", "Write to File");
+    ReadFLable = platform::TitleLabel("ReadFLable", QStringLiteral("Write to File"));
     auto* titleLayout = new QVBoxLayout(Frame1);
     titleLayout->addWidget(ReadFLable);
 

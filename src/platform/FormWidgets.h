@@ -1,0 +1,27 @@
+#pragma once
+// Small builders for the widgets every window lays out the same way: the big title, command
+// buttons, and sunken value boxes. Each sets the control's name (its objectName) as Controls.h
+// asks.
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace qb::platform {
+
+// A plain caption label.
+QLabel* CaptionLabel(const char* name, const QString& text);
+
+// Makes `label` the window's title: bold, larger, centred.
+void StyleAsTitle(QLabel* label);
+// A title label named `name` showing `text`, styled as above.
+QLabel* TitleLabel(const char* name, const QString& text);
+
+// A command button that does not take Enter as the window's default.
+QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = 100);
+
+// A sunken, right-aligned value box whose text can be selected and copied. With
+// `minimumWidth` 0 it is made wide enough for any 32-bit number in decimal.
+QLabel* ReadoutLabel(const char* name, const QString& text = {}, int minimumWidth = 0);
+
+} // namespace qb::platform
