@@ -43,7 +43,7 @@ ParseResult ParseOptions(const QStringList& arguments) {
     p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{"help", "h"});
     const QCommandLineOption version("version");
-    const QCommandLineOption board("board", "", "spec");
+    const QCommandLineOption board("board", "", "backend");
     const QCommandLineOption trace("trace", "", "file");
     const QCommandLineOption analyse("analyse", "", "file");
     const QCommandLineOption acquire("acquire", "", "count");
