@@ -30,11 +30,6 @@ std::optional<int16_t> ParseCodeCount(std::string_view text) {
     return platform::ToInt16(*twoDecimals);
 }
 
-void StopContinuousRead(const link::Context& ctx) {
-    link::WriteSerial(ctx, link::comms::kStopContinuousRead, ctx.settings.PortAddress, 8);
-    link::OutPort(ctx, ctx.settings.PortAddress, link::kDataHighByte);
-}
-
 ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, int16_t codesToRead,
                             const AfterEachCode& afterEachCode) {
     link::SharedSettings& s = ctx.settings;
@@ -43,13 +38,13 @@ ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, in
     s.Codes.assign(static_cast<std::size_t>(count) + 1, 0.0);
     s.CodesRead = 0;
 
-    link::WriteSerial(ctx, link::comms::kStartContinuousRead, s.PortAddress, 8);
+    link::StartContinuousRead(ctx);
     ReadOutcome outcome = ReadOutcome::Complete;
     for (int16_t i = 1; i <= count; ++i) {
         s.CodesRead = i;
         s.LastCode = reader.Read();
         if (s.LastCode == link::kNoData) {
-            ctx.messages.exclamation(kReadErrorMessage);
+            ctx.messages.exclamation(link::kReadErrorMessage);
             s.CodesRead = 0;
             outcome = ReadOutcome::NoData;
             break;
@@ -60,7 +55,7 @@ ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, in
             break;
         }
     }
-    StopContinuousRead(ctx);
+    link::StopContinuousRead(ctx);
     s.Codes.resize(static_cast<std::size_t>(s.CodesRead) + 1);
     return outcome;
 }

@@ -19,7 +19,6 @@ namespace qb::analysis {
 inline constexpr const char* kNotContinuousMessage =
     "This program requires that the QB4160 be in Continuous Conversion Mode before data can be "
     "read in. This option can be set in the Mode Register.";
-inline constexpr const char* kReadErrorMessage = "Error occured while trying to read from QB4160";
 inline constexpr const char* kCountNotIntegerMessage = "Please type in an integer value between 4 and 5000";
 inline constexpr const char* kCountRangeMessage =
     "For Data Analysis the number of codes read must be >4 and <5000";
@@ -63,8 +62,5 @@ using AfterEachCode = std::function<bool(int16_t codesRead, int16_t codesToRead)
 // `reader` supplies the word length; `afterEachCode` may be empty (read everything).
 ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, int16_t codesToRead,
                             const AfterEachCode& afterEachCode);
-
-// Ends continuous reading: stop byte 48 as a serial word, then 27 on the data register.
-void StopContinuousRead(const link::Context& ctx);
 
 } // namespace qb::analysis

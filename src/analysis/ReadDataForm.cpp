@@ -21,6 +21,7 @@
 #include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
 #include "platform/Text.h"
+#include "platform/Wait.h"
 
 namespace qb::analysis {
 
@@ -142,10 +143,7 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
     connect(Command3D2, &QPushButton::clicked, this, [this] { Command3D2_Click(); });
     connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
-    Timer1->onTimer([this] {
-        timerFired_ = true;
-        Timer1->setEnabled(false);
-    });
+    Timer1->onTimer([this] { Timer1->setEnabled(false); });
 
     ReadNoValueText->onKeyPress([this](int& key) {
         if (key != 13 || Reading) return;
@@ -210,11 +208,11 @@ int16_t ReadDataForm::PauseMs() const {
 }
 
 void ReadDataForm::Delay(int16_t ms) {
-    timerFired_ = false;
+    // Timer1 times the pause; the wait itself goes through the port's clock, so a simulated
+    // board on virtual time sees the pause pass. A key press during it ends the read.
     Timer1->setInterval(ms);
     Timer1->setEnabled(true);
-    while (!timerFired_ && Reading && !Form::programEnding())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    platform::WaitMs(ctx_.port, ms, [this] { return Reading; });
     Timer1->setEnabled(false);
 }
 
@@ -231,12 +229,12 @@ void ReadDataForm::readbutton_Click() {
         Text1->setStr("32767");
 
     showStatus(kStopReadingPrompt);
-    link::WriteSerial(ctx_, link::comms::kStartContinuousRead, ctx_.settings.PortAddress, 8);
+    link::StartContinuousRead(ctx_);
     Reading = true;
     while (Reading) {
         const int32_t code = data_.Read();
         if (code == link::kNoData) {
-            ctx_.messages.exclamation(kReadErrorMessage);
+            ctx_.messages.exclamation(link::kReadErrorMessage);
             break;
         }
         currentcode->setStr(platform::Hex(code));
@@ -245,7 +243,7 @@ void ReadDataForm::readbutton_Click() {
         currentcode->setFocus();
         if (!letEventsRun()) Reading = false;
     }
-    StopContinuousRead(ctx_);
+    link::StopContinuousRead(ctx_);
     Reading = false;
     StopReadingText->setStr("");
 }

@@ -63,7 +63,6 @@ private:
     link::Context ctx_;
     link::ReadData data_;
     bool Reading = false;
-    bool timerFired_ = false;
 
     platform::TextBox* currentcode = nullptr;
     platform::TextBox* Text1 = nullptr;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "board/SimOptions.h"
+#include "link/Startup.h"
 #include "platform/DirectIoPort.h"
 #include "platform/PpdevPort.h"
 #include "platform/SimPort.h"
@@ -23,8 +24,15 @@ PortResult failure(std::string error) { return {nullptr, std::move(error)}; }
 
 PortResult simulatedBoard(const Options& options, RunKind kind) {
     board::SimOptions sim;
-    for (const std::string& option : options.simOptions)
+    bool clockGiven = false;
+    for (const std::string& option : options.simOptions) {
         if (auto error = board::ApplySimOption(sim, option)) return failure(*error);
+        clockGiven = clockGiven || option.starts_with("--sim-mclk");
+    }
+    // The word L tells the program it drives the low-power board with its 2.4576 MHz crystal;
+    // the simulated board is that board then, unless its clock is given outright.
+    if (!clockGiven && link::SlowClockRequested(options.commandLine))
+        sim.masterClockHz = link::kSlowMasterClockHz;
     const board::TimeMode whenUnset =
         kind == RunKind::Window ? board::TimeMode::Wall : board::TimeMode::Virtual;
     return {std::make_unique<platform::SimPort>(sim, whenUnset), {}};

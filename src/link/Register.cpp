@@ -26,4 +26,13 @@ int32_t ReadData::Read() {
     return ReadSerialWhenReady(ctx_, wordLength_, ctx_.settings.PortAddress);
 }
 
+void StartContinuousRead(const Context& ctx) {
+    WriteSerial(ctx, comms::kStartContinuousRead, ctx.settings.PortAddress, 8);
+}
+
+void StopContinuousRead(const Context& ctx) {
+    WriteSerial(ctx, comms::kStopContinuousRead, ctx.settings.PortAddress, 8);
+    OutPort(ctx, ctx.settings.PortAddress, kDataHighByte);
+}
+
 } // namespace qb::link

@@ -24,6 +24,10 @@ inline constexpr int16_t kStatusBits = 8, kModeBits = 16, kFilterBits = 24, kDac
                          kOffsetBits = 24, kGainBits = 24;
 } // namespace comms
 
+// What every window says when the converter did not answer as it should: no result came, or a
+// register read back other than what was written.
+inline constexpr const char* kReadErrorMessage = "Error occured while trying to read from QB4160";
+
 inline constexpr const char* kRegisterValueMessage =
     "The register value cannot be sent: it is not a number or does not fit in 32 bits. "
     "The register was not written.";
@@ -85,5 +89,10 @@ private:
     int16_t readAddress_ = 0;
     int16_t wordLength_ = 0;
 };
+
+// Puts the converter into continuous reading of its data register: byte 33 as a serial word.
+void StartContinuousRead(const Context& ctx);
+// Ends continuous reading: stop byte 48 as a serial word, then 27 on the data register.
+void StopContinuousRead(const Context& ctx);
 
 } // namespace qb::link

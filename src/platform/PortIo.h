@@ -30,6 +30,16 @@ public:
 
     // The program is about to wait for the user: anything buffered (a trace) goes out now.
     virtual void flush() {}
+
+    // Time as the board sees it. On real hardware (and on a simulated board keeping wall-clock
+    // time) time passes by itself while the program waits. A simulated board on virtual time
+    // counts time only through port accesses, so every wait of the program (pauses, settling
+    // waits) goes through passTime() as well (see platform/Wait.h): the board then sees the wait
+    // as it would on real hardware, and the program need not really wait.
+    virtual bool clockIsVirtual() const { return false; }
+    // Told of every wait of the program, before it happens: a virtual clock moves on by
+    // `seconds`; a real clock does nothing.
+    virtual void passTime(double seconds) { (void)seconds; }
     // One line naming the backend, for --help and traces ("simulated board", "ppdev /dev/parport0").
     virtual std::string describe() const = 0;
 };

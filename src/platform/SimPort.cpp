@@ -26,6 +26,11 @@ void SimPort::advance(double seconds) {
     else skipped_ += seconds;
 }
 
+void SimPort::passTime(double seconds) {
+    // On wall-clock time the wait itself lets the time pass.
+    if (mode_ == board::TimeMode::Virtual) advance(seconds);
+}
+
 double SimPort::accessTime() {
     if (mode_ == board::TimeMode::Virtual) {
         virtual_ += kAccessSeconds;

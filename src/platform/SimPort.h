@@ -30,6 +30,8 @@ public:
     uint8_t InByte(uint16_t address) override;
     void OutByte(uint16_t address, uint8_t value) override;
     std::string describe() const override;
+    bool clockIsVirtual() const override { return mode_ == board::TimeMode::Virtual; }
+    void passTime(double seconds) override;
 
     board::TimeMode timeMode() const { return mode_; }
     // The board's clock now, in seconds since construction.

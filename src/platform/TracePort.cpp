@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Text.h"
+
 namespace qb::platform {
 
 namespace {
@@ -59,6 +61,11 @@ void TracePort::access(char direction, uint16_t address, uint8_t value) {
     appendHex(buffer_, value, 2);
     buffer_ += '\n';
     if (buffer_.size() >= kBufferLimit) writeOut();
+}
+
+void TracePort::passTime(double seconds) {
+    comment("wait " + Format(seconds * 1000.0, "0.###") + " ms");
+    inner_.passTime(seconds);
 }
 
 void TracePort::comment(const std::string& text) {

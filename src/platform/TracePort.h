@@ -4,6 +4,7 @@
 //   R 0379 7F     a read and the value it gave
 //   # claim port 1 -> 1
 //   # port info 1 -> base 0378      (or "-> 0" when the port reported none)
+//   # wait 100 ms                   (a pause or settling wait of the program)
 // Lines starting with "# " are comments. Lines are buffered; flush() writes them out, and so
 // does closing the trace.
 #include <cstdint>
@@ -36,6 +37,8 @@ public:
     // Writes the buffered lines to the file and flushes the inner port.
     void flush() override;
     std::string describe() const override;
+    bool clockIsVirtual() const override { return inner_.clockIsVirtual(); }
+    void passTime(double seconds) override;
 
     const std::string& path() const { return path_; }
     // Why writing the trace failed (a full disk, say); empty while it has not. Tracing never

@@ -175,7 +175,7 @@ TEST(ReadDataNoData, BothReadsGiveUpSayItAndEndContinuousReading) {
         }
         EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
     });
-    EXPECT_EQ(rig.messages.texts(), Texts(2, analysis::kReadErrorMessage));
+    EXPECT_EQ(rig.messages.texts(), Texts(2, link::kReadErrorMessage));
     EXPECT_EQ(rig.settings.CodesRead, 0);
     EXPECT_EQ(rig.settings.Codes.size(), 1u);
 }

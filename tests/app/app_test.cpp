@@ -15,6 +15,7 @@
 #include "app/PortFactory.h"
 #include "board/SimOptions.h"
 #include "link/Startup.h"
+#include "platform/SimPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
@@ -109,6 +110,20 @@ TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {
         EXPECT_EQ(made.port ? made.port->describe() : "", port) << error;
         EXPECT_EQ(made.error, error);
         EXPECT_EQ(CheckBoardOptions(options), error);
+    }
+}
+
+TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {
+    const std::tuple<std::string, Words, double> cases[] = {  // command line, sim options, clock
+        {"", {}, 4915200}, {"L", {}, 2457600}, {"l", {}, 2457600}, {"L /SS", {}, 4915200},
+        {"L", {"--sim-mclk=4915200"}, 4915200}, {"", {"--sim-mclk=1000000"}, 1000000}};
+    for (const auto& [line, sim, clock] : cases) {
+        Options options = Board("sim", sim);
+        options.commandLine = line;
+        auto made = MakePort(options, RunKind::Headless);
+        auto* board = dynamic_cast<qb::platform::SimPort*>(made.port.get());
+        ASSERT_NE(board, nullptr) << made.error;
+        EXPECT_EQ(board->board().options().masterClockHz, clock) << "\"" << line << "\"";
     }
 }
 

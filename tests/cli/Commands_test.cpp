@@ -148,7 +148,7 @@ TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
         {{}, 0, 4, "out.dat", "5 to 5000", ""}, {{}, 0, 5001, "out.dat", "5 to 5000", ""}, {{}, 0, 500, "", "--out", ""},
         {{}, 0, 500, "no/such/out.dat", "does not exist", ""},
         {{}, 0x01B0, 500, "out.dat", "", analysis::kNotContinuousMessage},
-        {noReady, 0, 500, "out.dat", "", analysis::kReadErrorMessage}};
+        {noReady, 0, 500, "out.dat", "", link::kReadErrorMessage}};
     for (const auto& [options, mode, count, name, errSays, boxSays] : cases) {
         SCOPED_TRACE(std::string(errSays) + boxSays);
         Dir dir;

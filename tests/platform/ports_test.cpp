@@ -199,8 +199,12 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
                                         "W FFFF 0B", "R 0001 01", "R 0300 00", "W 0301 01"}));
     EXPECT_EQ(lines.back(), "W 031F 1F");  // i = 19999: 0x300 + 31, value 19999 & 0xFF
     trace->OutByte(0x378, 0x1A);
+    trace->passTime(0.1);  // a wait of the program: noted, and passed on to the port behind
+    EXPECT_EQ(inner.waits, std::vector<double>{0.1});
     trace.reset();  // closing writes out what is left
-    EXPECT_EQ(LinesOf(file).back(), "W 0378 1A");
+    const auto last = LinesOf(file);
+    EXPECT_EQ(std::vector<std::string>(last.end() - 2, last.end()),
+              (std::vector<std::string>{"W 0378 1A", "# wait 100 ms"}));
 }
 
 TEST(TracePort, AnUnwritableFileLeavesThePortToTheCallerAndAnOwningTraceTakesIt) {

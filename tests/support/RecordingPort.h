@@ -57,6 +57,15 @@ public:
         if (inner_) inner_->OutByte(address, value);
     }
     std::string describe() const override { return "recording port"; }
+    // Alone, the recording port keeps virtual time, so waits take none; in front of another
+    // port it keeps that port's clock.
+    bool clockIsVirtual() const override { return inner_ ? inner_->clockIsVirtual() : true; }
+    void passTime(double seconds) override {
+        waits.push_back(seconds);
+        if (inner_) inner_->passTime(seconds);
+    }
+    // Every wait of the program, in seconds, in order.
+    std::vector<double> waits;
 
     // The values written to `address`, in order.
     std::vector<int> writesTo(uint16_t address) const {
