@@ -1,0 +1,56 @@
+// The update rate of the filter register: word and chopping from a register value (rounding
+// halves to even, the 12-bit mask), the two divisors, and no rate for a word of 0.
+#include <cmath>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "link/FilterRate.h"
+
+namespace qb::linktest {
+namespace {
+
+TEST(FilterRate, WordChoppingAndRateOfARegisterValue) {
+    struct Case {
+        int32_t reg;
+        double mclk;
+        int32_t word;
+        bool chop;
+        std::optional<double> rate;
+    };
+    const Case cases[] = {
+        {0x4D0010, 4915200, 1232, true, 4915200.0 / (48 * 1232)},  // 83.12 Hz
+        {0x800010, 4915200, 2048, true, 50.0},                     // power-on value
+        {0x800010, 2457600, 2048, true, 25.0},                     // the slow clock halves it
+        {0x800000, 4915200, 2048, false, 150.0},
+        {0x096000, 4915200, 150, false, 2048.0},
+        {0x000010, 4915200, 0, true, std::nullopt},                // word 0: no rate
+        {0x000800, 4915200, 0, false, std::nullopt},               // 0.5 rounds to 0
+        {0x001800, 4915200, 2, false, 153600.0},                   // 1.5 rounds to 2
+        {0x800800, 4915200, 2048, false, 150.0},                   // 2048.5 rounds to 2048
+        {0x801800, 4915200, 2050, false, 4915200.0 / (16 * 2050)}, // 2049.5 rounds to 2050
+        {0xFFF800, 4915200, 0, false, std::nullopt},               // 4095.5 -> 4096, masked to 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.reg << std::dec << " at " << c.mclk);
+        EXPECT_EQ(link::FilterWordOf(c.reg), c.word);
+        EXPECT_EQ(link::ChopOf(c.reg), c.chop);
+        const std::optional<double> rate = link::UpdateRateOfRegister(c.reg, c.mclk);
+        ASSERT_EQ(rate.has_value(), c.rate.has_value());
+        if (rate) {
+            EXPECT_DOUBLE_EQ(*rate, *c.rate);
+        }
+    }
+}
+
+TEST(FilterRate, NoRateWithoutAPositiveWordOrClock) {
+    EXPECT_FALSE(link::UpdateRateHz(4915200, 0, false));
+    EXPECT_FALSE(link::UpdateRateHz(4915200, -3, true));
+    EXPECT_FALSE(link::UpdateRateHz(0, 100, false));
+    EXPECT_FALSE(link::UpdateRateHz(4915200, std::nan(""), false));
+    EXPECT_DOUBLE_EQ(*link::UpdateRateHz(4915200, 40, false), 7680.0);
+    EXPECT_DOUBLE_EQ(*link::UpdateRateHz(4915200, 40, true), 2560.0);
+}
+
+} // namespace
+} // namespace qb::linktest
