@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SafeSave.h"
+
 namespace qb::link {
 struct SharedSettings;
 }
@@ -39,13 +41,8 @@ struct Encoded {
 // elements.
 Encoded EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form);
 
-// Replaces the file at path with bytes, or leaves it as it was. The bytes go to a new temporary
-// file in the same directory, which is flushed to the disk, closed and then renamed over the
-// target; on any failure the temporary file is removed and the old file (if any) is untouched.
-// A target that is a symbolic link has the file it points to replaced. A new file gets the
-// usual permissions (read-write as the umask allows); a replaced file keeps its permissions.
-// Returns nullopt on success, otherwise what went wrong (for the message the caller shows).
-std::optional<std::string> SaveFileSafely(const std::string& path, std::string_view bytes);
+// Data files are saved through the platform's safe save (platform/SafeSave.h).
+using platform::SaveFileSafely;
 
 // ---- Reading ----------------------------------------------------------------------------------
 
