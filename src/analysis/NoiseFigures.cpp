@@ -157,4 +157,31 @@ bool HistogramAllowed(double maxCode, double minCode, int16_t wordLengthBits) {
     return span >= 2 && span <= std::ldexp(1.0, wordLengthBits) - 1;
 }
 
+const std::vector<NoiseFrame>& NoiseFrames() {
+    static const std::vector<NoiseFrame> frames{
+        {"Frame2", "Conditions",
+         {{"RefLable", "Ref. voltage", "RefValueLable"},
+          {"LSBLable", "LSB Size", "LSBValueLable"},
+          {"Label8", "Codes Read", "NoCodesLabel"}}},
+        {"Frame3", "Results in LSBs",
+         {{"Label1", "RMS Noise", "RMSValueLable", "Label2"},
+          {"AverageLable", "Average Code", "AverageValueLable", "Label3"},
+          {"SpanLable", "Code Span", "SpanValueLable", "Label4"},
+          {"MaxLable", "Max Code", "MaxValueLable", "Label5"},
+          {"MinLable", "Min Code", "MinValueLable", "Label6"}}},
+        {"Frame4", "Resolution in Counts",
+         {{"RMSvLable", "RMS Resolution", "rms_noise"},
+          {"AveragevLable", "Average value", "AveragevValueLable"},
+          {"PkLable", "Pk to Pk Resolution", "PkValueLabel"}}},
+        {"Frame5", "Results in Volts",
+         {{"Label7", "RMS Noise", "Label13"},
+          {"Label9", "Average Voltage", "Label14"},
+          {"Label10", "Voltage Span", "Label15"},
+          {"Label11", "Max Voltage", "Label16"},
+          {"Label12", "Min Voltage", "Label17"}}},
+        {"Frame6", "Resolution in Bit", {{"Label18", "Pk to Pk", "lblPkToPkResolution"}}},
+    };
+    return frames;
+}
+
 } // namespace qb::analysis

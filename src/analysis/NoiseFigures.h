@@ -1,7 +1,7 @@
 #pragma once
 // The noise figures of the code buffer: the four statistics the noise window, the graph and the
-// histogram share, and the texts of the noise window's value labels. Free of widgets, so the
-// window and the headless analysis print the same figures.
+// histogram share, the texts of the noise window's value labels and the frames that group them.
+// Free of widgets, so the window and the headless analysis print the same figures.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -89,5 +89,23 @@ NoiseLabels ShowNoiseResults(const link::SharedSettings& settings);
 
 // Whether "Plot Histogram" opens the histogram: 2 <= MaxCode - MinCode <= 2^WordLengthBits - 1.
 bool HistogramAllowed(double maxCode, double minCode, int16_t wordLengthBits);
+
+// The window's grouping of the figures, free of widgets (the headless analysis prints the same
+// grouping): frames with their captions, each holding caption / value label rows.
+struct NoiseRow {
+    const char* captionName;        // the caption label
+    const char* caption;
+    const char* valueName;          // the value label (a NoiseLabels field of the same name)
+    const char* hexName = nullptr;  // the "Hex" label beside a value in codes, if any
+};
+struct NoiseFrame {
+    const char* name;
+    const char* caption;
+    std::vector<NoiseRow> rows;
+};
+inline constexpr const char* kNoiseTitle = "Noise Analysis";
+inline constexpr const char* kHexCaption = "Hex";
+// Frame2 to Frame6 in the window's reading order (Frame1 holds only the title).
+const std::vector<NoiseFrame>& NoiseFrames();
 
 } // namespace qb::analysis

@@ -21,33 +21,6 @@ namespace qb::analysis {
 
 using platform::named;
 
-const std::vector<NoiseFrame>& NoiseFrames() {
-    static const std::vector<NoiseFrame> frames{
-        {"Frame2", "Conditions",
-         {{"RefLable", "Ref. voltage", "RefValueLable"},
-          {"LSBLable", "LSB Size", "LSBValueLable"},
-          {"Label8", "Codes Read", "NoCodesLabel"}}},
-        {"Frame3", "Results in LSBs",
-         {{"Label1", "RMS Noise", "RMSValueLable", "Label2"},
-          {"AverageLable", "Average Code", "AverageValueLable", "Label3"},
-          {"SpanLable", "Code Span", "SpanValueLable", "Label4"},
-          {"MaxLable", "Max Code", "MaxValueLable", "Label5"},
-          {"MinLable", "Min Code", "MinValueLable", "Label6"}}},
-        {"Frame4", "Resolution in Counts",
-         {{"RMSvLable", "RMS Resolution", "rms_noise"},
-          {"AveragevLable", "Average value", "AveragevValueLable"},
-          {"PkLable", "Pk to Pk Resolution", "PkValueLabel"}}},
-        {"Frame5", "Results in Volts",
-         {{"Label7", "RMS Noise", "Label13"},
-          {"Label9", "Average Voltage", "Label14"},
-          {"Label10", "Voltage Span", "Label15"},
-          {"Label11", "Max Voltage", "Label16"},
-          {"Label12", "Min Voltage", "Label17"}}},
-        {"Frame6", "Resolution in Bit", {{"Label18", "Pk to Pk", "lblPkToPkResolution"}}},
-    };
-    return frames;
-}
-
 NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Noise Analysis");
 

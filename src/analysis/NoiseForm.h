@@ -4,8 +4,8 @@
 // opens the code graph and, when the code span allows it, the histogram.
 #include <map>
 #include <string>
-#include <vector>
 
+#include "analysis/NoiseFigures.h"
 #include "link/Context.h"
 #include "platform/Form.h"
 
@@ -13,24 +13,6 @@ class QLabel;
 class QPushButton;
 
 namespace qb::analysis {
-
-// The window's grouping of the figures, free of widgets (the headless analysis prints the same
-// grouping): frames with their captions, each holding caption / value label rows.
-struct NoiseRow {
-    const char* captionName;        // the caption label
-    const char* caption;
-    const char* valueName;          // the value label (a NoiseLabels field of the same name)
-    const char* hexName = nullptr;  // the "Hex" label beside a value in codes, if any
-};
-struct NoiseFrame {
-    const char* name;
-    const char* caption;
-    std::vector<NoiseRow> rows;
-};
-inline constexpr const char* kNoiseTitle = "Noise Analysis";
-inline constexpr const char* kHexCaption = "Hex";
-// Frame2 to Frame6 in the window's reading order (Frame1 holds only the title).
-const std::vector<NoiseFrame>& NoiseFrames();
 
 class NoiseForm : public platform::Form {
     Q_OBJECT

@@ -17,7 +17,6 @@
 #include "analysis/AnalysisRead.h"
 #include "analysis/ChartImages.h"
 #include "analysis/NoiseFigures.h"
-#include "analysis/NoiseForm.h"
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
