@@ -11,6 +11,7 @@
 #include <optional>
 #include <string_view>
 
+#include "link/CodeCount.h"
 #include "link/Context.h"
 #include "link/Register.h"
 
@@ -19,12 +20,6 @@ namespace qb::analysis {
 inline constexpr const char* kNotContinuousMessage =
     "This program requires that the QB4160 be in Continuous Conversion Mode before data can be "
     "read in. This option can be set in the Mode Register.";
-inline constexpr const char* kCountNotIntegerMessage = "Please type in an integer value between 4 and 5000";
-inline constexpr const char* kCountRangeMessage =
-    "For Data Analysis the number of codes read must be >4 and <5000";
-
-inline constexpr int16_t kMinCodesToRead = 5;
-inline constexpr int16_t kMaxCodesToRead = 5000;
 
 // Bit 13 of the mode register: continuous conversion.
 inline constexpr int32_t kContinuousModeBit = 0x2000;
@@ -38,9 +33,6 @@ bool CheckContinuousMode(const link::Context& ctx);
 // to a whole number, halves to the even one ("12.5" -> 12, "13.5" -> 14, " 500 " -> 500).
 // nullopt when the text is not a number or the count does not fit in 16 bits.
 std::optional<int16_t> ParseCodeCount(std::string_view text);
-
-// Whether a count may be read for analysis: 5 to 5000, both included.
-constexpr bool CodeCountAllowed(int count) { return count >= kMinCodesToRead && count <= kMaxCodesToRead; }
 
 enum class ReadOutcome {
     Complete,  // every code requested was read

@@ -255,15 +255,15 @@ void ReadDataForm::Command3D1_Click() {
 
     const std::optional<int16_t> count = ParseCodeCount(ReadNoValueText->str());
     if (!count) {
-        ctx_.messages.exclamation(kCountNotIntegerMessage);
+        ctx_.messages.exclamation(link::kCountNotIntegerMessage);
         ReadNoValueText->setStr("");
         ReadNoValueText->setFocus();
         Reading = false;
         return;
     }
     ctx_.settings.CodesToRead = *count;
-    if (!CodeCountAllowed(*count)) {
-        ctx_.messages.exclamation(kCountRangeMessage);
+    if (!link::CodeCountAllowed(*count)) {
+        ctx_.messages.exclamation(link::kCountRangeMessage);
         return;
     }
     showStatus(kStopReadingPrompt);
@@ -290,7 +290,7 @@ void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
 void ReadDataForm::Command3D2_Click() {
     if (Reading) return;
     if (ctx_.settings.CodesRead < 1) {
-        ctx_.messages.exclamation(kCountRangeMessage);
+        ctx_.messages.exclamation(link::kCountRangeMessage);
         return;
     }
     openNoiseAnalysis();

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "link/CodeCount.h"
+
 namespace qb::app {
 
 namespace {
@@ -93,8 +95,9 @@ ParseResult ParseOptions(const QStringList& arguments) {
         o.command = Command::Acquire;
         bool ok = false;
         const int n = p.value(acquire).toInt(&ok);
-        if (!ok || n < 5 || n > 5000)
-            result.error = "--acquire takes a number of codes from 5 to 5000, not \"" +
+        if (!ok || !link::CodeCountAllowed(n))
+            result.error = "--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
+                           std::to_string(link::kMaxCodes) + ", not \"" +
                            p.value(acquire).toStdString() + "\"";
         else if (o.outFile.empty())
             result.error = "--acquire needs --out FILE";

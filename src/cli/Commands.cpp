@@ -198,9 +198,9 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
 }
 
 int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err) {
-    if (!analysis::CodeCountAllowed(request.count)) {
-        err << kProgram << "the number of codes to read must be from " << analysis::kMinCodesToRead
-            << " to " << analysis::kMaxCodesToRead << ", not " << request.count << '\n';
+    if (!link::CodeCountAllowed(request.count)) {
+        err << kProgram << "the number of codes to read must be from " << link::kMinCodes
+            << " to " << link::kMaxCodes << ", not " << request.count << '\n';
         return 2;
     }
     if (request.outFile.empty()) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/CodeCount.h"
 #include "platform/SafeSave.h"
 
 namespace qb::link {
@@ -46,8 +47,8 @@ using platform::SaveFileSafely;
 
 // ---- Reading ----------------------------------------------------------------------------------
 
-// Most code lines a file may hold.
-inline constexpr std::size_t kMaxCodeLines = 5000;
+// Most code lines a file may hold: as many as the code buffer takes.
+inline constexpr std::size_t kMaxCodeLines = link::kMaxCodes;
 // Longest line the reader takes; a longer line cannot be a code and is refused, so a file of
 // junk never makes the reader hold more than this much of one line.
 inline constexpr std::size_t kMaxLineLength = 4096;

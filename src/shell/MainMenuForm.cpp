@@ -10,6 +10,7 @@
 #include "analysis/ReadDataForm.h"
 #include "files/FileReadForm.h"
 #include "files/WriteFileForm.h"
+#include "link/CodeCount.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
 #include "link/Startup.h"
@@ -19,10 +20,6 @@
 namespace qb::shell {
 
 using platform::named;
-
-bool EnoughCodesForAnalysis(int codesRead) {
-    return codesRead >= kMinAnalysisCodes && codesRead <= kMaxAnalysisCodes;
-}
 
 MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption(kMainCaption);
@@ -116,8 +113,8 @@ void MainMenuForm::MenuQuitCommand_Click() {
 }
 
 void MainMenuForm::MenuNoiseCommand_Click() {
-    if (!EnoughCodesForAnalysis(ctx_.settings.CodesRead)) {
-        ctx_.messages.exclamation(kNoiseCodesMessage);
+    if (!link::CodeCountAllowed(ctx_.settings.CodesRead)) {
+        ctx_.messages.exclamation(link::kCountRangeMessage);
         return;
     }
     openNoiseAnalysis();

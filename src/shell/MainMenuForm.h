@@ -14,13 +14,6 @@ namespace qb::shell {
 
 inline constexpr const char* kMainCaption = "QB4160 Evaluation Software ";  // the blank belongs to it
 inline constexpr const char* kQuitQuestion = "Are you sure you want to Quit?";
-inline constexpr const char* kNoiseCodesMessage =
-    "For Data Analysis the number of codes read must be >4 and <5000";
-inline constexpr int kMinAnalysisCodes = 5;
-inline constexpr int kMaxAnalysisCodes = 5000;
-
-// True when `codesRead` codes are enough, and not too many, for a noise analysis (5..5000).
-bool EnoughCodesForAnalysis(int codesRead);
 
 class MainMenuForm : public platform::Form {
     Q_OBJECT

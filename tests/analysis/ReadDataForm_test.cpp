@@ -103,7 +103,7 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
 // A count the box refuses is said before anything is sent, and the earlier buffer stays. The
 // count is taken with two decimals, then rounded half to even. Return in the box starts the read.
 TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
-    using analysis::kCountNotIntegerMessage, analysis::kCountRangeMessage;
+    using link::kCountNotIntegerMessage, link::kCountRangeMessage;
     const struct { const char *typed, *message, *boxAfter; int codesRead; } cases[] = {
         {"4", kCountRangeMessage, "4", 2},        {"5001", kCountRangeMessage, "5001", 2},
         {"4.5", kCountRangeMessage, "4.5", 2},    {"abc", kCountNotIntegerMessage, "", 2},
