@@ -72,7 +72,7 @@ void EncodeCodes(benchmark::State& state) {
 BENCHMARK(EncodeCodes)->Arg(0)->Arg(1)->ArgName("hex");
 
 void ParseCodes(benchmark::State& state) {
-    const std::string content = *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state)).bytes;
+    const std::string content = *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state));
     for (auto _ : state) {
         auto r = qb::files::ParseCodes(content, formOf(state));
         benchmark::DoNotOptimize(r);
@@ -90,8 +90,8 @@ void SaveFile(benchmark::State& state) {
     const std::string path = benchFile();
     for (auto _ : state) {
         const auto e = qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state));
-        auto error = qb::files::SaveFileSafely(path, *e.bytes);
-        benchmark::DoNotOptimize(error);
+        auto saved = qb::files::SaveFileSafely(path, *e);
+        benchmark::DoNotOptimize(saved);
     }
     std::filesystem::remove(path);
 }
@@ -99,7 +99,7 @@ BENCHMARK(SaveFile)->Arg(0)->Arg(1)->ArgName("hex")->Unit(benchmark::kMicrosecon
 
 void ReadFile(benchmark::State& state) {
     const std::string path = benchFile();
-    qb::files::SaveFileSafely(path, *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state)).bytes);
+    (void)qb::files::SaveFileSafely(path, *qb::files::EncodeCodes(codeBuffer(), kCodes, formOf(state)));
     for (auto _ : state) {
         auto r = qb::files::ReadCodesFile(path, formOf(state));
         benchmark::DoNotOptimize(r);

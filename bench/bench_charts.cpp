@@ -98,8 +98,8 @@ void GraphPng(benchmark::State& state) {
     const qb::link::SharedSettings s = Buffer(3.0);
     const std::string path = QDir::temp().filePath("qb_bench_graph.png").toStdString();
     for (auto _ : state) {
-        std::string error;
-        if (!qb::analysis::SaveGraphImage(s, path, error)) state.SkipWithError(error.c_str());
+        const auto saved = qb::analysis::SaveGraphImage(s, path);
+        if (!saved.ok()) state.SkipWithError(saved.error().c_str());
     }
     QFile::remove(QString::fromStdString(path));
 }
@@ -109,8 +109,8 @@ void HistogramPng(benchmark::State& state) {
     const qb::link::SharedSettings s = Buffer(3.0);
     const std::string path = QDir::temp().filePath("qb_bench_histogram.png").toStdString();
     for (auto _ : state) {
-        std::string error;
-        if (!qb::analysis::SaveHistogramImage(s, path, error)) state.SkipWithError(error.c_str());
+        const auto saved = qb::analysis::SaveHistogramImage(s, path);
+        if (!saved.ok()) state.SkipWithError(saved.error().c_str());
     }
     QFile::remove(QString::fromStdString(path));
 }

@@ -24,53 +24,40 @@ public:
 };
 
 // The settings the forms read, with the statistics computed from the buffer.
-bool prepare(const link::SharedSettings& settings, link::SharedSettings& copy, std::string& error) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        error = "Chart images need a QApplication.";
-        return false;
-    }
-    if (settings.CodesRead < 1 || settings.Codes.size() < 2) {
-        error = "There are no codes to draw.";
-        return false;
-    }
-    copy = settings;
-    const NoiseStatistics stats = ComputeNoiseStatistics(copy.Codes, copy.CodesRead);
-    copy.MaxCode = stats.MaxCode;
-    copy.MinCode = stats.MinCode;
-    copy.AverageCode = stats.AverageCode;
-    copy.RmsNoiseCodes = stats.RmsNoiseCodes;
-    return true;
+platform::Result<link::SharedSettings> prepare(const link::SharedSettings& settings) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return platform::Fail("Chart images need a QApplication.");
+    if (settings.CodesRead < 1 || settings.Codes.size() < 2) return platform::Fail("There are no codes to draw.");
+    link::SharedSettings copy = settings;
+    ComputeNoiseStatistics(copy);
+    return copy;
 }
 
-bool write(platform::StripChart& chart, const std::string& pngPath, std::string& error) {
+platform::Result<> write(platform::StripChart& chart, const std::string& pngPath) {
     chart.setCursorVisible(false);  // a picture of the data, not of the session
-    return chart.saveImage(QString::fromStdString(pngPath), platform::ChartImageFormat::Png, error,
-                           kChartImageWidth, kChartImageHeight);
+    return chart.saveImage(QString::fromStdString(pngPath), platform::ChartImageFormat::Png, kChartImageWidth,
+                           kChartImageHeight);
 }
 
 } // namespace
 
-bool SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath, std::string& error) {
-    error.clear();
-    link::SharedSettings copy;
-    if (!prepare(settings, copy, error)) return false;
+platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath) {
+    const auto copy = prepare(settings);
+    if (!copy.ok()) return platform::Fail(copy.error());
     CollectMessages messages;
-    GraphForm form(copy, nullptr, &messages);
+    GraphForm form(*copy, nullptr, &messages);
     form.PlotCodes();
-    return write(form.chart(), pngPath, error);
+    return write(form.chart(), pngPath);
 }
 
-bool SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath, std::string& error) {
-    error.clear();
-    link::SharedSettings copy;
-    if (!prepare(settings, copy, error)) return false;
+platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath) {
+    const auto copy = prepare(settings);
+    if (!copy.ok()) return platform::Fail(copy.error());
     CollectMessages messages;
-    HistForm form(copy, nullptr, &messages);
-    if (!form.BuildHistogram()) {
-        error = messages.last.empty() ? std::string(kHistNotCountable) : messages.last;
-        return false;
-    }
-    return write(form.chart(), pngPath, error);
+    HistForm form(*copy, nullptr, &messages);
+    if (!form.BuildHistogram())
+        return platform::Fail(messages.last.empty() ? std::string(kHistNotCountable) : messages.last);
+    return write(form.chart(), pngPath);
 }
 
 } // namespace qb::analysis

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/SharedSettings.h"
+#include "platform/Result.h"
 
 namespace qb::analysis {
 
@@ -16,12 +17,12 @@ namespace qb::analysis {
 inline constexpr int kChartImageWidth = 1000;
 inline constexpr int kChartImageHeight = 620;
 
-// Writes the graph of Codes(1..CodesRead) to pngPath. False, with `error` set, when there is no
-// code, no QApplication, or the file cannot be written.
-bool SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath, std::string& error);
+// Writes the graph of Codes(1..CodesRead) to pngPath. Fails, saying why, when there is no code,
+// no QApplication, or the file cannot be written.
+platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath);
 
-// Writes the histogram of Codes(1..CodesRead) to pngPath. False, with `error` set, as above, and
-// when a code cannot be counted (not a number, or outside the 32-bit range).
-bool SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath, std::string& error);
+// Writes the histogram of Codes(1..CodesRead) to pngPath. Fails as above, and when a code cannot
+// be counted (not a number, or outside the 32-bit range).
+platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath);
 
 } // namespace qb::analysis

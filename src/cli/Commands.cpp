@@ -20,6 +20,7 @@
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
+#include "platform/Result.h"
 
 namespace qb::cli {
 
@@ -133,17 +134,18 @@ private:
     bool installed_ = false;
 };
 
-// Why a file could not be written to `path`, checked before a long read; nullopt when it can.
-std::optional<std::string> cannotWrite(const std::string& path) {
+// Whether a file can be written to `path`, checked before a long read.
+platform::Result<> canWrite(const std::string& path) {
     namespace fs = std::filesystem;
+    using platform::Fail;
     std::error_code ec;
     const fs::path target(path);
-    if (fs::is_directory(target, ec)) return path + " is a directory";
+    if (fs::is_directory(target, ec)) return Fail(path + " is a directory");
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
-    if (!fs::is_directory(dir, ec)) return "the directory " + dir.string() + " does not exist";
-    if (::access(dir.c_str(), W_OK) != 0) return "the directory " + dir.string() + " is not writable";
-    return std::nullopt;
+    if (!fs::is_directory(dir, ec)) return Fail("the directory " + dir.string() + " does not exist");
+    if (::access(dir.c_str(), W_OK) != 0) return Fail("the directory " + dir.string() + " is not writable");
+    return {};
 }
 
 } // namespace
@@ -160,10 +162,10 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
     const files::ReadResult loaded = files::ReadCodesFile(request.file, form);
     if (!loaded.ok()) {
-        err << kProgram << describeLoadFailure(request.file, *loaded.error, form) << '\n';
+        err << kProgram << describeLoadFailure(request.file, loaded.error(), form) << '\n';
         return 1;
     }
-    if (loaded.codes.empty()) {  // the reader never returns this, but nothing to analyse is an error
+    if (loaded->empty()) {  // the reader never returns this, but nothing to analyse is an error
         err << kProgram << request.file << " holds no codes to analyse\n";
         return 1;
     }
@@ -171,7 +173,7 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     link::SharedSettings settings;
     settings.ModeRegValue = *mode;
     link::DecodeModeRegister(settings);
-    if (!files::LoadIntoBuffer(settings, loaded.codes)) {
+    if (!files::LoadIntoBuffer(settings, *loaded)) {
         err << kProgram << request.file << " holds too many codes\n";
         return 1;
     }
@@ -183,17 +185,15 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
         printPlain(labels, out);
     out.flush();
 
-    std::string error;
-    if (!request.graphFile.empty() && !analysis::SaveGraphImage(settings, request.graphFile, error)) {
-        err << kProgram << "cannot write the graph to " << request.graphFile << ": " << error << '\n';
+    const auto chart = [&](const std::string& file, const char* what, auto save) {
+        if (file.empty()) return true;
+        const platform::Result<> saved = save(settings, file);
+        if (!saved.ok()) err << kProgram << "cannot write the " << what << " to " << file << ": " << saved.error() << '\n';
+        return saved.ok();
+    };
+    if (!chart(request.graphFile, "graph", &analysis::SaveGraphImage) ||
+        !chart(request.histogramFile, "histogram", &analysis::SaveHistogramImage))
         return 1;
-    }
-    if (!request.histogramFile.empty() &&
-        !analysis::SaveHistogramImage(settings, request.histogramFile, error)) {
-        err << kProgram << "cannot write the histogram to " << request.histogramFile << ": " << error
-            << '\n';
-        return 1;
-    }
     return out ? 0 : 1;
 }
 
@@ -207,8 +207,8 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         err << kProgram << "no output file given (--out FILE)\n";
         return 2;
     }
-    if (auto why = cannotWrite(request.outFile)) {
-        err << kProgram << "cannot write " << request.outFile << ": " << *why << '\n';
+    if (const auto writable = canWrite(request.outFile); !writable.ok()) {
+        err << kProgram << "cannot write " << request.outFile << ": " << writable.error() << '\n';
         return 1;
     }
 
@@ -230,13 +230,11 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
     if (outcome == analysis::ReadOutcome::NoData || ctx.settings.CodesRead < 1) return 1;
 
     const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
-    const files::Encoded encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
-    if (!encoded.bytes) {
-        err << kProgram << "cannot write " << request.outFile << ": " << encoded.error << '\n';
-        return 1;
-    }
-    if (auto failure = files::SaveFileSafely(request.outFile, *encoded.bytes)) {
-        err << kProgram << "cannot write " << request.outFile << ": " << *failure << '\n';
+    const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
+    const platform::Result<> saved =
+        encoded.ok() ? files::SaveFileSafely(request.outFile, *encoded) : platform::Fail(encoded.error());
+    if (!saved.ok()) {
+        err << kProgram << "cannot write " << request.outFile << ": " << saved.error() << '\n';
         return 1;
     }
     if (outcome == analysis::ReadOutcome::Stopped)

@@ -35,27 +35,21 @@ std::optional<std::string> FormatCodeLine(double code, CodeForm form) {
     return line;
 }
 
-Encoded EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form) {
-    Encoded out;
-    if (codesRead < 0 || (codesRead > 0 && codes.size() < static_cast<std::size_t>(codesRead) + 1)) {
-        out.error = "the code buffer holds fewer codes than its count says";
-        return out;
-    }
+platform::Result<std::string> EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form) {
+    if (codesRead < 0 || (codesRead > 0 && codes.size() < static_cast<std::size_t>(codesRead) + 1))
+        return platform::Fail("the code buffer holds fewer codes than its count says");
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(codesRead) * 10);
     for (int32_t i = 1; i <= codesRead; ++i) {
         const std::optional<std::string> line = FormatCodeLine(codes[static_cast<std::size_t>(i)], form);
-        if (!line) {
-            out.error = "code " + std::to_string(i) +
-                        (form == CodeForm::Hex ? " cannot be written as a 32-bit hexadecimal code"
-                                               : " is not a number");
-            return out;
-        }
+        if (!line)
+            return platform::Fail("code " + std::to_string(i) +
+                                  (form == CodeForm::Hex ? " cannot be written as a 32-bit hexadecimal code"
+                                                         : " is not a number"));
         bytes += *line;
         bytes += "\r\n";
     }
-    out.bytes = std::move(bytes);
-    return out;
+    return bytes;
 }
 
 // ---- Reading ----------------------------------------------------------------------------------
@@ -186,15 +180,12 @@ void CodeParser::endLine() {
 
 ReadResult CodeParser::Finish() {
     if (!done() && lineStarted_) endLine();
-    ReadResult result;
     if (!error_ && lineNumber_ == 0) error_ = ReadError{ReadFailure::Empty, 0, {}};
     if (error_) {
-        result.error = std::move(error_);
         codes_.clear();
-    } else {
-        result.codes = std::move(codes_);
+        return platform::Fail(*std::move(error_));
     }
-    return result;
+    return std::move(codes_);
 }
 
 ReadResult ParseCodes(std::string_view content, CodeForm form) {
@@ -204,10 +195,8 @@ ReadResult ParseCodes(std::string_view content, CodeForm form) {
 }
 
 ReadResult ReadCodesFile(const std::string& path, CodeForm form) {
-    const auto unreadable = [](std::string detail) {
-        ReadResult r;
-        r.error = ReadError{ReadFailure::Unreadable, 0, std::move(detail)};
-        return r;
+    const auto unreadable = [](std::string detail) -> ReadResult {
+        return platform::Fail(ReadError{ReadFailure::Unreadable, 0, std::move(detail)});
     };
     if (path.empty()) return unreadable("no file name");
     // Opened without blocking, so a named pipe or a device cannot hang the reader before it is

@@ -11,6 +11,7 @@
 
 #include "link/CodeCount.h"
 #include "platform/SafeSave.h"
+#include "platform/Result.h"
 
 namespace qb::link {
 struct SharedSettings;
@@ -31,16 +32,11 @@ enum class CodeForm { Decimal, Hex };
 // 32-bit range after rounding.
 std::optional<std::string> FormatCodeLine(double code, CodeForm form);
 
-struct Encoded {
-    std::optional<std::string> bytes;  // the whole file content; set on success
-    std::string error;                 // why not, when bytes is empty
-};
-
 // The file content for codes[1..codesRead] in order, each line ended by CR LF. No code gives an
 // empty content. Fails, naming the first code that cannot be written, rather than write a file
 // that does not hold the buffer; also fails when the buffer holds fewer than codesRead + 1
 // elements.
-Encoded EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form);
+platform::Result<std::string> EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form);
 
 // Data files are saved through the platform's safe save (platform/SafeSave.h).
 using platform::SaveFileSafely;
@@ -71,11 +67,8 @@ struct ReadError {
     std::string Describe(CodeForm form) const;
 };
 
-struct ReadResult {
-    std::vector<double> codes;       // the codes in file order (codes[0] is line 1); empty on error
-    std::optional<ReadError> error;  // set when the content cannot be loaded
-    bool ok() const { return !error.has_value(); }
-};
+// The codes in file order (element 0 is line 1), or why the content cannot be loaded.
+using ReadResult = platform::Result<std::vector<double>, ReadError>;
 
 // Takes the lines in order from the first one up to the first empty line after the first line
 // (or the end); whatever follows that empty line is ignored. A line ends at CR LF, at LF alone or

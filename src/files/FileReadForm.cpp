@@ -198,10 +198,10 @@ void FileReadForm::LoadCodes(const std::string& name) {
     const ReadResult result = ReadCodesFile(path, form);
     if (!result.ok()) {
         error_ = true;
-        ctx_.messages.exclamation(LoadFailureText(name, *result.error, form));
+        ctx_.messages.exclamation(LoadFailureText(name, result.error(), form));
         return;
     }
-    if (!LoadIntoBuffer(ctx_.settings, result.codes)) {
+    if (!LoadIntoBuffer(ctx_.settings, *result)) {
         error_ = true;
         ctx_.messages.exclamation(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, form));
     }

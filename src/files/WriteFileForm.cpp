@@ -157,14 +157,14 @@ void WriteFileForm::WriteCodes() {
         error_ = true;
         return;
     }
-    const Encoded content = EncodeCodes(ctx_.settings.Codes, ctx_.settings.CodesRead, form);
-    if (!content.bytes) {
+    const auto content = EncodeCodes(ctx_.settings.Codes, ctx_.settings.CodesRead, form);
+    if (!content.ok()) {
         error_ = true;
         return;
     }
     // The file is written in full and closed before it replaces the old one; on any failure
     // the old file stays as it was.
-    if (SaveFileSafely(name, *content.bytes)) error_ = true;
+    if (!SaveFileSafely(name, *content).ok()) error_ = true;
 }
 
 } // namespace qb::files

@@ -45,8 +45,8 @@ mode_t newFileMode() {
 
 } // namespace
 
-std::optional<std::string> SaveFileSafely(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return std::string("no file name");
+Result<> SaveFileSafely(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return Fail("no file name");
 
     std::string target = path;
     struct stat st {};
@@ -58,15 +58,15 @@ std::optional<std::string> SaveFileSafely(const std::string& path, std::string_v
     }
     mode_t mode = newFileMode();
     if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return target + " is a directory";
-        if (!S_ISREG(st.st_mode)) return target + " is not a plain file";
+        if (S_ISDIR(st.st_mode)) return Fail(target + " is a directory");
+        if (!S_ISREG(st.st_mode)) return Fail(target + " is not a plain file");
         mode = st.st_mode & 07777;
     }
 
     const std::string directory = directoryOf(target);
     std::string temporary = directory + "/.qb4160-save-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return systemError("cannot create a file in " + directory, errno);
+    if (fd < 0) return Fail(systemError("cannot create a file in " + directory, errno));
 
     int error = 0;
     std::string failure;
@@ -82,7 +82,7 @@ std::optional<std::string> SaveFileSafely(const std::string& path, std::string_v
         failure = systemError("cannot replace " + target, errno);
     if (!failure.empty()) {
         ::unlink(temporary.c_str());
-        return failure;
+        return Fail(failure);
     }
 
     // Make the new name itself durable; the file is already in place, so a failure here is
@@ -92,7 +92,7 @@ std::optional<std::string> SaveFileSafely(const std::string& path, std::string_v
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace qb::platform

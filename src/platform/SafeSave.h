@@ -1,9 +1,10 @@
 #pragma once
 // Saving a whole file so that a failure never destroys what was there, for every file the
 // program writes.
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/Result.h"
 
 namespace qb::platform {
 
@@ -12,7 +13,7 @@ namespace qb::platform {
 // target; on any failure the temporary file is removed and the old file (if any) is untouched.
 // A target that is a symbolic link has the file it points to replaced. A new file gets the
 // usual permissions (read-write as the umask allows); a replaced file keeps its permissions.
-// Returns nullopt on success, otherwise what went wrong (for the message the caller shows).
-std::optional<std::string> SaveFileSafely(const std::string& path, std::string_view bytes);
+// On failure, what went wrong (for the message the caller shows).
+Result<> SaveFileSafely(const std::string& path, std::string_view bytes);
 
 } // namespace qb::platform

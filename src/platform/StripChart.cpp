@@ -718,21 +718,13 @@ void StripChart::contextMenuEvent(QContextMenuEvent* event) {
 
 // ---- images -------------------------------------------------------------------------------------
 
-bool StripChart::saveImage(const QString& path, ChartImageFormat format, std::string& error, int width,
-                           int height) {
-    error.clear();
-    if (path.trimmed().isEmpty()) {
-        error = "No file name was given for the chart image.";
-        return false;
-    }
+Result<> StripChart::saveImage(const QString& path, ChartImageFormat format, int width, int height) {
+    if (path.trimmed().isEmpty()) return Fail("No file name was given for the chart image.");
     placeEndTexts();
     const bool ok = format == ChartImageFormat::Png ? savePng(path, width, height)
                                                     : savePdf(path, width, height);
-    if (!ok) {
-        error = "The chart could not be written to " + QDir::toNativeSeparators(path).toStdString() + ".";
-        return false;
-    }
-    return true;
+    if (!ok) return Fail("The chart could not be written to " + QDir::toNativeSeparators(path).toStdString() + ".");
+    return {};
 }
 
 void StripChart::saveFromMenu(ChartImageFormat format) {
@@ -745,13 +737,13 @@ void StripChart::saveFromMenu(ChartImageFormat format) {
     dialog.setDefaultSuffix(png ? QStringLiteral("png") : QStringLiteral("pdf"));
     dialog.selectFile(base + (png ? QStringLiteral(".png") : QStringLiteral(".pdf")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    std::string error;
-    if (saveImage(dialog.selectedFiles().first(), format, error)) return;
+    const Result<> saved = saveImage(dialog.selectedFiles().first(), format);
+    if (saved.ok()) return;
     if (messages_) {
-        messages_->exclamation(error);
+        messages_->exclamation(saved.error());
     } else {
         QtMessages boxes;
-        boxes.exclamation(error);
+        boxes.exclamation(saved.error());
     }
 }
 

@@ -49,6 +49,8 @@
 
 #include <qcustomplot.h>
 
+#include "platform/Result.h"
+
 namespace qb::platform {
 
 class MessageSink;
@@ -166,10 +168,9 @@ public:
     void onCursor(std::function<void(double x)> handler) { cursorHandler_ = std::move(handler); }
     void onScale(std::function<void()> handler) { scaleHandler_ = std::move(handler); }
 
-    // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file. On
-    // failure returns false with a message in `error`.
-    bool saveImage(const QString& path, ChartImageFormat format, std::string& error, int width = 0,
-                   int height = 0);
+    // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file; on
+    // failure, a message saying why.
+    Result<> saveImage(const QString& path, ChartImageFormat format, int width = 0, int height = 0);
 
     // The text a tick label of `axis` shows for `value` (tests and the axis tickers share it).
     QString tickText(Qt::Orientation axis, double value) const;

@@ -319,10 +319,10 @@ TEST(ChartImages, PicturesLeaveTheCursorLineOut) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("chart.png").toStdString();
     for (const auto save : {&SaveGraphImage, &SaveHistogramImage}) {
-        std::string error;
         link::SharedSettings s = Settings({});
         s.MaxCode = s.MinCode = 0;  // stale statistics: the pictures compute their own
-        ASSERT_TRUE(save(s, path, error)) << error;
+        const platform::Result<> saved = save(s, path);
+        ASSERT_TRUE(saved.ok()) << saved.error();
         const QImage image(QString::fromStdString(path));
         ASSERT_EQ(image.size(), QSize(kChartImageWidth, kChartImageHeight));
         const auto [trace, cursor] = TraceAndCursorPixels(image);

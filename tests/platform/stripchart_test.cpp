@@ -272,18 +272,17 @@ TEST(StripChartImages, SavesPngAndPdfAndSaysWhyNot) {
     QTemporaryDir dir;
     Rig r;
     r.readings(50);
-    std::string error = "stale";
     for (const auto& [format, file, magic] : {std::tuple{ChartImageFormat::Png, dir.filePath("c.png"), "\x89PNG"},
                                               std::tuple{ChartImageFormat::Pdf, dir.filePath("c.pdf"), "%PDF"}}) {
-        ASSERT_TRUE(r.chart.saveImage(file, format, error, 400, 300) && error.empty()) << error;
+        const Result<> written = r.chart.saveImage(file, format, 400, 300);
+        ASSERT_TRUE(written.ok()) << written.error();
         QFile saved(file);
         ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
         EXPECT_TRUE(saved.read(4).startsWith(magic)) << file.toStdString();
     }
-    EXPECT_FALSE(r.chart.saveImage(dir.filePath("missing/c.pdf"), ChartImageFormat::Pdf, error));
-    EXPECT_EQ(error, "The chart could not be written to " + dir.filePath("missing/c.pdf").toStdString() + ".");
-    EXPECT_FALSE(r.chart.saveImage("  ", ChartImageFormat::Png, error));
-    EXPECT_EQ(error, "No file name was given for the chart image.");
+    EXPECT_EQ(r.chart.saveImage(dir.filePath("missing/c.pdf"), ChartImageFormat::Pdf).error(),
+              "The chart could not be written to " + dir.filePath("missing/c.pdf").toStdString() + ".");
+    EXPECT_EQ(r.chart.saveImage("  ", ChartImageFormat::Png).error(), "No file name was given for the chart image.");
 }
 
 } // namespace
