@@ -15,6 +15,7 @@
 #include "link/ResetForm.h"
 #include "link/Startup.h"
 #include "platform/Controls.h"
+#include "registers/program.h"
 #include "shell/AboutForm.h"
 
 namespace qb::shell {
@@ -130,10 +131,13 @@ void MainMenuForm::MenuPortCommand_Click() {
     form.showModal();
 }
 
-// The register windows and the fast-step demonstration have not landed yet: their buttons open
-// nothing for now.
+// The fast-step demonstration has not landed yet: its button opens nothing for now.
 void MainMenuForm::openFastStep() {}
-void MainMenuForm::openProgram() {}
+
+void MainMenuForm::openProgram() {
+    registers::program form(ctx_, this);
+    form.showModal();
+}
 
 void MainMenuForm::openReadData() {
     analysis::ReadDataForm form(ctx_, this);

@@ -13,6 +13,7 @@
 #include "link/Serial.h"
 #include "link/Startup.h"
 #include "platform/SimPort.h"
+#include "support/QuietPollPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
@@ -20,27 +21,7 @@ namespace qb::readtest {
 
 inline constexpr uint16_t kBase = 0x378, kStatus = kBase + 1;
 
-// A status read that finds the ready line high and is not a bit sample (a bit is sampled right
-// after the writes 18, 26) is a busy poll: counted, not logged.
-class QuietPollPort : public test::RecordingPort {
-public:
-    using RecordingPort::RecordingPort;
-    int64_t busyPolls = 0;
-
-    uint8_t InByte(uint16_t address) override {
-        const uint8_t v = RecordingPort::InByte(address);
-        if (address == kStatus && !(prev_ == 18 && last_ == 26) && (v & link::kReadyBit)) ++busyPolls, log.pop_back();
-        prev_ = last_, last_ = -1;
-        return v;
-    }
-    void OutByte(uint16_t address, uint8_t value) override {
-        RecordingPort::OutByte(address, value);
-        prev_ = last_, last_ = address == kBase ? value : -1;
-    }
-
-private:
-    int prev_ = -1, last_ = -1;  // the last two accesses: a data-register byte, or -1
-};
+using test::QuietPollPort;
 
 // The board started up as the program starts it; the log and the messages are cleared after.
 struct Rig {

@@ -15,6 +15,7 @@
 #include "shell/AboutForm.h"
 #include "shell/MainMenuForm.h"
 #include "support/RecordingPort.h"
+#include "support/RegisterTraffic.h"
 #include "support/ScriptedMessages.h"
 
 namespace qb::shelltest {
@@ -101,7 +102,7 @@ TEST(MainMenu, StartUpReadsTheBoardBeforeTheWindowIsShownAndTheCloseBoxEndsWitho
 TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
     const std::tuple<const char*, const char*, const char*> buttons[] = {  // name, caption, window it opens
         {"About", "About", "About"}, {"Command1", "Fast Step Demo", ""}, {"MenuQuitCommand", "Quit", ""},
-        {"MenuProgramCommand", "Program QB4160", ""}, {"MenuReadCommand", "Read Data", "QB4160 Read Data"},
+        {"MenuProgramCommand", "Program QB4160", "QB4160 Main Program Menu"}, {"MenuReadCommand", "Read Data", "QB4160 Read Data"},
         {"MenuNoiseCommand", "Noise Analysis", ""}, {"MenuResetCommand", "Reset QB4160", "QB4160"},
         {"MenuReadFCommand", "Read from File", "QB4160 File Read"},
         {"MenuWriteFCommand", "Write to File", "QB4160 Write to File"},
@@ -117,6 +118,9 @@ TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
             EXPECT_EQ(b->text().toStdString(), caption);
             EXPECT_TRUE(b->isVisible() && b->isEnabled() && b->width() >= b->sizeHint().width()) << caption;
             EXPECT_EQ(*opens ? Click(form, name) : "", opens);
+            // The program menu reads the status register as it opens; the others touch no port.
+            EXPECT_EQ(test::RegisterTraffic(rig.port.log).size(), std::string(name) == "MenuProgramCommand" ? 1u : 0u) << name;
+            rig.port.clear();
         }
         for (const int codes : {-1, 0, 4, 5, 5000, 5001}) {
             const bool opens = codes == 5 || codes == 5000;
@@ -140,7 +144,7 @@ TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
     });
     EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(2, "Are you sure you want to Quit?"));
     EXPECT_EQ(rig.messages.shown[1].buttons, platform::MsgButtons::YesNo);
-    EXPECT_TRUE(rig.port.log.empty());  // opening and closing windows and quitting touch no port
+    EXPECT_TRUE(rig.port.log.empty());  // the noise gate and quitting touch no port
 }
 
 TEST(About, ShowsTheVersionAndOkClosesIt) {

@@ -1,0 +1,330 @@
+#include "registers/Mode1.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/BitRow.h"
+#include "platform/Controls.h"
+#include "platform/FormWidgets.h"
+#include "platform/Numbers.h"
+#include "registers/ModeRegister.h"
+
+namespace qb::registers {
+
+using platform::CheckBox;
+using platform::named;
+using platform::OptionButton;
+
+namespace {
+
+QGroupBox* frame(const char* name, const char* caption) {
+    return named(new QGroupBox(QString::fromUtf8(caption)), name);
+}
+
+// A column of controls inside `box`.
+QVBoxLayout* column(QGroupBox* box) {
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(10, 6, 10, 8);
+    layout->setSpacing(4);
+    return layout;
+}
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+// A widget that keeps its place in the layout while hidden, so the window does not change size.
+template <class W>
+W* keepPlace(W* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+    return widget;
+}
+
+} // namespace
+
+Mode1::Mode1(const link::Context& ctx, QWidget* parent)
+    : Form(parent), ctx_(ctx), settings_(ctx.settings), reg_(ctx) {
+    setCaption(kModeCaption);
+
+    Frame2 = named(new QGroupBox, "Frame2");
+    Label3 = platform::TitleLabel("Label3", QStringLiteral("Mode Register Options"));
+    (new QVBoxLayout(Frame2))->addWidget(Label3);
+
+    auto* Frame12 = frame("Frame12", "Mode Of Operation");
+    auto* modes = column(Frame12);
+    for (int n = 0; n < 8; ++n) {
+        md[n] = new OptionButton(kOperatingModes[n].name, QString::fromUtf8(kOperatingModes[n].caption), Frame12);
+        modes->addWidget(md[n]);
+        md[n]->onClick([this, n] { md_Click(n); });
+    }
+    modes->addStretch();
+
+    auto* Frame1 = frame("Frame1", "Input Range");
+    auto* ranges = column(Frame1);
+    const int rangeWidth = fontMetrics().horizontalAdvance(QStringLiteral("-80mV to +80mV")) + 30;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "range" + std::to_string(i + 1);
+        range[i] = new OptionButton(name.c_str(), {}, Frame1);
+        range[i]->setMinimumWidth(rangeWidth);
+        ranges->addWidget(range[i]);
+        range[i]->onClick([this, i] { range_Click(i); });
+    }
+    showRangeCaptions(false);
+
+    auto* Frame8 = frame("Frame8", "Channel Selection");
+    auto* channels = column(Frame8);
+    for (int i = 0; i < 4; ++i) {
+        ch[i] = new OptionButton(kChannels[i].name, QString::fromUtf8(kChannels[i].caption), Frame8);
+        channels->addWidget(ch[i]);
+        ch[i]->onClick([this, i] { ch_Click(i); });
+    }
+
+    // Two options in a frame, the first above the second.
+    auto pair = [](const char* frameName, const char* caption, OptionButton*& first, const char* firstName,
+                   const char* firstCaption, OptionButton*& second, const char* secondName, const char* secondCaption) {
+        auto* box = frame(frameName, caption);
+        first = new OptionButton(firstName, QString::fromUtf8(firstCaption), box);
+        second = new OptionButton(secondName, QString::fromUtf8(secondCaption), box);
+        auto* layout = column(box);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        return box;
+    };
+    auto* Frame7 = pair("Frame7", "Polarity", unipolar, "unipolar", "Unipolar", bipolar, "bipolar", "Bipolar");
+    auto* Frame6 = pair("Frame6", "Reference", v5, "v5", "5V", v2, "v2", "2.5V");
+    auto* Frame5 = pair("Frame5", "Word Length", bit24, "bit24", "24 Bit Word", bit16, "bit16", "16 Bit Word");
+    unipolar->onClick([this] { polarity_Click(true); });
+    bipolar->onClick([this] { polarity_Click(false); });
+    v5->onClick([this] { reference_Click(true); });
+    v2->onClick([this] { reference_Click(false); });
+    bit24->onClick([this] { wordLength_Click(true); });
+    bit16->onClick([this] { wordLength_Click(false); });
+
+    auto* Frame11 = frame("Frame11", "Burn-Out Current");
+    Burn = new CheckBox("Burn", QStringLiteral("Burn-Out Enabled"), Frame11);
+    column(Frame11)->addWidget(Burn);
+    Burn->onClick([this] { Burn_Click(); });
+
+    auto* Frame10 = frame("Frame10", "CLKDIS");
+    CLKOUT = new CheckBox("CLKOUT", QStringLiteral("CLKOUT Disabled"), Frame10);
+    column(Frame10)->addWidget(CLKOUT);
+    CLKOUT->onClick([this] { CLKOUT_Click(); });
+
+    // The two output boxes have no caption of their own: the labels beside them say the level.
+    // Their accessible names say what checking them does.
+    auto* Frame9 = frame("Frame9", "Digital O/P Enable");
+    den = new CheckBox("den", qs(kOutputsDisabledCaption), Frame9);
+    den->setMinimumWidth(den->sizeHint().width());  // the longer of its two captions
+    d1 = keepPlace(new CheckBox("d1", {}, Frame9));
+    d2 = keepPlace(new CheckBox("d2", {}, Frame9));
+    d1->setAccessibleName(QStringLiteral("D0 High"));
+    d2->setAccessibleName(QStringLiteral("D1 High"));
+    Label2 = named(new QLabel, "Label2");
+    Label5 = named(new QLabel, "Label5");
+    const int levelWidth = fontMetrics().horizontalAdvance(QStringLiteral("D0 is High")) + 6;
+    for (QLabel* l : {Label2, Label5}) {
+        l->setMinimumWidth(levelWidth);
+        l->setMinimumHeight(d1->sizeHint().height());
+    }
+    Label2->setBuddy(d1);
+    Label5->setBuddy(d2);
+    auto* outputs = column(Frame9);
+    outputs->addWidget(den);
+    auto* levels = new QGridLayout;
+    levels->setContentsMargins(18, 0, 0, 0);
+    levels->setHorizontalSpacing(4);
+    levels->addWidget(d1, 0, 0);
+    levels->addWidget(Label2, 0, 1);
+    levels->addWidget(d2, 1, 0);
+    levels->addWidget(Label5, 1, 1);
+    levels->setColumnStretch(2, 1);
+    outputs->addLayout(levels);
+    den->onClick([this] { den_Click(); });
+    d1->onClick([this] { output_Click(0); });
+    d2->onClick([this] { output_Click(1); });
+
+    auto* Frame4 = named(new QGroupBox, "Frame4");
+    Label4 = platform::ReadoutLabel("Label4", QStringLiteral("0"),
+                                    fontMetrics().horizontalAdvance(QStringLiteral("FFFFFF")) + 16);
+    Label4->setAccessibleName(QStringLiteral("Mode register value"));
+    auto* hexLayout = new QHBoxLayout(Frame4);
+    hexLayout->setContentsMargins(8, 5, 8, 5);
+    hexLayout->addWidget(Label4);
+
+    auto* Frame3 = frame("Frame3", "Current Contents of Mode Register");
+    shapes = new platform::BitRow(modebits::kBits, Frame3);
+    auto* bitsLayout = new QHBoxLayout(Frame3);
+    bitsLayout->setContentsMargins(12, 8, 12, 10);
+    bitsLayout->addWidget(shapes, 0, Qt::AlignCenter);
+
+    // Shown only while an internal calibration runs.
+    auto* picture = keepPlace(named(new QFrame, "textlabel"));
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Label6 = named(new QLabel(QStringLiteral("QB4160 Calibrating")), "Label6");
+    QFont bold = Label6->font();
+    bold.setBold(true);
+    Label6->setFont(bold);
+    Label6->setAlignment(Qt::AlignCenter);
+    (new QHBoxLayout(picture))->addWidget(Label6);
+    picture->hide();
+    textlabel = picture;
+
+    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), 110);
+    connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
+
+    // Modes on the left; range and channel in the middle; polarity, reference and word length on
+    // the right; the three check-box frames below; the register itself at the bottom.
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(Frame1);
+    middle->addWidget(Frame8);
+    auto* right = new QVBoxLayout;
+    right->addWidget(Frame7);
+    right->addWidget(Frame6);
+    right->addWidget(Frame5);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(Frame12, 0, 0);
+    grid->addLayout(middle, 0, 1);
+    grid->addLayout(right, 0, 2);
+    grid->addWidget(Frame11, 1, 0);
+    grid->addWidget(Frame10, 1, 1);
+    grid->addWidget(Frame9, 1, 2, 2, 1);
+    auto* register_ = new QHBoxLayout;
+    register_->setSpacing(10);
+    register_->addWidget(Frame3, 1);
+    register_->addWidget(Frame4, 0, Qt::AlignBottom);
+    grid->addLayout(register_, 3, 0, 1, 3);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(textlabel);
+    bottom->addStretch();
+    bottom->addWidget(Command3D1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(10);
+    layout->addWidget(Frame2);
+    layout->addLayout(grid);
+    layout->addLayout(bottom);
+
+    // Keyboard order: the frames as they read, left to right, top to bottom.
+    QWidget* order[] = {md[0], range[0], ch[0], unipolar, v5, bit24, Burn, CLKOUT, den, d1, d2, Command3D1};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void Mode1::Form_Load() {
+    reg_.setReadAddress(link::comms::kModeRead);
+    reg_.setWriteAddress(link::comms::kModeWrite);
+    reg_.setWordLength(link::comms::kModeBits);
+    settings_.UpdatingControls = 1;
+    // A 16-bit read always fits.
+    settings_.ModeRegValue = platform::ToInt32(reg_.ReadReg()).value_or(0);
+    Label4->setText(qs(platform::Hex(settings_.ModeRegValue)));
+    RefreshModeDisplay();
+    settings_.UpdatingControls = 0;
+    Command3D1->setFocus();
+}
+
+void Mode1::PaintModeIndicators() { shapes->show(static_cast<uint32_t>(settings_.ModeRegValue)); }
+
+void Mode1::WriteModeRegister() {
+    if (settings_.UpdatingControls != 0) {
+        PaintModeIndicators();
+        return;
+    }
+    reg_.setRegValue(settings_.ModeRegValue);
+    reg_.WriteReg();
+    const bool calibrating = calibrationSelected();
+    auto readError = [this] {
+        settings_.DialogChoice = 1;
+        ctx_.messages.exclamation(link::kReadErrorMessage);
+        settings_.DialogChoice = 0;
+    };
+    if (calibrating && !WaitForCalibrationEnd(ctx_)) {
+        readError();
+        return;
+    }
+    const int32_t readBack = platform::ToInt32(reg_.ReadReg()).value_or(0);
+    if (calibrating)
+        settings_.ModeRegValue = readBack;  // the chip's state after the calibration
+    else if (readBack != settings_.ModeRegValue)
+        readError();
+    Label4->setText(qs(platform::Hex(readBack)));
+    PaintModeIndicators();
+}
+
+void Mode1::RefreshModeDisplay() {
+    const int32_t& value = settings_.ModeRegValue;  // every step reads it afresh
+    auto bit = [&value](int32_t mask) { return (value & mask) == mask; };
+
+    for (int b = 15; b >= 0; --b) {
+        shapes->shape(16 - b)->setFilled(bit(1 << b));
+        if (b == 10) d2->setValue(bit(modebits::kOutputD1));
+        if (b == 9) d1->setValue(bit(modebits::kOutputD0));
+    }
+
+    for (OptionButton* b : md) b->setValue(false);
+    // A calibration read at opening (the chip still reports one) selects no mode: selecting one
+    // would start a calibration.
+    if (const int mode = ModeNumber(value); !IsCalibration(mode)) md[mode]->setValue(true);
+
+    const bool uni = bit(modebits::kUnipolar);
+    (uni ? bipolar : unipolar)->setValue(false);
+    (uni ? unipolar : bipolar)->setValue(true);
+
+    if (bit(modebits::kOutputsEnabled)) {
+        den->setValue(true);
+        showOutputs(true);
+    } else {
+        den->setValue(false);
+        showOutputs(false);
+        // The outputs are off: no level is shown, and the shared setting says so.
+        Label2->clear();
+        Label5->clear();
+        settings_.DigitalOutputsOn = 0;
+    }
+
+    const bool bits24 = bit(modebits::kWord24);
+    (bits24 ? bit16 : bit24)->setValue(false);
+    (bits24 ? bit24 : bit16)->setValue(true);
+
+    (bit(modebits::kRef5V) ? v5 : v2)->setValue(true);
+
+    showRangeCaptions(bit(modebits::kUnipolar));
+    const int rangeIndex = (value & modebits::kRange) >> 4;
+    range[rangeIndex]->setValue(true);
+    settings_.InputRangeMv = kRangesMv[rangeIndex];
+
+    if (bit(modebits::kClockOutDisabled)) CLKOUT->setValue(true);
+    if (bit(modebits::kBurnOut)) Burn->setValue(true);
+
+    ch[value & modebits::kChannel]->setValue(true);
+}
+
+void Mode1::setField(int32_t field, int32_t bits) {
+    settings_.ModeRegValue = WithField(settings_.ModeRegValue, field, bits);
+}
+
+bool Mode1::calibrationSelected() const {
+    for (int n = 0; n < 8; ++n)
+        if (IsCalibration(n) && md[n]->value()) return true;
+    return false;
+}
+
+void Mode1::showRangeCaptions(bool unipolarRanges) {
+    for (int i = 0; i < 4; ++i) range[i]->setText(qs(RangeCaption(i, unipolarRanges)));
+}
+
+void Mode1::showOutputs(bool shown) {
+    d1->setVisible(shown);
+    d2->setVisible(shown);
+}
+
+} // namespace qb::registers

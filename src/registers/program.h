@@ -1,0 +1,54 @@
+#pragma once
+// program: the hub of the register editors. Opening it reads the converter's status register
+// once and shows it bit by bit; one button per programmable register opens that register's
+// editor modally over it; "Back..." closes it. The status row keeps what was read at opening,
+// also after an editor has changed the converter.
+#include <array>
+
+#include "link/Context.h"
+#include "link/Register.h"
+#include "platform/Form.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace qb::registers {
+
+inline constexpr const char* kProgramCaption = "QB4160 Main Program Menu";
+
+class program : public platform::Form {
+    Q_OBJECT
+public:
+    explicit program(const link::Context& ctx, QWidget* parent = nullptr);
+
+protected:
+    void Form_Load() override;
+
+private:
+    // One opening per register editor.
+    void mode_reg_Click();
+    void Filter_Reg_Click();
+    void DAC_Reg_Click();
+    void Offset_Reg_Click();
+    void Gain_Reg_Click();
+    // Says that the editor of `what` (e.g. "filter register") cannot be opened yet.
+    void editorNotAvailable(const char* what);
+
+    link::Context ctx_;
+    link::Register reg_;
+
+    QGroupBox* Frame2;
+    QLabel* Label1;
+    QLabel* Label2;
+    std::array<QGroupBox*, 8> Frame1;   // Frame1(0), Frame1(2) .. Frame1(8): bits 7 .. 0
+    std::array<QLabel*, 8> statusBits;  // Label3 .. Label10: bits 7 .. 0
+    QPushButton* mode_reg;
+    QPushButton* Filter_Reg;
+    QPushButton* DAC_Reg;
+    QPushButton* Offset_Reg;
+    QPushButton* Gain_Reg;
+    QPushButton* Command3D1;
+};
+
+} // namespace qb::registers

@@ -1,0 +1,112 @@
+#pragma once
+// Shared by the register window tests: the simulated board on virtual time behind a recording
+// port, started up as the program starts; modal openings driven from a timer; and an answerer for
+// the small choice windows that come up while a handler runs.
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "board/SimOptions.h"
+#include "link/Context.h"
+#include "link/Register.h"
+#include "link/Serial.h"
+#include "link/Startup.h"
+#include "platform/Form.h"
+#include "platform/SimPort.h"
+#include "support/QuietPollPort.h"
+#include "support/RegisterTraffic.h"
+#include "support/ScriptedMessages.h"
+
+namespace qb::regtest {
+
+// The board started up as the program starts it, its mode register then written with `mode`
+// (unless negative); the log and the messages are cleared after.
+struct Rig {
+    explicit Rig(int32_t mode = -1, board::SimOptions options = {}) : sim(options, board::TimeMode::Virtual), port(sim) {
+        link::StartUp(ctx);
+        if (mode >= 0) writeReg(link::comms::kModeWrite, link::comms::kModeBits, mode);
+        port.clear();
+        port.busyPolls = 0;
+        messages.clear();
+    }
+    void writeReg(int16_t address, int16_t bits, int32_t value) {  // as Register::WriteReg does
+        link::WriteSerial(ctx, address, settings.PortAddress, 8);
+        link::WriteSerial(ctx, value, settings.PortAddress, bits);
+    }
+    std::vector<std::string> traffic() const { return test::RegisterTraffic(port.log); }
+
+    platform::SimPort sim;
+    test::QuietPollPort port;
+    test::ScriptedMessages messages;
+    link::SharedSettings settings;
+    link::Context ctx{port, messages, settings, ""};
+};
+
+// Shows `form` modally and runs `act` once it is up; closes it afterwards if still open.
+inline void RunModal(platform::Form& form, const std::function<void()>& act) {
+    QTimer::singleShot(0, &form, [&] {
+        act();
+        if (form.isVisible()) form.close();
+    });
+    form.showModal();
+}
+
+// Answers the choice windows (captions in `captions`) as they come up: clicks the next scripted
+// button (by name) of each, or closes it without a choice when the script is empty. Records
+// each caption seen.
+class ChoiceAnswers {
+public:
+    explicit ChoiceAnswers(std::deque<std::string> buttons = {},
+                           std::set<std::string> captions = {"QB4160", "QB4160 Read Error!"})
+        : buttons_(std::move(buttons)), captions_(std::move(captions)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(0);
+    }
+    void script(std::deque<std::string> buttons) { buttons_ = std::move(buttons); }
+    std::vector<std::string> seen;
+
+private:
+    void tick() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || !captions_.count(w->windowTitle().toStdString())) return;
+        seen.push_back(w->windowTitle().toStdString());
+        if (buttons_.empty()) {
+            w->close();
+            return;
+        }
+        auto* b = w->findChild<QAbstractButton*>(QString::fromStdString(buttons_.front()));
+        buttons_.pop_front();
+        ASSERT_NE(b, nullptr);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    std::deque<std::string> buttons_;
+    std::set<std::string> captions_;
+    QTimer timer_;
+};
+
+template <class W = QAbstractButton>
+W* Find(QWidget& form, const std::string& name) {
+    auto* w = form.findChild<W*>(QString::fromStdString(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+inline std::string Text(QWidget& form, const std::string& name) { return Find<QLabel>(form, name)->text().toStdString(); }
+// A user's click on the control `name` (near its left end, where option buttons and check boxes
+// have their mark).
+inline void Click(QWidget& form, const std::string& name) {
+    QAbstractButton* b = Find(form, name);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(8, b->width() / 2), b->height() / 2));
+}
+
+} // namespace qb::regtest
