@@ -42,7 +42,13 @@ ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, in
     ReadOutcome outcome = ReadOutcome::Complete;
     for (int16_t i = 1; i <= count; ++i) {
         s.CodesRead = i;
-        s.LastCode = reader.Read();
+        const int32_t code = reader.Read();
+        if (code == link::kStopped) {  // stopped while waiting: the codes before it are kept
+            s.CodesRead = static_cast<int16_t>(i - 1);
+            outcome = ReadOutcome::Stopped;
+            break;
+        }
+        s.LastCode = code;
         if (s.LastCode == link::kNoData) {
             ctx.messages.exclamation(link::kReadErrorMessage);
             s.CodesRead = 0;

@@ -49,6 +49,8 @@ using AfterEachCode = std::function<bool(int16_t codesRead, int16_t codesToRead)
 // count): Codes is made afresh with indices 0..codesToRead, byte 33 starts continuous reading,
 // then one code per ready signal goes to Codes(i), with CodesRead = i and LastCode = the code.
 // A missing result (the no-data marker) ends the read with kReadErrorMessage and CodesRead = 0.
+// A wait ended by the reader's stop hook (link::kStopped) ends it as a stop: the codes read
+// before it are kept, and afterEachCode is not asked.
 // On every way out, byte 48 and then the data-port byte 27 end continuous reading, and Codes
 // is cut to indices 0..CodesRead. CodesToRead is set to the count.
 // `reader` supplies the word length; `afterEachCode` may be empty (read everything).

@@ -56,7 +56,13 @@ bool stopsReadWithoutCharacter(const QKeyEvent& key) {
 } // namespace
 
 ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
-    : Form(parent), ctx_(ctx), data_(ctx) {
+    : Form(parent), ctx_(ctx),
+      // A wait for the next result lets the window's events run now and then, so a key press or
+      // the close box (which clear Reading) ends it within milliseconds.
+      data_(link::WithStopHook(ctx, [this] {
+          if (!letEventsRun()) Reading = false;
+          return !Reading;
+      })) {
     setCaption("QB4160 Read Data");
     setKeyPreview(true);
 
@@ -233,6 +239,7 @@ void ReadDataForm::readbutton_Click() {
     Reading = true;
     while (Reading) {
         const int32_t code = data_.Read();
+        if (code == link::kStopped) break;
         if (code == link::kNoData) {
             ctx_.messages.exclamation(link::kReadErrorMessage);
             break;

@@ -61,7 +61,7 @@ private:
     void showStatus(const char* text);
 
     link::Context ctx_;
-    link::ReadData data_;
+    link::ReadData data_;  // its waits stop once Reading is cleared
     bool Reading = false;
 
     platform::TextBox* currentcode = nullptr;

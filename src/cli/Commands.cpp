@@ -214,20 +214,25 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
 
     if (!analysis::CheckContinuousMode(ctx)) return 1;
 
-    link::ReadData reader(ctx);
-    reader.setReadAddress(link::comms::kStartContinuousRead);
-    reader.setWordLength(ctx.settings.WordLengthBits);
     const auto count = static_cast<int16_t>(request.count);
     analysis::ReadOutcome outcome;
     {
         InterruptGuard guard;
+        // Ctrl-C also ends a wait for the next result, not only the read between two results.
+        link::ReadData reader(link::WithStopHook(ctx, [&guard] { return guard.interrupted(); }));
+        reader.setReadAddress(link::comms::kStartContinuousRead);
+        reader.setWordLength(ctx.settings.WordLengthBits);
         outcome = analysis::ReadForAnalysis(ctx, reader, count, [&](int16_t done, int16_t total) {
             if (request.progress) err << "\rRead " << done << " of " << total << " codes" << std::flush;
             return !guard.interrupted();
         });
     }
     if (request.progress) err << '\n';
-    if (outcome == analysis::ReadOutcome::NoData || ctx.settings.CodesRead < 1) return 1;
+    if (outcome == analysis::ReadOutcome::NoData) return 1;
+    if (ctx.settings.CodesRead < 1) {
+        err << kProgram << "stopped before the first code came; " << request.outFile << " was not written\n";
+        return 1;
+    }
 
     const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
     const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);

@@ -1,7 +1,9 @@
 #pragma once
 // What every window and headless command is given: the port, the message seam, the shared
 // settings and the command line that "/SS" and "L" read.
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "link/SharedSettings.h"
 #include "platform/Messages.h"
@@ -14,6 +16,19 @@ struct Context {
     platform::MessageSink& messages;
     SharedSettings& settings;
     std::string commandLine;  // the words left after our own options, joined by single blanks
+
+    // "Should I stop?", asked now and then by the ready-line waits (every kStopCheckPolls polls,
+    // a few milliseconds on a real port). True ends the wait at once, as a normal stop: no
+    // time-out message. A window lets its pending events run here and answers from a key press
+    // or a close request; a headless command answers from Ctrl-C. Empty: the waits run to their
+    // poll limits.
+    std::function<bool()> stopRequested = {};
 };
+
+// A copy of `ctx` whose waits ask `stopRequested`.
+inline Context WithStopHook(Context ctx, std::function<bool()> stopRequested) {
+    ctx.stopRequested = std::move(stopRequested);
+    return ctx;
+}
 
 } // namespace qb::link

@@ -73,8 +73,8 @@ public:
     explicit ReadData(const Context& ctx) : ctx_(ctx) {}
 
     // The class's own read (named Read here, as a member cannot carry the class's name): waits
-    // for the ready line, then clocks in WordLength bits; kNoData when the line stayed high.
-    // Sends no communications byte.
+    // for the ready line, then clocks in WordLength bits; kNoData when the line stayed high,
+    // kStopped when the context's stop hook ended the wait. Sends no communications byte.
     int32_t Read();
 
     int16_t WordLength() const { return wordLength_; }

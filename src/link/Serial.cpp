@@ -37,6 +37,11 @@ int32_t clockIn(platform::PortIo& port, uint16_t data, uint16_t status, int16_t 
     return static_cast<int32_t>(result);
 }
 
+// The stop hook, asked after every kStopCheckPolls busy polls.
+bool stopAsked(const Context& ctx, int32_t polls) {
+    return polls % kStopCheckPolls == 0 && ctx.stopRequested && ctx.stopRequested();
+}
+
 } // namespace
 
 bool PortUsable(int16_t portAddress) {
@@ -100,13 +105,15 @@ int32_t ReadSerialWhenReady(const Context& ctx, int16_t bitCount, int16_t portAd
         const uint8_t ready = port.InByte(status) & kReadyBit;
         if (polls >= kDataReadyPolls) return kNoData;
         if (ready == 0) break;
+        if (stopAsked(ctx, polls)) return kStopped;
     }
     return clockIn(port, data, status, bitCount);
 }
 
-void WaitForReady(const Context& ctx) {
+WaitOutcome WaitForReady(const Context& ctx) {
     const int16_t portAddress = ctx.settings.PortAddress;
-    if (!PortReachable(ctx, portAddress)) return;
+    // The user has been told why the board is left alone; no time-out message on top.
+    if (!PortReachable(ctx, portAddress)) return WaitOutcome::Ready;
     platform::PortIo& port = ctx.port;
     const uint16_t status = io(portAddress, 1);
     int ready = kReadyBit;
@@ -115,10 +122,12 @@ void WaitForReady(const Context& ctx) {
         ++polls;
         if (polls > kWaitForReadyPolls) {
             ctx.messages.exclamation(kDrdyTooLongMessage);
-            return;
+            return WaitOutcome::TimedOut;
         }
         ready = port.InByte(status) & kReadyBit;
+        if (ready != 0 && stopAsked(ctx, polls)) return WaitOutcome::Stopped;
     }
+    return WaitOutcome::Ready;
 }
 
 void InterfaceReset(const Context& ctx) {

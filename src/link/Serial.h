@@ -26,9 +26,16 @@ namespace qb::link {
 // take this value: at most 24 bits are read.
 inline constexpr int32_t kNoData = INT32_MIN;  // hex 80000000
 
+// Returned by ReadSerialWhenReady (and ReadData) when the context's stop hook ended the wait: a
+// normal stop, not a failure. No code can take this value either.
+inline constexpr int32_t kStopped = INT32_MIN + 1;  // hex 80000001
+
 // Poll limits of the two ready-line waits.
 inline constexpr int32_t kDataReadyPolls = 10'000'000;
 inline constexpr int32_t kWaitForReadyPolls = 200'000;
+// The ready-line waits ask the context's stop hook after every this many polls that found the
+// line high: about 2 ms on a port whose access takes a microsecond.
+inline constexpr int32_t kStopCheckPolls = 2048;
 
 // Data-register bytes.
 inline constexpr uint8_t kRestByte = 26;         // clock high, data 0
@@ -71,13 +78,17 @@ void WriteSerial(const Context& ctx, int32_t value, int16_t portAddress, int16_t
 int32_t ReadSerial(const Context& ctx, int16_t bitCount, int16_t portAddress);
 
 // Writes 26, waits up to kDataReadyPolls status reads for the ready line to go low, then clocks
-// in `bitCount` bits as ReadSerial does. kNoData (nothing clocked) when the line stayed high.
+// in `bitCount` bits as ReadSerial does. kNoData (nothing clocked) when the line stayed high;
+// kStopped (nothing clocked) when the context's stop hook ended the wait.
 // Sends no communications byte: the converter must already be in continuous-read mode.
 int32_t ReadSerialWhenReady(const Context& ctx, int16_t bitCount, int16_t portAddress);
 
+enum class WaitOutcome { Ready, TimedOut, Stopped };
+
 // Waits at PortAddress for the ready line to go low: at most kWaitForReadyPolls status reads,
-// then kDrdyTooLongMessage and return as if ready.
-void WaitForReady(const Context& ctx);
+// then kDrdyTooLongMessage and return as if ready (TimedOut). Stopped, without a message, when
+// the context's stop hook ended the wait.
+WaitOutcome WaitForReady(const Context& ctx);
 
 // Interface reset at PortAddress: 32 clock pulses with data 1 (19, 27), then 26.
 void InterfaceReset(const Context& ctx);

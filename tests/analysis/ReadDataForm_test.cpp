@@ -152,32 +152,42 @@ TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) 
 }
 
 // With no ready signal each read gives up after its polls, says so and ends continuous reading;
-// the analysis read empties the buffer.
-TEST(ReadDataNoData, BothReadsGiveUpSayItAndEndContinuousReading) {
+// the analysis read empties the buffer. A key or the close box during the wait ends it after one
+// round of polls instead, as a normal stop: no message, and continuous reading ends the same way.
+TEST(ReadDataNoData, BothReadsGiveUpOrStopOnAKeyOrCloseAndEndContinuousReading) {
     board::SimOptions options;
     options.fault = board::Fault::NoReady;
-    Rig rig(options);
-    rig.settings.Codes = {0, 7, 7};
-    rig.settings.CodesRead = 2;
-    ReadDataForm form(rig.ctx);
-    WhileOpen(form, [&] {
+    const struct { const char* what; std::function<void(ReadDataForm&)> stop; int64_t polls; } cases[] = {
+        {"nothing", {}, link::kDataReadyPolls},
+        {"a key", [](ReadDataForm& f) { PostKey(f, Qt::Key_X, "x"); }, link::kStopCheckPolls},
+        {"the close box", [](ReadDataForm& f) { QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection); },
+         link::kStopCheckPolls}};
+    for (const auto& c : cases) {
         for (const char* button : {"Command3D1", "readbutton"}) {
-            SCOPED_TRACE(button);
-            rig.port.clear();
-            rig.port.busyPolls = 0;
-            Control<QPushButton>(form, button)->click();
-            EXPECT_EQ(rig.port.busyPolls, link::kDataReadyPolls);
+            SCOPED_TRACE(std::string(c.what) + " during " + button);
+            Rig rig(options);
+            rig.settings.Codes = {0, 7, 7};
+            rig.settings.CodesRead = 2;
+            ReadDataForm form(rig.ctx);
+            WhileOpen(form, [&] {
+                if (c.stop) c.stop(form);
+                Control<QPushButton>(form, button)->click();
+                EXPECT_FALSE(form.reading());
+                EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
+            });
+            EXPECT_EQ(rig.port.busyPolls, c.polls);
             Traffic t(rig.port.log);
             t.readMode();
             t.send(33, 8);
             t.write(26);  // the data read's opening byte; then only busy polls, none logged
             t.stop();
+            EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
+            EXPECT_EQ(rig.messages.texts(), c.stop ? Texts{} : Texts{link::kReadErrorMessage});
+            const bool analysis = std::string(button) == "Command3D1";
+            EXPECT_EQ(rig.settings.CodesRead, analysis ? 0 : 2);
+            EXPECT_EQ(rig.settings.Codes.size(), analysis ? 1u : 3u);
         }
-        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
-    });
-    EXPECT_EQ(rig.messages.texts(), Texts(2, link::kReadErrorMessage));
-    EXPECT_EQ(rig.settings.CodesRead, 0);
-    EXPECT_EQ(rig.settings.Codes.size(), 1u);
+    }
 }
 
 // A display read shows each code in hex and stores none. After each code it pauses for the pause

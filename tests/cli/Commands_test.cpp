@@ -140,6 +140,37 @@ TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
     EXPECT_TRUE(std::regex_match(ReadAll(dir.file("second.dat")), std::regex("( \\d+\r\n){5}")));
 }
 
+// Ctrl-C while the board never signals a result ends the wait within one round of polls, as a
+// stop: no error box, continuous reading ended, and an earlier file of that name left alone.
+TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
+    struct CtrlCWhilePolling : readtest::QuietPollPort {
+        using QuietPollPort::QuietPollPort;
+        bool raised = false;
+        uint8_t InByte(uint16_t address) override {
+            const uint8_t v = QuietPollPort::InByte(address);
+            if (busyPolls == 1000 && !raised) raised = true, std::raise(SIGINT);
+            return v;
+        }
+    };
+    board::SimOptions noReady;
+    noReady.fault = board::Fault::NoReady;
+    platform::SimPort sim(noReady, board::TimeMode::Virtual);
+    CtrlCWhilePolling port(sim);
+    test::ScriptedMessages messages;
+    link::SharedSettings settings;
+    link::Context ctx{port, messages, settings, ""};
+    link::StartUp(ctx);
+    Dir dir;
+    dir.write("out.dat", "kept\n");
+    std::ostringstream err;
+    EXPECT_EQ(cli::RunAcquire({500, dir.file("out.dat"), false, false}, ctx, err), 1);
+    EXPECT_EQ(err.str(), "qb4160-eval: stopped before the first code came; " + dir.file("out.dat") + " was not written\n");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(port.busyPolls, link::kStopCheckPolls);  // the first question after Ctrl-C
+    EXPECT_TRUE(readtest::EndsContinuousReading(port.writesTo(readtest::kBase)));
+    EXPECT_EQ(ReadAll(dir.file("out.dat")), "kept\n");
+}
+
 TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
     board::SimOptions noReady;
     noReady.fault = board::Fault::NoReady;

@@ -104,16 +104,30 @@ TEST(ReadSerial, StuckLineReadsOnlyBitFourAndClocksEveryBit) {
     }
 }
 
-TEST(ReadSerialWhenReady, PollsAtMostTenMillionTimesAndClocksNothingOnTimeOut) {
-    struct Case { int64_t readyAt; int16_t bits; int32_t result; int64_t reads; size_t writes; };
-    for (const Case& c : std::vector<Case>{{-1, 24, kNoData, 10'000'000, 1},
-                                           {10'000'000, 16, kNoData, 10'000'000, 1},  // too late
-                                           {9'999'999, 16, 0, 9'999'999 + 16, 1 + 2 * 16}}) {
-        SCOPED_TRACE(c.readyAt);
+// A stop hook that says "stop" at its `stopAt`-th question (never when 0), counting questions.
+struct StopHook {
+    int stopAt = 0, asked = 0;
+    std::function<bool()> hook() { return [this] { return ++asked == stopAt; }; }
+};
+
+// The stop hook is asked after every 2048 busy polls and ends the wait at once, nothing clocked;
+// a hook that never says stop changes nothing, and a line that falls is read before it is asked.
+TEST(ReadSerialWhenReady, PollsAtMostTenMillionTimesAndClocksNothingOnTimeOutOrStop) {
+    constexpr int32_t kStopped = link::kStopped;
+    struct Case { int64_t readyAt; int16_t bits; int32_t result; int64_t reads; size_t writes; int stopAt, asked; };
+    for (const Case& c : std::vector<Case>{{-1, 24, kNoData, 10'000'000, 1, 0, 4882},
+                                           {10'000'000, 16, kNoData, 10'000'000, 1, 0, 4882},  // too late
+                                           {9'999'999, 16, 0, 9'999'999 + 16, 1 + 2 * 16, 0, 4882},
+                                           {-1, 24, kStopped, 3 * 2048, 1, 3, 3},
+                                           {2048, 8, 0, 2048 + 8, 1 + 2 * 8, 1, 0},
+                                           {2049, 8, kStopped, 2048, 1, 1, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.readyAt << " stop at " << c.stopAt);
         Rig<CountingPort> rig;
         rig.port.readyAt = c.readyAt;
-        EXPECT_EQ(link::ReadSerialWhenReady(rig.ctx, c.bits, kBase), c.result);
+        StopHook stop{c.stopAt};
+        EXPECT_EQ(link::ReadSerialWhenReady(link::WithStopHook(rig.ctx, stop.hook()), c.bits, kBase), c.result);
         EXPECT_EQ(rig.port.reads, c.reads);
+        EXPECT_EQ(stop.asked, c.asked);
         ASSERT_EQ(rig.port.log.size(), c.writes);
         EXPECT_EQ(rig.port.log[0], (PortAccess{true, kBase, 26}));
     }
@@ -133,22 +147,26 @@ TEST(ReadData, WaitsForTheReadyLineAndNeverSendsItsReadAddress) {
     EXPECT_EQ(rig.port.log, expected);
 }
 
-TEST(WaitForReady, StopsAtTheReadyLineOrAfterTwoHundredThousandPolls) {
-    struct Case { uint8_t status; int64_t readyAt, reads; bool timesOut; };
-    for (const Case& c : std::vector<Case>{{0xBF, -1, 1, false},  // only the ready bit counts
-                                           {0xFF, 1, 1, false},
-                                           {0xFF, 200'000, 200'000, false},
-                                           {0xFF, 200'001, 200'000, true},
-                                           {0xFF, -1, 200'000, true}}) {
-        SCOPED_TRACE(c.readyAt);
+TEST(WaitForReady, StopsAtTheReadyLineAfterTwoHundredThousandPollsOrWhenTheHookSaysSo) {
+    using W = link::WaitOutcome;
+    struct Case { uint8_t status; int64_t readyAt, reads; W outcome; int stopAt = 0; };
+    for (const Case& c : std::vector<Case>{{0xBF, -1, 1, W::Ready},  // only the ready bit counts
+                                           {0xFF, 1, 1, W::Ready},
+                                           {0xFF, 200'000, 200'000, W::Ready},
+                                           {0xFF, 200'001, 200'000, W::TimedOut},
+                                           {0xFF, -1, 200'000, W::TimedOut},
+                                           {0xFF, -1, 5 * 2048, W::Stopped, 5},
+                                           {0xFF, 2048, 2048, W::Ready, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.readyAt << " stop at " << c.stopAt);
         Rig<CountingPort> rig;
         rig.port.status = c.status;
         rig.port.readyAt = c.readyAt;
-        link::WaitForReady(rig.ctx);
+        StopHook stop{c.stopAt};
+        EXPECT_EQ(link::WaitForReady(link::WithStopHook(rig.ctx, stop.hook())), c.outcome);
         EXPECT_EQ(rig.port.reads, c.reads);
         EXPECT_TRUE(rig.port.log.empty());
-        EXPECT_EQ(rig.messages.texts(), c.timesOut ? std::vector<std::string>{"DRDY High Too Long!"}
-                                                   : std::vector<std::string>{});
+        EXPECT_EQ(rig.messages.texts(), c.outcome == W::TimedOut ? std::vector<std::string>{"DRDY High Too Long!"}
+                                                                  : std::vector<std::string>{});
     }
 }
 
