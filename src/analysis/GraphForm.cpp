@@ -42,8 +42,9 @@ GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, plat
     StripGraph_->setCaption(kGraphYMinCaption, "yMin");
     StripGraph_->setCaption(kGraphYMaxCaption, "yMax");
     StripGraph_->setTickNotation(Qt::Vertical, platform::TickNotation::Hex);
-    StripGraph_->setViewPadding(Qt::Vertical, 0.04);
-    StripGraph_->setViewPadding(Qt::Horizontal, 0.01);
+    // The y axis runs exactly between the codes its end texts name; the first and last reading
+    // stay off the frame.
+    StripGraph_->setAxisMargins(Qt::Horizontal, 0.01, 0.01);
     StripGraph_->setGridMode(StripChart::kGridOn);
     StripGraph_->onCursor([this](double x) { StripGraph_Cursor(x); });
     StripGraph_->onScale([this] { StripGraph_Scale(); });
@@ -97,14 +98,11 @@ void GraphForm::PlotCodes() {
     const std::span<const double> codes(settings_.Codes.data(), held);
 
     chart.clearTraces();
-    chart.setPointCount(n);
     chart.loadYSeries(codes, 0, 1);
-    chart.setFirstXExtent(n);
     chart.setTraceScaleUpper(settings_.MaxCode);
     chart.setTraceScaleLower(settings_.MinCode);
     chart.setYAxisUpper(settings_.MaxCode);
     chart.setYAxisLower(settings_.MinCode);
-    chart.setSecondXExtent(n);
     chart.setXRange(0, n);
     chart.setCaption(kGraphYMaxCaption, platform::Hex(chart.traceScaleUpper()));
     chart.setCaption(kGraphYMinCaption, platform::Hex(chart.traceScaleLower()));

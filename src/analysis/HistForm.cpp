@@ -1,7 +1,5 @@
 #include "analysis/HistForm.h"
 
-#include <limits>
-
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,9 +47,11 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     StripHist_->setCaption(kHistXMaxCaption, "xmax");
     StripHist_->setCaption(kHistXTitleCaption, "Code");
     StripHist_->setTickNotation(Qt::Horizontal, platform::TickNotation::Hex);
-    // Keep the spikes of the smallest and largest code off the frame, and the tallest below it.
-    StripHist_->setViewPadding(Qt::Horizontal, 0.03);
-    StripHist_->setViewPadding(Qt::Vertical, 0.03);
+    // The code axis runs exactly between the codes its end texts name; the count axis starts at
+    // zero, keeps the tallest spike below the frame, and stays put while the user zooms and pans
+    // along the codes.
+    StripHist_->setAxisMargins(Qt::Vertical, 0, 0.05);
+    StripHist_->setUserAxes(Qt::Horizontal);
     QPen spikes(QColor(0, 70, 180), 2);
     spikes.setCosmetic(true);  // drawn fast, also with thousands of spikes
     StripHist_->setTracePen(0, spikes);
@@ -93,19 +93,12 @@ bool HistForm::BuildHistogram() {
     points_ = BuildHistPoints(settings_.Codes, settings_.CodesRead);
 
     chart.clearTraces();
-    chart.setFirstXExtent(settings_.MaxCode);
     const double largest = points_ ? points_->largestCount : 0;
     chart.setTraceScaleUpper(largest);
     chart.setTraceScaleLower(0);
     chart.setYAxisUpper(largest);
     chart.setYAxisLower(0);
-    chart.setSecondXExtent(settings_.MaxCode);
     chart.setXRange(settings_.MinCode, settings_.MaxCode);
-    // The chart is told the last centre plus five points; past the 16-bit count it is told the
-    // largest count it can hold (it draws every loaded point either way).
-    const double count = points_ ? static_cast<double>(points_->LastCentre()) + 5 : 0;
-    chart.setPointCount(platform::ToInt16(count).value_or(std::numeric_limits<int16_t>::max()));
-    chart.setTraceScaleLower(0);
     chart.setCaption(kHistXMinCaption, platform::Hex(settings_.MinCode));
     chart.setCaption(kHistXMaxCaption, platform::Hex(settings_.MaxCode));
     if (points_) chart.loadXYSeries(points_->x, points_->y, 0);

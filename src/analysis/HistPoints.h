@@ -17,8 +17,7 @@ struct HistPoints {
     std::vector<double> y;  // 0, the count, 0 for each code
     int16_t largestCount = 0;
 
-    // Index of the last spike centre (the window's "c"); the chart is given LastCentre() + 5
-    // points.
+    // Index of the last spike centre (the window's "c").
     std::size_t LastCentre() const { return x.size() - 2; }
 };
 

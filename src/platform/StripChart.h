@@ -4,7 +4,6 @@
 // calls them:
 //
 //     chart.clearTraces();
-//     chart.setPointCount(n);  chart.setFirstXExtent(n);  chart.setSecondXExtent(n);
 //     chart.loadYSeries(codes, 0, 1);                 // or loadXYSeries(x, y, 0)
 //     chart.setTraceScaleUpper(hi); chart.setTraceScaleLower(lo);
 //     chart.setYAxisUpper(hi);      chart.setYAxisLower(lo);
@@ -12,19 +11,30 @@
 //     chart.setCaption(4, Hex(chart.traceScaleUpper()));
 //     chart.redraw();
 //
-// Traces: trace 0 and trace 1. A y series plots element i at x = i; an x-y series plots its
-// points in the order given (so a histogram's (c, 0), (c, n), (c, 0) groups draw as spikes).
+// (The chart draws every point it is given over the x range it is given, so it needs no point
+// count and no x extents.)
+//
+// The implementation is split by concern, one file each:
+//  - StripChartData.cpp: traces, the full ranges the window sets and the view the user changes.
+//  - StripChartCaptions.cpp: captions (title, axis titles, legend, axis-end texts) and ticks.
+//  - StripChartCursor.cpp: the cursor, and the mouse and keys that move it or the view.
+//  - StripChartImages.cpp: pictures of the chart (PNG, PDF) and the context menu that saves them.
+//
+// Traces: trace 0 and trace 1 (blue and red). A y series plots element i at x = i; an x-y series
+// plots its points in the order given (so a histogram's (c, 0), (c, n), (c, 0) groups draw as
+// spikes).
 //
 // Captions: numbered texts whose place on the chart each window assigns once with
 // setCaptionRole (title above the plot, axis titles, a trace's name in the legend, or the texts
 // beside the lower and upper end of an axis). A caption without a role is kept but not drawn.
 //
-// Ranges: the window sets the full x and y ranges; the user then zooms (mouse wheel: inside the
-// plot both axes, over an axis only that axis), pans (drag with the left button, on an axis only
-// that axis) and returns to the full range (double click, or "Full range" in the context menu).
-// The display bounds read back exactly what the window set until the user changes the view, so
-// axis-end texts show the real bounds even where the chart draws a little more around them
-// (equal bounds are drawn around the value, and setViewPadding keeps points off the frame).
+// Ranges: the window sets the full x and y ranges, and each axis is drawn exactly between the
+// bounds it was given (so the texts at its ends name its ends), except for the margins a window
+// asks for on an axis without end texts (setAxisMargins) and for equal bounds, which are drawn
+// around their value. The user then zooms (mouse wheel: inside the plot every movable axis, over an axis
+// only that axis), pans (drag with the left button) and returns to the full range (double click,
+// or "Full range" in the context menu); setUserAxes says which axes the user may move. The
+// display bounds read back exactly what the window set until the user changes the view.
 //
 // Cursor: a vertical line at a whole-number x inside the x extent of the loaded data. The user
 // places it with a left click in the plot (a point drawn within a few pixels of the mouse takes
@@ -88,28 +98,21 @@ public:
     // ---- configuration, once per window -------------------------------------------------------
     void setCaptionRole(int16_t index, CaptionRole role, int trace = 0);
     void setTickNotation(Qt::Orientation axis, TickNotation notation);
-    // Extra room drawn on both sides of the full range of an axis, as a fraction of its span
-    // (0.02: two percent each side), so points at the ends do not sit on the frame. The display
-    // bounds still read back the range the window set.
-    void setViewPadding(Qt::Orientation axis, double fraction);
+    // Extra room drawn below the lower and above the upper bound of an axis, as fractions of its
+    // span (0.05: five percent), so the tallest spike or the first and last reading do not sit
+    // on the frame. The display bounds still read back the range the window set. None unless a
+    // window asks: an axis with end texts runs exactly between the bounds they name.
+    void setAxisMargins(Qt::Orientation axis, double belowLower, double aboveUpper);
+    // The axes the user may zoom and pan (both unless a window says otherwise).
+    void setUserAxes(Qt::Orientations axes);
     // The pen of a trace's line (trace 0 is blue and trace 1 red unless a window says otherwise).
     void setTracePen(int trace, const QPen& pen);
     // Message boxes for failed saves from the context menu; without one a QMessageBox is shown.
     void setMessageSink(MessageSink* messages) { messages_ = messages; }
 
-    // ---- operations ---------------------------------------------------------------------------
+    // ---- data (StripChartData.cpp) --------------------------------------------------------------
     // Removes the data of every trace (captions, ranges and the cursor stay).
     void clearTraces();
-
-    // The point count and the two x-extent values are kept for reading back; the chart draws every
-    // loaded point and shows the x range set with setXRange.
-    void setPointCount(int16_t count) { pointCount_ = count; }
-    int16_t pointCount() const { return pointCount_; }
-    void setFirstXExtent(double x) { xExtent_[0] = x; }
-    void setSecondXExtent(double x) { xExtent_[1] = x; }
-    double firstXExtent() const { return xExtent_[0]; }
-    double secondXExtent() const { return xExtent_[1]; }
-
     // Trace `trace` (0 or 1; others are ignored) plots y[i] at x = i for every i >= first. Not a
     // number leaves a gap.
     void loadYSeries(std::span<const double> y, int trace, std::size_t first = 0);
@@ -119,40 +122,17 @@ public:
     // Number of points trace `trace` holds.
     std::size_t tracePoints(int trace) const;
 
+    // ---- ranges (StripChartData.cpp) ------------------------------------------------------------
     // Full y range: the trace scale and the y-axis bounds both set it (the latest value of each
-    // end wins); each reads back the value it was given.
+    // end wins); the trace scale reads back the value it was given.
     void setTraceScaleUpper(double y);
     void setTraceScaleLower(double y);
     void setYAxisUpper(double y);
     void setYAxisLower(double y);
     double traceScaleUpper() const { return traceUpper_; }
     double traceScaleLower() const { return traceLower_; }
-    double yAxisUpper() const { return yUpper_; }
-    double yAxisLower() const { return yLower_; }
-
     // Full x range (from may exceed to: the range is the interval between them).
     void setXRange(double from, double to);
-
-    void setCaption(int16_t index, std::string_view text);
-    std::string caption(int16_t index) const;  // empty when never set
-
-    // Draws now. (Every change also asks for a drawing on the next pass of the event loop, so
-    // nothing stays undrawn when a window draws before it loads its data.)
-    void redraw();
-
-    void setGridMode(int32_t mode);
-    int32_t gridMode() const { return gridMode_; }
-
-    // The cursor's x. Setting it from code moves the line without a cursor event; the value is
-    // rounded to a whole number (halves to even) and kept inside the x extent of the data.
-    double cursorPosition() const { return cursorX_; }
-    // Whether the cursor line is drawn (pictures of a chart may leave it out); it still moves.
-    void setCursorVisible(bool visible);
-    bool cursorVisible() const;
-    void setCursorPosition(double x);
-    // The y of trace `trace` at the cursor: of its point at the cursor's x, else of its point
-    // nearest to it (several points at that x: the largest y). Not a number for an empty trace.
-    double valueAtCursor(int trace) const;
 
     // The bounds the user sees: what the window set, until the user zooms or pans; then the
     // visible range.
@@ -165,20 +145,37 @@ public:
     // Back to the full range the window set; raises the scale event when the view changes.
     void showFullRange();
 
+    // ---- captions (StripChartCaptions.cpp) ------------------------------------------------------
+    void setCaption(int16_t index, std::string_view text);
+    std::string caption(int16_t index) const;  // empty when never set
+
+    // ---- drawing --------------------------------------------------------------------------------
+    // Draws now. (Every change also asks for a drawing on the next pass of the event loop, so
+    // nothing stays undrawn when a window draws before it loads its data.)
+    void redraw();
+    void setGridMode(int32_t mode);
+
+    // ---- cursor (StripChartCursor.cpp) ----------------------------------------------------------
+    // The cursor's x. Setting it from code moves the line without a cursor event; the value is
+    // rounded to a whole number (halves to even) and kept inside the x extent of the data.
+    double cursorPosition() const { return cursorX_; }
+    void setCursorPosition(double x);
+    // Whether the cursor line is drawn (pictures of a chart leave it out); it still moves.
+    void setCursorVisible(bool visible);
+    // The y of trace `trace` at the cursor: of its point at the cursor's x, else of its point
+    // nearest to it (several points at that x: the largest y). Not a number for an empty trace.
+    double valueAtCursor(int trace) const;
+    // The pixel x of a data x (after a drawing has laid the chart out); for the window tests
+    // that click on the chart.
+    double pixelOfX(double x) const;
+
     void onCursor(std::function<void(double x)> handler) { cursorHandler_ = std::move(handler); }
     void onScale(std::function<void()> handler) { scaleHandler_ = std::move(handler); }
 
+    // ---- images (StripChartImages.cpp) ----------------------------------------------------------
     // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file; on
     // failure, a message saying why.
     Result<> saveImage(const QString& path, ChartImageFormat format, int width = 0, int height = 0);
-
-    // The text a tick label of `axis` shows for `value` (tests and the axis tickers share it).
-    QString tickText(Qt::Orientation axis, double value) const;
-
-    // The pixel x of a data x, and the data x under a pixel (after a drawing has laid the chart
-    // out); for the window tests that click on the chart.
-    double pixelOfX(double x) const;
-    double xOfPixel(double px) const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -202,23 +199,35 @@ private:
     };
     class Ticker;
 
+    // Each part sets up its own pieces of the plot, in this order.
+    void setUpTraces();
+    void setUpCaptions();
+    void setUpCursor();
+
+    // data and ranges
+    void afterDataChange();
+    void applyRanges();
+    void afterUserRangeChange(const QCPRange& x0, const QCPRange& y0);
+    bool dataExtent(double& lo, double& hi) const;
+    // captions and ticks
     void applyCaption(int16_t index);
     std::string traceName(int trace) const;
     void updateLegend();
-    void updateCursorLine();
-    void applyRanges();
     void placeEndTexts();
-    void afterUserRangeChange(const QCPRange& x0, const QCPRange& y0);
+    QString tickText(Qt::Orientation axis, double value) const;
+    // cursor
+    void updateCursorLine();
     void userMovesCursor(double x, bool alwaysReport);
     double clampCursor(double x) const;
     double nearestDataX(double x) const;
     double xAtPixel(double px) const;
     double neighbourX(double x, int direction) const;
-    bool dataExtent(double& lo, double& hi) const;
-    void scheduleDraw();
-    void saveFromMenu(ChartImageFormat format);
     bool nearCursorLine(const QPointF& pos) const;
     bool insidePlot(const QPointF& pos) const;
+    // images
+    void saveFromMenu(ChartImageFormat format);
+
+    void scheduleDraw();
 
     std::map<int16_t, std::string> captions_;
     std::map<int16_t, Place> places_;
@@ -228,12 +237,9 @@ private:
     QCPItemText* endText_[4] = {};  // x low, x high, y low, y high
     QSharedPointer<Ticker> xTicker_, yTicker_;
 
-    int16_t pointCount_ = 0;
-    double xExtent_[2] = {0, 0};
     double traceUpper_ = 1, traceLower_ = 0, yUpper_ = 1, yLower_ = 0;
     double xFrom_ = 0, xTo_ = 1;
-    double xPadding_ = 0, yPadding_ = 0;
-    int32_t gridMode_ = kGridOff;
+    double xMargins_[2] = {0, 0}, yMargins_[2] = {0, 0};  // below the lower, above the upper bound
     double cursorX_ = 0;
     bool userView_ = false;
 

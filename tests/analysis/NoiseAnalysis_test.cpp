@@ -232,16 +232,52 @@ TEST(ChartWindows, EndTextsShowTheCodeBoundsInHex) {
         Window<GraphForm> g(c.codes);
         EXPECT_EQ(g.chart.caption(kGraphYMinCaption) + "/" + g.chart.caption(kGraphYMaxCaption), c.ends);
         EXPECT_EQ(g.chart.tracePoints(0), c.codes.size());
-        const QCPRange y = g.chart.yAxis->range();
-        EXPECT_TRUE(y.size() > 0 && y.lower <= g.settings.MinCode && y.upper >= g.settings.MaxCode);
-
         Window<HistForm> h(c.codes);
         EXPECT_EQ(h.chart.caption(kHistXMinCaption) + "/" + h.chart.caption(kHistXMaxCaption), c.ends);
         EXPECT_EQ(h.chart.tracePoints(0), h.form.points() ? h.form.points()->x.size() : 0u);
         EXPECT_EQ(h.chart.yAxisUpperShown(), c.largestCount);
-        const QCPRange x = h.chart.xAxis->range();  // the spikes at the ends stand off the edges
-        EXPECT_TRUE(x.lower < h.settings.MinCode && x.upper > h.settings.MaxCode);
+        EXPECT_EQ(h.chart.yAxis->range().lower, 0.0) << "counts start at zero";
+        // The code axis runs exactly between the codes its end texts name (equal codes: around
+        // the one code).
+        for (const QCPRange codes : {g.chart.yAxis->range(), h.chart.xAxis->range()}) {
+            if (g.settings.MinCode == g.settings.MaxCode)
+                EXPECT_TRUE(codes.lower < g.settings.MinCode && codes.upper > g.settings.MaxCode);
+            else
+                EXPECT_EQ(std::pair(codes.lower, codes.upper), std::pair(g.settings.MinCode, g.settings.MaxCode));
+        }
     }
+}
+
+// The count axis of the histogram: whole-number ticks, and zero at its foot whatever the user
+// does with the wheel or the mouse (only the code axis zooms and pans).
+TEST(ChartWindows, HistogramCountAxisKeepsZeroAndWholeTicks) {
+    std::vector<double> codes;
+    for (int c = 0; c < 28; ++c) codes.insert(codes.end(), static_cast<std::size_t>(c % 14 + 1), 0x900000 + c);
+    Window<HistForm> h(codes);  // counts 1 to 14: a tick step the chart might make 2.5
+    const QRect plot = h.chart.axisRect()->rect();
+    const auto check = [&](const char* after) {
+        EXPECT_EQ(h.chart.yAxis->range().lower, 0.0) << after;
+        for (double t : h.chart.yAxis->tickVector()) EXPECT_EQ(t, std::round(t)) << after;
+        EXPECT_FALSE(h.chart.yAxis->tickVector().isEmpty()) << after;
+    };
+    check("opening");
+    for (const QPoint at : {plot.center(), QPoint(plot.left() - 15, plot.center().y())}) {
+        QWheelEvent wheel(at, h.chart.mapToGlobal(at), {}, {0, 240}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(&h.chart, &wheel);
+        h.chart.redraw();
+        check("the wheel");
+    }
+    QTest::mousePress(&h.chart, Qt::LeftButton, Qt::NoModifier, plot.center());
+    for (int i = 1; i <= 4; ++i) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(plot.center() + QPoint(-30 * i, 30 * i)), QPointF(),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&h.chart, &move);
+    }
+    QTest::mouseRelease(&h.chart, Qt::LeftButton, Qt::NoModifier, plot.center() + QPoint(-120, 120));
+    h.chart.redraw();
+    check("a drag");
+    EXPECT_TRUE(h.chart.userView()) << "the codes moved";
 }
 
 // The wheel over the plot or over the code axis zooms; the end texts then show the codes at the
