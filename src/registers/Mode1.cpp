@@ -213,10 +213,8 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     layout->addWidget(Frame2);
     layout->addLayout(grid);
     layout->addLayout(bottom);
-
-    // Keyboard order: the frames as they read, left to right, top to bottom.
-    QWidget* order[] = {md[0], range[0], ch[0], unipolar, v5, bit24, Burn, CLKOUT, den, d1, d2, Command3D1};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    // The keyboard order is the order of creation: the frames as they read, left to right, top to
+    // bottom, then "Back...".
 }
 
 void Mode1::Form_Load() {

@@ -53,12 +53,17 @@ struct Rig {
     link::Context ctx{port, messages, settings, ""};
 };
 
-// Shows `form` modally and runs `act` once it is up; closes it afterwards if still open.
+// Shows `form` modally and runs `act` once it is up and takes input (not while a window that its
+// opening showed is still up); closes it afterwards if still open.
 inline void RunModal(platform::Form& form, const std::function<void()>& act) {
-    QTimer::singleShot(0, &form, [&] {
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != &form || !form.isVisible()) return;
+        timer.stop();
         act();
         if (form.isVisible()) form.close();
     });
+    timer.start(0);
     form.showModal();
 }
 
