@@ -148,19 +148,20 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     d1->onClick([this] { output_Click(0); });
     d2->onClick([this] { output_Click(1); });
 
-    auto* Frame4 = named(new QGroupBox, "Frame4");
+    // The register in hexadecimal beside its bits: the two boxes of equal height, side by side
+    // (Frame4 has no caption; a blank one keeps its box level with the captioned Frame3).
+    auto* Frame4 = named(new QGroupBox(QStringLiteral(" ")), "Frame4");
     Label4 = platform::ReadoutLabel("Label4", QStringLiteral("0"),
                                     fontMetrics().horizontalAdvance(QStringLiteral("FFFFFF")) + 16);
     Label4->setAccessibleName(QStringLiteral("Mode register value"));
-    auto* hexLayout = new QHBoxLayout(Frame4);
-    hexLayout->setContentsMargins(8, 5, 8, 5);
-    hexLayout->addWidget(Label4);
-
     auto* Frame3 = frame("Frame3", "Current Contents of Mode Register");
     shapes = new platform::BitRow(modebits::kBits, Frame3);
-    auto* bitsLayout = new QHBoxLayout(Frame3);
-    bitsLayout->setContentsMargins(12, 8, 12, 10);
-    bitsLayout->addWidget(shapes, 0, Qt::AlignCenter);
+    shapes->setFixedHeight(Label4->sizeHint().height());
+    for (auto [box, content] : {std::pair<QGroupBox*, QWidget*>{Frame3, shapes}, {Frame4, Label4}}) {
+        auto* inner = new QHBoxLayout(box);
+        inner->setContentsMargins(12, 6, 12, 6);
+        inner->addWidget(content, 0, Qt::AlignCenter);
+    }
 
     // Shown only while an internal calibration runs.
     auto* picture = keepPlace(named(new QFrame, "textlabel"));
@@ -199,7 +200,7 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     auto* register_ = new QHBoxLayout;
     register_->setSpacing(10);
     register_->addWidget(Frame3, 1);
-    register_->addWidget(Frame4, 0, Qt::AlignBottom);
+    register_->addWidget(Frame4);
     grid->addLayout(register_, 3, 0, 1, 3);
 
     auto* bottom = new QHBoxLayout;
