@@ -11,10 +11,6 @@
 
 namespace qb::registers {
 
-namespace {
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-} // namespace
-
 // ---- plain fields ------------------------------------------------------------------------------
 
 void Mode1::polarity_Click(bool unipolarChosen) {
@@ -150,11 +146,11 @@ void Mode1::enableOutputs() {
         den->setValue(false);  // its handler leaves the outputs off and writes the register
         return;
     }
-    den->setText(qs(kOutputsEnabledCaption));
+    den->setText(QString::fromUtf8(kOutputsEnabledCaption));
     showOutputs(true);
     const int32_t levels = settings_.ModeRegValue & (modebits::kOutputD1 | modebits::kOutputD0);
-    Label2->setText(qs(OutputLevelText(0, (levels & modebits::kOutputD0) != 0)));
-    Label5->setText(qs(OutputLevelText(1, (levels & modebits::kOutputD1) != 0)));
+    Label2->setText(QString::fromStdString(OutputLevelText(0, (levels & modebits::kOutputD0) != 0)));
+    Label5->setText(QString::fromStdString(OutputLevelText(1, (levels & modebits::kOutputD1) != 0)));
     if (levels == 0) {
         // Both outputs start low: clear the boxes without writing.
         settings_.DialogChoice = 4;
@@ -168,7 +164,7 @@ void Mode1::enableOutputs() {
 
 void Mode1::disableOutputs() {
     settings_.DigitalOutputsOn = 0;
-    den->setText(qs(kOutputsDisabledCaption));
+    den->setText(QString::fromUtf8(kOutputsDisabledCaption));
     showOutputs(false);
     Label2->clear();
     Label5->clear();
@@ -181,7 +177,7 @@ void Mode1::output_Click(int output) {
     QLabel* label = output == 0 ? Label2 : Label5;
     const int32_t bit = output == 0 ? modebits::kOutputD0 : modebits::kOutputD1;
     setField(bit, box->value() ? bit : 0);
-    label->setText(qs(OutputLevelText(output, box->value())));
+    label->setText(QString::fromStdString(OutputLevelText(output, box->value())));
     if (settings_.DialogChoice == 4)
         PaintModeIndicators();
     else
