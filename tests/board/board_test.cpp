@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "board/SimOptions.h"
+#include "board/Transfer.h"
 #include "platform/SimPort.h"
 
 namespace qb::test {
@@ -125,6 +126,34 @@ TEST(Conversion, CodesForBothPolaritiesWordLengthsChannelsAndDacOffsets) {
         rig.write(kDacReg, c.dac);
         rig.write(kModeReg, c.mode);
         EXPECT_EQ(rig.results(1, (c.mode & 0x100) ? 24 : 16), std::vector<uint32_t>{c.code});
+    }
+}
+
+// The code is the floor of the scaled input, never its nearest whole number: inputs whose exact
+// code has a fractional part of a half and above still give the whole part, on both sides of
+// mid-scale and at both ends of the word, where one step further is clamped.
+TEST(Conversion, CodeIsTheFloorOfTheScaledInputAndClampsOnlyBeyondTheWord) {
+    for (const bool unipolar : {false, true}) {
+        for (const int bits : {16, 24}) {
+            const double full = std::ldexp(1.0, bits), mid = full / 2, top = full - 1;
+            const board::Coding coding{unipolar, bits, 80.0};
+            // The input whose exact code is `code` (fraction included).
+            const auto input = [&](double code) { return 80.0 * (unipolar ? code / full : code / mid - 1); };
+            struct Case { double exact; double code; bool clamped; };
+            std::vector<Case> cases{{0.5, 0, false}, {0.0, 0, false}, {-0.5, 0, true}, {-1.0, 0, true},
+                                    {top + 0.5, top, false}, {top + 0.999, top, false}, {top + 1, top, true},
+                                    {full + 5, top, true}};
+            for (const double whole : {1000.0, 1001.0, mid - 3, mid - 2, mid + 2, top - 1})
+                for (const double fraction : {0.5, 0.75, 0.999})
+                    cases.push_back({whole + fraction, whole, false});
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << (unipolar ? "unipolar " : "bipolar ") << bits << " bits, exact code "
+                                                << std::fixed << c.exact);
+                const board::Code code = board::Encode(input(c.exact), coding);
+                EXPECT_EQ(code.value, static_cast<uint32_t>(c.code));
+                EXPECT_EQ(code.clamped, c.clamped);
+            }
+        }
     }
 }
 
