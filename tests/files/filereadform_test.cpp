@@ -1,5 +1,5 @@
 // The reader window through its real controls: all-or-nothing loads with a message naming the
-// file and the line. Round trips and the folder read from: WriteFileForm_test.
+// file and the line. Round trips and the folder read from: writefileform_test.
 #include "files/FileWindowRig.h"
 
 namespace qb::files::rig {
