@@ -51,6 +51,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
@@ -97,6 +98,13 @@ public:
 
     // ---- configuration, once per window -------------------------------------------------------
     void setCaptionRole(int16_t index, CaptionRole role, int trace = 0);
+    // Role and first text of several captions at once, as a window sets them up.
+    struct CaptionSetup {
+        int16_t index;
+        CaptionRole role;
+        const char* text;
+    };
+    void setCaptions(std::initializer_list<CaptionSetup> captions);
     void setTickNotation(Qt::Orientation axis, TickNotation notation);
     // Extra room drawn below the lower and above the upper bound of an axis, as fractions of its
     // span (0.05: five percent), so the tallest spike or the first and last reading do not sit

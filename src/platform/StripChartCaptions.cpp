@@ -157,6 +157,13 @@ void StripChart::setCaptionRole(int16_t index, CaptionRole role, int trace) {
     applyCaption(index);
 }
 
+void StripChart::setCaptions(std::initializer_list<CaptionSetup> captions) {
+    for (const CaptionSetup& c : captions) {
+        setCaptionRole(c.index, c.role);
+        setCaption(c.index, c.text);
+    }
+}
+
 void StripChart::setCaption(int16_t index, std::string_view text) {
     captions_[index] = std::string(text);
     applyCaption(index);
