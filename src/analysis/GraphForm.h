@@ -8,11 +8,11 @@
 //
 // It reads Codes, CodesRead, MaxCode and MinCode (the noise window computes the last two before
 // opening it) and changes no shared setting.
+#include "analysis/CursorPanel.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
 #include "platform/Form.h"
 
-class QLabel;
 class QPushButton;
 
 namespace qb::platform {
@@ -49,21 +49,19 @@ public:
     // The chart's scale event: the y-axis end texts from the bounds now shown.
     void StripGraph_Scale();
 
-    platform::StripChart& chart() { return *StripGraph_; }
+    platform::StripChart& chart() { return *StripGraph; }
 
 protected:
     void Form_Load() override;
 
 private:
     const link::SharedSettings& settings_;
+    CursorPanel panel_;  // lblDecValue, lblHexValue, lblCursPosition
 
-    platform::StripChart* StripGraph_ = nullptr;
-    QPushButton* GridCommand_ = nullptr;
-    QPushButton* Command3D1_ = nullptr;
-    QPushButton* GraphQuitCommand_ = nullptr;
-    QLabel* lblCursPosition_ = nullptr;
-    QLabel* lblDecValue_ = nullptr;
-    QLabel* lblHexValue_ = nullptr;
+    platform::StripChart* StripGraph = nullptr;
+    QPushButton* GridCommand = nullptr;
+    QPushButton* Command3D1 = nullptr;
+    QPushButton* GraphQuitCommand = nullptr;
 };
 
 } // namespace qb::analysis

@@ -11,12 +11,12 @@
 // spike can be hit; on a code that does not occur the count keeps what it showed before.
 #include <optional>
 
+#include "analysis/CursorPanel.h"
 #include "analysis/HistPoints.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
 #include "platform/Form.h"
 
-class QLabel;
 class QPushButton;
 
 namespace qb::platform {
@@ -56,7 +56,7 @@ public:
     // The chart's scale event: the x-axis end texts from the bounds now shown.
     void StripHist_Scale();
 
-    platform::StripChart& chart() { return *StripHist_; }
+    platform::StripChart& chart() { return *StripHist; }
     // The points drawn (empty before BuildHistogram or when the codes cannot be counted).
     const std::optional<HistPoints>& points() const { return points_; }
 
@@ -67,12 +67,10 @@ private:
     const link::SharedSettings& settings_;
     platform::MessageSink* messages_;
     std::optional<HistPoints> points_;
+    CursorPanel panel_;  // lblDecValue, lblHexValue, lblCursPosition
 
-    platform::StripChart* StripHist_ = nullptr;
-    QPushButton* Command3D1_ = nullptr;
-    QLabel* lblDecValue_ = nullptr;
-    QLabel* lblHexValue_ = nullptr;
-    QLabel* lblCursPosition_ = nullptr;
+    platform::StripChart* StripHist = nullptr;
+    QPushButton* Command3D1 = nullptr;
 };
 
 } // namespace qb::analysis

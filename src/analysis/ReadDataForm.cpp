@@ -29,9 +29,14 @@ using platform::named;
 
 namespace {
 
-QGroupBox* makeFrame(const char* name) {
-    auto* frame = named(new QGroupBox, name);
-    return frame;
+inline constexpr const char* kDelayCaption = "Delay between reads (mS)";
+
+// A right-aligned box for a number, as wide as the longest the window takes.
+platform::TextBox* valueBox(const char* name, const char* text) {
+    auto* box = new platform::TextBox(name, QString::fromUtf8(text));
+    box->setAlignment(Qt::AlignRight);
+    box->setFixedWidth(110);
+    return box;
 }
 
 // Keys that type nothing and are not mere modifiers (arrows, function keys, Delete) also stop a
@@ -66,44 +71,54 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     setCaption("QB4160 Read Data");
     setKeyPreview(true);
 
-    // Title.
-    auto* Frame1 = makeFrame("Frame1");
-    auto* Label3 = platform::TitleLabel("Label3", QStringLiteral("Read Data"));
-    (new QVBoxLayout(Frame1))->addWidget(Label3);
+    QGroupBox* Frame1 = makeTitleFrame();
+    QGroupBox* Frame3 = makeDisplayFrame();
+    QGroupBox* Frame2 = makeAnalysisFrame();
+    makeStatusLine();
+    makeButtons();
+    Timer1 = new platform::MsTimer("Timer1", this);
+    layOut(Frame1, Frame3, Frame2);
+    connectHandlers();
+}
 
-    // Display read: the current code and the pause between reads.
-    auto* Frame3 = makeFrame("Frame3");
-    currentcode = new platform::TextBox("currentcode", QStringLiteral("0"));
+QGroupBox* ReadDataForm::makeTitleFrame() {
+    auto* Frame1 = named(new QGroupBox, "Frame1");
+    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("Label3", QStringLiteral("Read Data")));
+    return Frame1;
+}
+
+// Display read: the current code and the pause between reads.
+QGroupBox* ReadDataForm::makeDisplayFrame() {
+    currentcode = valueBox("currentcode", "0");
     currentcode->setReadOnly(true);
-    currentcode->setAlignment(Qt::AlignRight);
-    Text1 = new platform::TextBox("Text1", QStringLiteral("0"));
-    Text1->setAlignment(Qt::AlignRight);
-    auto* Label2 = named(new QLabel(QStringLiteral("Delay between reads (mS)")), "Label2");
-    auto* Label1 = named(new QLabel(QStringLiteral("Current Code")), "Label1");
-    Label1->setBuddy(currentcode);
-    Label2->setBuddy(Text1);
-    auto* grid3 = new QGridLayout(Frame3);
-    grid3->addWidget(Label1, 0, 0);
-    grid3->addWidget(currentcode, 0, 1);
-    grid3->addWidget(Label2, 1, 0);
-    grid3->addWidget(Text1, 1, 1);
-    currentcode->setFixedWidth(110);
-    Text1->setFixedWidth(110);
+    Text1 = valueBox("Text1", "0");
+    return captionedRows("Frame3", {{"Label1", "Current Code", currentcode}, {"Label2", kDelayCaption, Text1}});
+}
 
-    // Analysis read: the number of codes.
-    auto* Frame2 = makeFrame("Frame2");
-    ReadNoValueText = new platform::TextBox("ReadNoValueText", QStringLiteral("500"));
-    ReadNoValueText->setAlignment(Qt::AlignRight);
-    ReadNoValueText->setFixedWidth(110);
-    auto* ReadNoLable = named(new QLabel(QStringLiteral("Number of codes to read")), "ReadNoLable");
-    ReadNoLable->setBuddy(ReadNoValueText);
-    auto* grid2 = new QGridLayout(Frame2);
-    grid2->addWidget(ReadNoLable, 0, 0);
-    grid2->addWidget(ReadNoValueText, 0, 1);
-    grid2->setColumnMinimumWidth(0, Label2->sizeHint().width());
-    grid3->setColumnMinimumWidth(0, Label2->sizeHint().width());
+// Analysis read: the number of codes.
+QGroupBox* ReadDataForm::makeAnalysisFrame() {
+    ReadNoValueText = valueBox("ReadNoValueText", "500");
+    return captionedRows("Frame2", {{"ReadNoLable", "Number of codes to read", ReadNoValueText}});
+}
 
-    // Status line and the progress of an analysis read.
+QGroupBox* ReadDataForm::captionedRows(const char* name, std::initializer_list<CaptionedBox> rows) {
+    auto* frame = named(new QGroupBox, name);
+    auto* grid = new QGridLayout(frame);
+    // Both frames' boxes line up below each other, right of the longest caption.
+    grid->setColumnMinimumWidth(0, fontMetrics().horizontalAdvance(QString::fromUtf8(kDelayCaption)));
+    int row = 0;
+    for (const CaptionedBox& r : rows) {
+        auto* caption = named(new QLabel(QString::fromUtf8(r.caption)), r.captionName);
+        caption->setBuddy(r.box);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(r.box, row, 1);
+        ++row;
+    }
+    return frame;
+}
+
+// The status line and the progress of an analysis read, which keeps its place while hidden.
+void ReadDataForm::makeStatusLine() {
     StopReadingText = new platform::TextBox("StopReadingText");
     StopReadingText->setReadOnly(true);
     StopReadingText->setFocusPolicy(Qt::NoFocus);
@@ -116,14 +131,18 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     keepPlace.setRetainSizeWhenHidden(true);
     ReadProgress->setSizePolicy(keepPlace);
     ReadProgress->hide();
+}
 
+void ReadDataForm::makeButtons() {
     Command3D1 = platform::CommandButton("Command3D1", "Read Data for Analysis", 170);
     readbutton = platform::CommandButton("readbutton", "Read Data for Display", 170);
     Command3D2 = platform::CommandButton("Command3D2", "Noise Analysis", 170);
     ReadMenuCommand = platform::CommandButton("ReadMenuCommand", "Back...", 170);
+}
 
-    Timer1 = new platform::MsTimer("Timer1", this);
-
+// The title; each read's frame with its button beside it; the status line; the noise analysis
+// and the way back.
+void ReadDataForm::layOut(QGroupBox* Frame1, QGroupBox* Frame3, QGroupBox* Frame2) {
     auto* reads = new QGridLayout;
     reads->addWidget(Frame3, 0, 0);
     reads->addWidget(readbutton, 0, 1, Qt::AlignVCenter);
@@ -144,13 +163,16 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     page->addLayout(reads);
     page->addLayout(status);
     page->addLayout(buttons);
+}
 
+void ReadDataForm::connectHandlers() {
     connect(readbutton, &QPushButton::clicked, this, [this] { readbutton_Click(); });
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
     connect(Command3D2, &QPushButton::clicked, this, [this] { Command3D2_Click(); });
     connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
     Timer1->onTimer([this] { Timer1->setEnabled(false); });
 
+    // Enter in a box starts its read.
     ReadNoValueText->onKeyPress([this](int& key) {
         if (key != 13 || Reading) return;
         key = 0;

@@ -6,11 +6,13 @@
 //    shown beside the status line; a key press stops it and keeps the codes read so far.
 // Every way out of a read ends continuous reading (byte 48, then the data-port byte 27).
 #include <cstdint>
+#include <initializer_list>
 
 #include "link/Context.h"
 #include "link/Register.h"
 #include "platform/Form.h"
 
+class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -50,6 +52,22 @@ protected:
     virtual void openNoiseAnalysis();
 
 private:
+    // The window, built top-down: a frame each, the status line, the buttons, their layout, and
+    // the handlers.
+    struct CaptionedBox {
+        const char* captionName;
+        const char* caption;
+        platform::TextBox* box;
+    };
+    QGroupBox* makeTitleFrame();
+    QGroupBox* makeDisplayFrame();
+    QGroupBox* makeAnalysisFrame();
+    QGroupBox* captionedRows(const char* name, std::initializer_list<CaptionedBox> rows);
+    void makeStatusLine();
+    void makeButtons();
+    void layOut(QGroupBox* Frame1, QGroupBox* Frame3, QGroupBox* Frame2);
+    void connectHandlers();
+
     void ReadForAnalysis(int16_t codesToRead);
     // Waits `ms` milliseconds while the window stays responsive; ends early once the read has
     // been stopped.
