@@ -1,0 +1,130 @@
+#include "analysis/NoiseSpectrum.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include <fftw3.h>
+
+#include "analysis/ResolutionFigures.h"
+
+namespace qb::analysis {
+
+namespace {
+
+constexpr int kSingleSegmentBelow = 16;
+constexpr int kMinSegmentLength = 8;
+
+struct FftwFree {
+    void operator()(void* p) const { fftw_free(p); }
+};
+struct PlanDestroy {
+    void operator()(fftw_plan p) const { fftw_destroy_plan(p); }
+};
+using Plan = std::unique_ptr<std::remove_pointer_t<fftw_plan>, PlanDestroy>;
+
+// Periodic Hann window, whose equivalent noise bandwidth is 1.5 bins.
+std::vector<double> hann(int length) {
+    std::vector<double> w(static_cast<std::size_t>(length));
+    for (int i = 0; i < length; ++i)
+        w[static_cast<std::size_t>(i)] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / length);
+    return w;
+}
+
+// Shortest text that reads back as the same double.
+std::string number(double x) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, r.ptr);
+}
+
+} // namespace
+
+Segmentation SegmentationFor(int codes) {
+    if (codes < kMinSpectrumCodes) return {};
+    if (codes < kSingleSegmentBelow) return {codes, codes, 1};
+    // At least eight half-overlapping segments of L need 4.5 L codes.
+    const int length = std::max(kMinSegmentLength, static_cast<int>(std::bit_floor(static_cast<unsigned>(2 * codes / 9))));
+    const int step = length / 2;
+    return {length, step, (codes - length) / step + 1};
+}
+
+NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRateHz) {
+    NoiseSpectrum out;
+    const Segmentation seg = SegmentationFor(static_cast<int>(std::min<std::size_t>(samples.size(), 1u << 30)));
+    if (seg.count == 0 || !(sampleRateHz > 0) || !std::isfinite(sampleRateHz)) return out;
+
+    const int L = seg.length;
+    const int bins = L / 2 + 1;
+    const std::vector<double> window = hann(L);
+    double windowPower = 0;
+    for (double w : window) windowPower += w * w;
+
+    std::unique_ptr<double[], FftwFree> in(fftw_alloc_real(static_cast<std::size_t>(L)));
+    std::unique_ptr<fftw_complex[], FftwFree> spectrum(fftw_alloc_complex(static_cast<std::size_t>(bins)));
+    const Plan plan(fftw_plan_dft_r2c_1d(L, in.get(), spectrum.get(), FFTW_ESTIMATE));
+
+    std::vector<double> power(static_cast<std::size_t>(bins), 0.0);
+    for (int s = 0; s < seg.count; ++s) {
+        const double* x = samples.data() + static_cast<std::ptrdiff_t>(s) * seg.step;
+        double mean = 0;
+        for (int i = 0; i < L; ++i) mean += x[i];
+        mean /= L;
+        for (int i = 0; i < L; ++i) in[i] = (x[i] - mean) * window[static_cast<std::size_t>(i)];
+        fftw_execute(plan.get());
+        for (int k = 0; k < bins; ++k) {
+            const double re = spectrum[k][0], im = spectrum[k][1];
+            power[static_cast<std::size_t>(k)] += re * re + im * im;
+        }
+    }
+
+    // One-sided density: every bin but 0 (and, for an even length, the last at fs/2) holds the
+    // power of its negative-frequency twin too.
+    const double scale = 1.0 / (sampleRateHz * windowPower * seg.count);
+    out.sampleRateHz = sampleRateHz;
+    out.segmentLength = L;
+    out.segments = seg.count;
+    out.binWidthHz = sampleRateHz / L;
+    out.frequencyHz.resize(static_cast<std::size_t>(bins));
+    out.densityVPerRootHz.resize(static_cast<std::size_t>(bins));
+    for (int k = 0; k < bins; ++k) {
+        const bool twin = k > 0 && !(L % 2 == 0 && k == L / 2);
+        const std::size_t i = static_cast<std::size_t>(k);
+        out.frequencyHz[i] = k * out.binWidthHz;
+        out.densityVPerRootHz[i] = std::sqrt(power[i] * scale * (twin ? 2.0 : 1.0));
+    }
+    return out;
+}
+
+SpectrumResult ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
+                                    const DataFormat& format, std::optional<double> sampleRateHz) {
+    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
+    const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+    if (n < static_cast<std::size_t>(kMinSpectrumCodes))
+        return {std::nullopt, "a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes"};
+    if (!sampleRateHz || !(*sampleRateHz > 0))
+        return {std::nullopt, kNoSampleRateReason};
+
+    const double lsbVolts = LsbNanovolts(format) * 1e-9;
+    std::vector<double> volts(n);
+    for (std::size_t i = 0; i < n; ++i) volts[i] = codes[i + 1] * lsbVolts;
+    return {WelchDensity(volts, *sampleRateHz), {}};
+}
+
+std::string SpectrumCsv(const NoiseSpectrum& s) {
+    std::string text;
+    text += "# noise spectrum: amplitude spectral density, one-sided\n";
+    text += "# sample_rate_hz: " + number(s.sampleRateHz) + "\n";
+    text += "# bin_width_hz: " + number(s.binWidthHz) + "\n";
+    text += "# segments: " + std::to_string(s.segments) + " of " + std::to_string(s.segmentLength) +
+            " codes, half overlapping, mean removed, Hann window\n";
+    text += "frequency_hz,asd_v_per_sqrt_hz\n";
+    for (std::size_t i = 0; i < s.frequencyHz.size(); ++i)
+        text += number(s.frequencyHz[i]) + "," + number(s.densityVPerRootHz[i]) + "\n";
+    return text;
+}
+
+} // namespace qb::analysis

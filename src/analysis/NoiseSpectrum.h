@@ -1,0 +1,57 @@
+#pragma once
+// The noise spectrum of the code buffer: the amplitude spectral density of the codes in volts
+// per root hertz against frequency, averaged over overlapping segments as Welch's method does
+// (each segment has its mean removed and a Hann window applied; the transforms come from FFTW).
+// Free of widgets, so the spectrum window, the headless analysis and the tests share it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/NoiseFigures.h"
+
+namespace qb::analysis {
+
+struct NoiseSpectrum {
+    std::vector<double> frequencyHz;  // bins 0 .. segmentLength / 2: 0, binWidthHz, ... up to fs/2
+    std::vector<double> densityVPerRootHz;  // one-sided: the density over the bins adds up to the variance
+    double sampleRateHz = 0;
+    double binWidthHz = 0;  // sampleRateHz / segmentLength
+    int segmentLength = 0;
+    int segments = 0;
+};
+
+// How the codes are cut into segments: `length` codes each, the next starting `length / 2`
+// later (half overlapping), as many as fit. Up to 15 codes make one segment of all of them;
+// from 16 codes on, the longest power of two that gives at least eight segments (at least 8
+// long), so that 5000 codes give eight segments of 1024.
+struct Segmentation {
+    int length = 0;
+    int step = 0;
+    int count = 0;
+};
+Segmentation SegmentationFor(int codes);
+
+// Fewest codes a spectrum is made of.
+inline constexpr int kMinSpectrumCodes = 2;
+
+// The spectrum of `samples` (in any unit; the density is in that unit per root hertz) at
+// `sampleRateHz`. Needs at least kMinSpectrumCodes samples and a positive rate; otherwise the
+// result holds no bins.
+NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRateHz);
+
+struct SpectrumResult {
+    std::optional<NoiseSpectrum> spectrum;
+    std::string reason;  // why there is none: too few codes, or no sample rate
+};
+
+// The spectrum of codes[1..codesRead] in volts (one code step = the LSB of the data format) at
+// the given sample rate (nullopt when the filter register gives none).
+SpectrumResult ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
+                                    const DataFormat& format, std::optional<double> sampleRateHz);
+
+// The spectrum as CSV: comment lines ("# ...") giving the sample rate, the bin width, the
+// segments and the window, then "frequency_hz,asd_v_per_sqrt_hz" and one line per bin.
+std::string SpectrumCsv(const NoiseSpectrum& spectrum);
+
+} // namespace qb::analysis

@@ -1,0 +1,114 @@
+// The noise spectrum against synthetic codes: a known sine (peak within one bin of its frequency,
+// amplitude within 1 %) and known white noise (mean density within 10 % of sigma x sqrt(2/fs));
+// how codes are cut into segments; no spectrum without codes or a rate; the CSV.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analysis/NoiseSpectrum.h"
+#include "analysis/ResolutionFigures.h"
+
+namespace qb::analysis {
+namespace {
+
+constexpr DataFormat kBipolar24{2, 80, 24, 5.0};
+const double kLsb24 = 0.160 / 16777216;  // volts per code
+
+// A buffer of n codes around mid-scale: index 0 is not a code.
+std::vector<double> Codes(int n, const std::function<double(int)>& code) {
+    std::vector<double> b{0.0};
+    for (int i = 0; i < n; ++i) b.push_back(8388608 + code(i));
+    return b;
+}
+
+TEST(NoiseSpectrum, SegmentsOfHalfOverlapEightOrMoreWhenTheCodesAllow) {
+    const struct { int codes, length, step, count; } cases[] = {
+        {5000, 1024, 512, 8}, {4608, 1024, 512, 8}, {4607, 512, 256, 16}, {500, 64, 32, 14},
+        {16, 8, 4, 3}, {15, 15, 15, 1}, {5, 5, 5, 1}, {2, 2, 2, 1}, {1, 0, 0, 0}, {0, 0, 0, 0}};
+    for (const auto& c : cases) {
+        const Segmentation s = SegmentationFor(c.codes);
+        EXPECT_EQ(std::vector<int>({s.length, s.step, s.count}), std::vector<int>({c.length, c.step, c.count})) << c.codes;
+        // The segments stay inside the codes.
+        if (s.count) {
+            EXPECT_LE((s.count - 1) * s.step + s.length, c.codes);
+        }
+    }
+}
+
+TEST(NoiseSpectrum, SineShowsAtItsFrequencyWithItsAmplitude) {
+    const double fs = 1000;
+    const struct { double hz, amplitudeCodes; } cases[] = {
+        {50, 1000},            // between bins (51.2 bins of 0.977 Hz)
+        {fs * 100 / 1024, 37}, // on bin 100
+        {433.3, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hz);
+        const auto codes = Codes(5000, [&](int i) { return c.amplitudeCodes * std::sin(2 * std::numbers::pi * c.hz * i / fs + 0.3); });
+        const SpectrumResult r = ComputeNoiseSpectrum(codes, 5000, kBipolar24, fs);
+        ASSERT_TRUE(r.spectrum) << r.reason;
+        const NoiseSpectrum& s = *r.spectrum;
+        ASSERT_EQ(s.frequencyHz.size(), 513u);
+        EXPECT_DOUBLE_EQ(s.binWidthHz, fs / 1024);
+        const auto peak = static_cast<std::size_t>(
+            std::max_element(s.densityVPerRootHz.begin(), s.densityVPerRootHz.end()) - s.densityVPerRootHz.begin());
+        EXPECT_LE(std::fabs(s.frequencyHz[peak] - c.hz), s.binWidthHz);
+        // The sine's power (A^2 / 2) is the density squared summed over its peak.
+        double power = 0;
+        for (std::size_t k = peak - 4; k <= peak + 4; ++k) power += s.densityVPerRootHz[k] * s.densityVPerRootHz[k] * s.binWidthHz;
+        const double amplitude = c.amplitudeCodes * kLsb24;
+        EXPECT_NEAR(std::sqrt(2 * power), amplitude, 0.01 * amplitude);
+    }
+}
+
+TEST(NoiseSpectrum, WhiteNoiseHasTheDensityOfItsSigma) {
+    for (const double fs : {50.0, 2048.0}) {
+        for (const int n : {5000, 500}) {
+            SCOPED_TRACE(testing::Message() << fs << " Hz, " << n << " codes");
+            std::mt19937 g(42);
+            std::normal_distribution<double> noise(0, 20);
+            const auto codes = Codes(n, [&](int) { return noise(g); });
+            const SpectrumResult r = ComputeNoiseSpectrum(codes, static_cast<int16_t>(n), kBipolar24, fs);
+            ASSERT_TRUE(r.spectrum);
+            const auto& d = r.spectrum->densityVPerRootHz;
+            double mean = 0;  // over every bin but 0, whose mean the segments lost
+            for (std::size_t k = 1; k < d.size(); ++k) mean += d[k];
+            mean /= static_cast<double>(d.size() - 1);
+            const double want = 20 * kLsb24 * std::sqrt(2 / fs);
+            EXPECT_NEAR(mean, want, 0.1 * want);
+            EXPECT_DOUBLE_EQ(r.spectrum->frequencyHz.back(), fs / 2);
+        }
+    }
+}
+
+TEST(NoiseSpectrum, NoneWithoutTwoCodesOrARate) {
+    const auto two = Codes(2, [](int i) { return i; });
+    EXPECT_FALSE(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).spectrum);
+    EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).reason, "a spectrum needs at least 2 codes");
+    EXPECT_FALSE(ComputeNoiseSpectrum(two, 2, kBipolar24, std::nullopt).spectrum);
+    EXPECT_EQ(ComputeNoiseSpectrum(two, 2, kBipolar24, 0.0).reason, kNoSampleRateReason);
+    EXPECT_TRUE(ComputeNoiseSpectrum(two, 2, kBipolar24, 50.0).spectrum);
+    EXPECT_TRUE(ComputeNoiseSpectrum(two, 100, kBipolar24, 50.0).spectrum);  // taken as far as the buffer goes
+}
+
+TEST(NoiseSpectrum, CsvGivesTheSettingsThenOneLinePerBin) {
+    const SpectrumResult r = ComputeNoiseSpectrum(Codes(16, [](int i) { return i % 3; }), 16, kBipolar24, 50.0);
+    const std::string csv = SpectrumCsv(*r.spectrum);
+    EXPECT_EQ(csv.rfind("# noise spectrum: amplitude spectral density, one-sided\n# sample_rate_hz: 50\n"
+                        "# bin_width_hz: 6.25\n# segments: 3 of 8 codes, half overlapping, mean removed, "
+                        "Hann window\nfrequency_hz,asd_v_per_sqrt_hz\n0,",
+                        0),
+              0u)
+        << csv;
+    EXPECT_NE(csv.find("\n25,"), std::string::npos);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5 + 5);
+}
+
+} // namespace
+} // namespace qb::analysis
