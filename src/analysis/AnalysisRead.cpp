@@ -1,5 +1,6 @@
 #include "analysis/AnalysisRead.h"
 
+#include <chrono>
 #include <string>
 
 #include "link/Serial.h"
@@ -37,6 +38,7 @@ ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, in
     s.CodesToRead = count;
     s.Codes.assign(static_cast<std::size_t>(count) + 1, 0.0);
     s.CodesRead = 0;
+    s.CodesCapturedAt = std::chrono::system_clock::now();
 
     link::StartContinuousRead(ctx);
     ReadOutcome outcome = ReadOutcome::Complete;

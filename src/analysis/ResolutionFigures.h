@@ -81,7 +81,7 @@ ResolutionFigures ComputeResolutionFigures(const link::SharedSettings& settings)
 std::optional<double> SampleRateOf(const link::SharedSettings& settings);
 
 // Why a data format has no sample rate, for the figures and the spectrum.
-inline constexpr const char* kNoSampleRateReason = "the filter register gives no rate (filter word 0)";
+inline constexpr const char* kNoSampleRateReason = "filter word 0: the filter register gives no rate";
 
 // A figure as text: its value with its unit ("4.33 LSB", "41.31 nV"), or "none (reason)".
 // Measured voltages get as many decimals as one tenth of `lsbVolts` needs in their unit.

@@ -234,6 +234,7 @@ bool LoadIntoBuffer(link::SharedSettings& settings, const std::vector<double>& c
     buffer.insert(buffer.end(), codes.begin(), codes.end());
     settings.Codes = std::move(buffer);
     settings.CodesRead = static_cast<int16_t>(codes.size());
+    settings.CodesCapturedAt.reset();  // a file does not say when its codes were read
     return true;
 }
 

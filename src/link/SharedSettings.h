@@ -2,7 +2,9 @@
 // The program-wide settings through which the windows exchange state. One instance lives for the
 // whole run (owned by the application, passed by reference); every window reads and writes it.
 // Widths are those the board link and the windows rely on.
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,9 @@ struct SharedSettings {
     int16_t CodesRead = 0;
     std::vector<double> Codes;
     int32_t LastCode = 0;
+    // When the codes in the buffer were read from the converter (the start of the read); none
+    // for codes loaded from a file.
+    std::optional<std::chrono::system_clock::time_point> CodesCapturedAt;
 
     // Noise statistics of the buffer
     double MaxCode = 0, MinCode = 0, AverageCode = 0, RmsNoiseCodes = 0;

@@ -1,0 +1,66 @@
+// The code buffer as CSV: the conditions in comment lines, one line per code with its volts, and
+// the capture time that a file load forgets.
+#include <chrono>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "analysis/CodesCsv.h"
+#include "files/DataFile.h"
+#include "link/SharedSettings.h"
+#include "link/Startup.h"
+
+namespace qb::analysis {
+namespace {
+
+using namespace std::chrono;
+
+link::SharedSettings Settings(int32_t mode, std::vector<double> codes) {
+    link::SharedSettings s;
+    s.ModeRegValue = mode;
+    link::DecodeModeRegister(s);
+    s.FilterRegValue = 0x800010;
+    s.DacRegValue = 37;
+    s.MasterClockHz = 4915200;
+    codes.insert(codes.begin(), 0.0);
+    s.CodesRead = static_cast<int16_t>(codes.size() - 1);
+    s.Codes = std::move(codes);
+    return s;
+}
+
+TEST(CodesCsv, ConditionsThenOneLinePerCodeWithItsVolts) {
+    link::SharedSettings s = Settings(0x21B0, {8388608, 8388610, 8388600});
+    s.CodesCapturedAt = system_clock::time_point(seconds(1714566896));
+    EXPECT_EQ(CodesCsv(s),
+              "# QB4160 codes\n"
+              "# captured: 2024-05-01T12:34:56Z\n"
+              "# mode_register: 21B0\n"
+              "# filter_register: 800010\n"
+              "# dac_register: 25\n"
+              "# master_clock_hz: 4915200\n"
+              "# sample_rate_hz: 50\n"
+              "# polarity: bipolar\n"
+              "# word_length_bits: 24\n"
+              "# input_range_mv: +-80\n"
+              "# reference_v: 5\n"
+              "index,code,volts\n"
+              "1,8388608,0\n"
+              "2,8388610,1.9073486328125e-08\n"
+              "3,8388600,-7.62939453125e-08\n");
+}
+
+TEST(CodesCsv, UnipolarSixteenBitFromAFileWithNoRate) {
+    link::SharedSettings s = Settings(0x1030, {0, 65535});  // unipolar, 16-bit, 2.5 V, 80 mV
+    s.CodesCapturedAt = system_clock::now();
+    ASSERT_TRUE(files::LoadIntoBuffer(s, {0, 65535}));  // a load forgets when codes were read
+    s.FilterRegValue = 0x000010;
+    const std::string csv = CodesCsv(s);
+    for (const char* line : {"# captured: unknown (codes loaded from a file)\n",
+                             "# sample_rate_hz: none (filter word 0: the filter register gives no rate)\n",
+                             "# polarity: unipolar\n", "# word_length_bits: 16\n", "# input_range_mv: 0 to 80\n",
+                             "# reference_v: 2.5\n", "\n1,0,0\n2,65535,0.079998779296875\n"})
+        EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
+}
+
+} // namespace
+} // namespace qb::analysis
