@@ -25,6 +25,11 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     request.json = o.json;
     request.graphFile = o.graphFile;
     request.histogramFile = o.histogramFile;
+    request.filterHex = o.filterHex;
+    request.masterClockHz = link::SlowClockRequested(o.commandLine) ? link::kSlowMasterClockHz
+                                                                     : link::kDefaultMasterClockHz;
+    request.spectrumFile = o.spectrumFile;
+    request.csvFile = o.csvFile;
     return cli::RunAnalyse(request, out, err);
 }
 
@@ -44,6 +49,7 @@ int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
     request.outFile = o.outFile;
     request.hex = o.hex;
     request.progress = errIsTerminal;
+    request.csvFile = o.csvFile;
     const int status = cli::RunAcquire(request, ctx, err);
     made.port->flush();
     return status;

@@ -17,8 +17,9 @@ const char* const kSimFlagOptions[] = {"sim-noref"};
 std::string UsageText() {
     return "Usage:\n"
            "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--sim-...] [L] [/SS]\n"
-           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--json] [--graph=PNG] [--histogram=PNG]\n"
-           "  qb4160-eval --acquire COUNT --out FILE [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=PNG]\n"
+           "              [--histogram=PNG] [--spectrum=CSV] [--csv=CSV] [L]\n"
+           "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --help | --version\n"
            "\n"
            "Board:\n"
@@ -26,6 +27,12 @@ std::string UsageText() {
            "  --board=ppdev[:DEV]    a real board through Linux ppdev (default /dev/parport0)\n"
            "  --board=io[:ADDRESS]   a real board through direct port I/O (root, x86; default 888)\n"
            "  --trace=FILE           log every port access (W 0378 1A / R 0379 7F)\n"
+           "  --no-settings          start with the defaults and remember nothing of this run\n"
+           "Analysis:\n"
+           "  --mode=HEX             mode register giving the data format (default 21B0)\n"
+           "  --filter=HEX           filter register giving the sample rate (default 800010)\n"
+           "  --spectrum=CSV         noise spectrum (V/sqrt(Hz) against Hz)\n"
+           "  --csv=CSV              the codes with their volts and the conditions of the read\n"
            "Simulated board:\n"
            "  --sim-ain1=MV --sim-ain2=MV   input voltages (default +10 and -5 mV)\n"
            "  --sim-noise=NV                input noise RMS at 50 Hz in nV (0: none)\n"
@@ -55,8 +62,12 @@ ParseResult ParseOptions(const QStringList& arguments) {
     const QCommandLineOption json("json");
     const QCommandLineOption graph("graph", "", "png");
     const QCommandLineOption histogram("histogram", "", "png");
+    const QCommandLineOption filter("filter", "", "hex");
+    const QCommandLineOption spectrum("spectrum", "", "file");
+    const QCommandLineOption csv("csv", "", "file");
+    const QCommandLineOption noSettings("no-settings");
     p.addOptions({help, version, board, trace, analyse, acquire, out, hex, mode, json, graph,
-                  histogram});
+                  histogram, filter, spectrum, csv, noSettings});
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
 
@@ -78,6 +89,10 @@ ParseResult ParseOptions(const QStringList& arguments) {
     if (p.isSet(graph)) o.graphFile = p.value(graph).toStdString();
     if (p.isSet(histogram)) o.histogramFile = p.value(histogram).toStdString();
     if (p.isSet(out)) o.outFile = p.value(out).toStdString();
+    if (p.isSet(filter)) o.filterHex = p.value(filter).toStdString();
+    if (p.isSet(spectrum)) o.spectrumFile = p.value(spectrum).toStdString();
+    if (p.isSet(csv)) o.csvFile = p.value(csv).toStdString();
+    o.noSettings = p.isSet(noSettings);
 
     const QStringList words = p.positionalArguments();
     o.commandLine = words.join(' ').toStdString();
@@ -99,13 +114,17 @@ ParseResult ParseOptions(const QStringList& arguments) {
             result.error = "--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
                            std::to_string(link::kMaxCodes) + ", not \"" +
                            p.value(acquire).toStdString() + "\"";
-        else if (o.outFile.empty())
-            result.error = "--acquire needs --out FILE";
+        else if (o.outFile.empty() && o.csvFile.empty())
+            result.error = "--acquire needs --out FILE or --csv=FILE";
         o.acquireCount = n;
     }
     if (result.error.empty() && o.command != Command::Analyse &&
         (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
         result.error = "--json, --mode, --graph and --histogram go with --analyse";
+    if (result.error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
+        result.error = "--filter and --spectrum go with --analyse";
+    if (result.error.empty() && o.command == Command::Gui && !o.csvFile.empty())
+        result.error = "--csv goes with --analyse or --acquire";
     if (result.error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
         result.error = "--hex and --out go with --analyse or --acquire";
     return result;

@@ -24,6 +24,10 @@ struct Options {
     std::string modeHex;                 // --mode=HEX for --analyse; empty: the default
     bool json = false;
     std::string graphFile, histogramFile;
+    std::string filterHex;               // --filter=HEX for --analyse; empty: the default
+    std::string spectrumFile;            // --spectrum=FILE for --analyse
+    std::string csvFile;                 // --csv=FILE for --analyse and --acquire
+    bool noSettings = false;             // --no-settings: neither read nor write remembered choices
 };
 
 struct ParseResult {

@@ -11,15 +11,15 @@
 
 #include <unistd.h>
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include "analysis/AnalysisRead.h"
 #include "analysis/ChartImages.h"
 #include "analysis/NoiseFigures.h"
+#include "analysis/ResolutionFigures.h"
+#include "cli/Evaluation.h"
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
+#include "platform/Numbers.h"
 #include "platform/Result.h"
 
 namespace qb::cli {
@@ -28,29 +28,13 @@ namespace {
 
 constexpr const char* kProgram = "qb4160-eval: ";
 constexpr const char* kDefaultMode = "21B0";
-
-// ---- the mode register value -----------------------------------------------------------------
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+constexpr const char* kDefaultFilter = "800010";  // the converter's power-on value: 50 Hz
 
 } // namespace
 
-std::optional<int32_t> ParseModeRegister(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.empty() || text.size() > 4) return std::nullopt;
-    int32_t value = 0;
-    for (char c : text) {
-        const int d = hexDigit(c);
-        if (d < 0) return std::nullopt;
-        value = value * 16 + d;
-    }
-    return value;
-}
+std::optional<int32_t> ParseModeRegister(std::string_view text) { return ParseRegisterHex(text, 4); }
+
+std::optional<int32_t> ParseFilterRegister(std::string_view text) { return ParseRegisterHex(text, 6); }
 
 namespace {
 
@@ -67,7 +51,7 @@ std::map<std::string, std::string, std::less<>> labelTexts(const analysis::Noise
     return texts;
 }
 
-void printPlain(const analysis::NoiseLabels& labels, std::ostream& out) {
+void printPlain(const analysis::NoiseLabels& labels, const analysis::ResolutionFigures& figures, std::ostream& out) {
     const auto texts = labelTexts(labels);
     std::size_t width = 0;
     for (const auto& frame : analysis::NoiseFrames())
@@ -83,13 +67,7 @@ void printPlain(const analysis::NoiseLabels& labels, std::ostream& out) {
             out << '\n';
         }
     }
-}
-
-void printJson(const analysis::NoiseLabels& labels, std::ostream& out) {
-    QJsonObject object;
-    for (const auto& [name, text] : labelTexts(labels))
-        object.insert(QString::fromStdString(name), QString::fromStdString(text));
-    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+    out << '\n' << analysis::FiguresText(figures);
 }
 
 std::string describeLoadFailure(const std::string& file, const files::ReadError& error, files::CodeForm form) {
@@ -148,6 +126,15 @@ platform::Result<> canWrite(const std::string& path) {
     return {};
 }
 
+// DacRegValue as the converter holds it (the low six bits, as the DAC window keeps it), for the
+// header of a CSV file.
+void readDacRegister(const link::Context& ctx) {
+    link::Register dac(ctx);
+    dac.setReadAddress(link::comms::kDacRead);
+    dac.setWordLength(link::comms::kDacBits);
+    ctx.settings.DacRegValue = static_cast<int16_t>(platform::ToInt32(dac.ReadReg()).value_or(0) & 63);
+}
+
 } // namespace
 
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err) {
@@ -156,6 +143,14 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     if (!mode) {
         err << kProgram << "bad mode register value \"" << modeText
             << "\": give 1 to 4 hexadecimal digits, for example 21B0\n";
+        return 2;
+    }
+
+    const std::string filterText = request.filterHex.empty() ? kDefaultFilter : request.filterHex;
+    const std::optional<int32_t> filter = ParseFilterRegister(filterText);
+    if (!filter) {
+        err << kProgram << "bad filter register value \"" << filterText
+            << "\": give 1 to 6 hexadecimal digits, for example 800010\n";
         return 2;
     }
 
@@ -173,26 +168,30 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     link::SharedSettings settings;
     settings.ModeRegValue = *mode;
     link::DecodeModeRegister(settings);
+    settings.FilterRegValue = *filter;
+    settings.MasterClockHz = request.masterClockHz;
     if (!files::LoadIntoBuffer(settings, *loaded)) {
         err << kProgram << request.file << " holds too many codes\n";
         return 1;
     }
     analysis::ComputeNoiseStatistics(settings);
     const analysis::NoiseLabels labels = analysis::ShowNoiseResults(settings);
+    const analysis::ResolutionFigures figures = analysis::ComputeResolutionFigures(settings);
     if (request.json)
-        printJson(labels, out);
+        out << AnalysisJson(labels, figures) << '\n';
     else
-        printPlain(labels, out);
+        printPlain(labels, figures, out);
     out.flush();
 
-    const auto chart = [&](const std::string& file, const char* what, auto save) {
+    const auto written = [&](const std::string& file, const char* what, auto save) {
         if (file.empty()) return true;
         const platform::Result<> saved = save(settings, file);
         if (!saved.ok()) err << kProgram << "cannot write the " << what << " to " << file << ": " << saved.error() << '\n';
         return saved.ok();
     };
-    if (!chart(request.graphFile, "graph", &analysis::SaveGraphImage) ||
-        !chart(request.histogramFile, "histogram", &analysis::SaveHistogramImage))
+    if (!written(request.spectrumFile, "spectrum", &WriteSpectrum) || !written(request.csvFile, "codes", &WriteCodesCsv) ||
+        !written(request.graphFile, "graph", &analysis::SaveGraphImage) ||
+        !written(request.histogramFile, "histogram", &analysis::SaveHistogramImage))
         return 1;
     return out ? 0 : 1;
 }
@@ -203,13 +202,16 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
             << " to " << link::kMaxCodes << ", not " << request.count << '\n';
         return 2;
     }
-    if (request.outFile.empty()) {
-        err << kProgram << "no output file given (--out FILE)\n";
+    if (request.outFile.empty() && request.csvFile.empty()) {
+        err << kProgram << "no output file given (--out FILE or --csv=FILE)\n";
         return 2;
     }
-    if (const auto writable = canWrite(request.outFile); !writable.ok()) {
-        err << kProgram << "cannot write " << request.outFile << ": " << writable.error() << '\n';
-        return 1;
+    for (const std::string* file : {&request.outFile, &request.csvFile}) {
+        if (file->empty()) continue;
+        if (const auto writable = canWrite(*file); !writable.ok()) {
+            err << kProgram << "cannot write " << *file << ": " << writable.error() << '\n';
+            return 1;
+        }
     }
 
     if (!analysis::CheckContinuousMode(ctx)) return 1;
@@ -229,22 +231,35 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
     }
     if (request.progress) err << '\n';
     if (outcome == analysis::ReadOutcome::NoData) return 1;
+    std::string targets;  // the files that are to hold the codes
+    for (const std::string* file : {&request.outFile, &request.csvFile})
+        if (!file->empty()) targets += (targets.empty() ? "" : " and ") + *file;
     if (ctx.settings.CodesRead < 1) {
-        err << kProgram << "stopped before the first code came; " << request.outFile << " was not written\n";
+        err << kProgram << "stopped before the first code came; " << targets
+            << (targets.find(" and ") == std::string::npos ? " was" : " were") << " not written\n";
         return 1;
     }
 
-    const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
-    const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
-    const platform::Result<> saved =
-        encoded.ok() ? files::SaveFileSafely(request.outFile, *encoded) : platform::Fail(encoded.error());
-    if (!saved.ok()) {
-        err << kProgram << "cannot write " << request.outFile << ": " << saved.error() << '\n';
-        return 1;
+    if (!request.outFile.empty()) {
+        const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
+        const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
+        const platform::Result<> saved =
+            encoded.ok() ? files::SaveFileSafely(request.outFile, *encoded) : platform::Fail(encoded.error());
+        if (!saved.ok()) {
+            err << kProgram << "cannot write " << request.outFile << ": " << saved.error() << '\n';
+            return 1;
+        }
+    }
+    if (!request.csvFile.empty()) {
+        readDacRegister(ctx);
+        if (const platform::Result<> saved = WriteCodesCsv(ctx.settings, request.csvFile); !saved.ok()) {
+            err << kProgram << "cannot write " << request.csvFile << ": " << saved.error() << '\n';
+            return 1;
+        }
     }
     if (outcome == analysis::ReadOutcome::Stopped)
         err << kProgram << "stopped after " << ctx.settings.CodesRead << " of " << count << " codes; "
-            << ctx.settings.CodesRead << " codes written to " << request.outFile << '\n';
+            << ctx.settings.CodesRead << " codes written to " << targets << '\n';
     return 0;
 }
 

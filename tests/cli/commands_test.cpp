@@ -54,7 +54,8 @@ std::map<std::string, std::string> WindowTexts(const std::vector<double>& codes,
 std::tuple<int, std::string, std::string> Analyse(const std::string& file, bool hex, const char* mode, bool json,
                                                   const std::string& graph = "", const std::string& histogram = "") {
     std::ostringstream out, err;
-    const int status = cli::RunAnalyse({file, hex, mode, json, graph, histogram}, out, err);
+    const int status = cli::RunAnalyse(
+        {.file = file, .hex = hex, .modeHex = mode, .json = json, .graphFile = graph, .histogramFile = histogram}, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -81,7 +82,7 @@ TEST(Analyse, JsonKeysAreTheValueLabelsAndValuesTheWindowsTextsBadInputIsRefused
         EXPECT_EQ(err, "");
         EXPECT_TRUE(out.ends_with("\n") && std::count(out.begin(), out.end(), '\n') == 1) << "one line: " << out;
         std::map<std::string, std::string> json;
-        const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+        const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["labels"].toObject();
         for (auto it = object.begin(); it != object.end(); ++it) json[it.key().toStdString()] = it->toString().toStdString();
         EXPECT_EQ(json, WindowTexts(codes, modeValue));
     }
@@ -101,7 +102,7 @@ TEST(Acquire, FiveHundredCodesOnTheSimulatedBoardGoToTheFile) {
     Dir dir;
     readtest::Rig rig;
     std::ostringstream err;
-    ASSERT_EQ(cli::RunAcquire({500, dir.file("out.dat"), true, false}, rig.ctx, err), 0) << err.str();
+    ASSERT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("out.dat"), .hex = true}, rig.ctx, err), 0) << err.str();
     ASSERT_TRUE(err.str().empty() && rig.messages.shown.empty() && rig.settings.CodesRead == 500) << err.str();
     std::string file;
     for (int i = 1; i <= 500; ++i) {
@@ -129,11 +130,11 @@ TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
     CtrlCAt buf;
     buf.when = "Read 7 of 500";
     std::ostream err(&buf);
-    EXPECT_EQ(cli::RunAcquire({500, dir.file("first.dat"), false, true}, rig.ctx, err), 0) << buf.str();
+    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), 0) << buf.str();
     EXPECT_EQ(rig.settings.CodesRead, 7);
     EXPECT_TRUE(readtest::EndsContinuousReading(rig.port.writesTo(readtest::kBase)));
     std::ostringstream progress;
-    EXPECT_EQ(cli::RunAcquire({5, dir.file("second.dat"), false, true}, rig.ctx, progress), 0);
+    EXPECT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("second.dat"), .progress = true}, rig.ctx, progress), 0);
     EXPECT_NE(buf.str().find("stopped after 7 of 500 codes"), npos) << buf.str();
     EXPECT_TRUE(std::regex_match(ReadAll(dir.file("first.dat")), std::regex("( \\d+\r\n){7}")));  // decimal: a blank first
     EXPECT_EQ(progress.str(), "\rRead 1 of 5 codes\rRead 2 of 5 codes\rRead 3 of 5 codes\rRead 4 of 5 codes\rRead 5 of 5 codes\n");
@@ -188,7 +189,7 @@ TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
         const bool earlier = std::string(name) == "out.dat";
         if (earlier) dir.write(name, "kept\n");  // an earlier file is not replaced
         std::ostringstream err;
-        EXPECT_NE(cli::RunAcquire({count, *name ? dir.file(name) : "", false, false}, rig.ctx, err), 0);
+        EXPECT_NE(cli::RunAcquire({.count = count, .outFile = *name ? dir.file(name) : ""}, rig.ctx, err), 0);
         const std::string text = err.str();
         EXPECT_TRUE(!*errSays || (text.find(errSays) != npos && std::count(text.begin(), text.end(), '\n') == 1)) << text;
         EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(*boxSays ? 1 : 0, boxSays));
