@@ -51,7 +51,7 @@ void NoiseSpectrum(benchmark::State& state) {
 BENCHMARK(NoiseSpectrum)->Unit(benchmark::kMicrosecond);
 
 void NoiseSpectrumCsv(benchmark::State& state) {
-    const auto spectrum = *qb::analysis::ComputeNoiseSpectrum(codeBuffer(), kCodes, kFormat, 50.0).spectrum;
+    const auto spectrum = *qb::analysis::ComputeNoiseSpectrum(codeBuffer(), kCodes, kFormat, 50.0);
     for (auto _ : state) {
         auto csv = qb::analysis::SpectrumCsv(spectrum);
         benchmark::DoNotOptimize(csv);

@@ -99,19 +99,20 @@ NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRate
     return out;
 }
 
-SpectrumResult ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
-                                    const DataFormat& format, std::optional<double> sampleRateHz) {
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
+                                                     const DataFormat& format,
+                                                     std::optional<double> sampleRateHz) {
     const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
     const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
     if (n < static_cast<std::size_t>(kMinSpectrumCodes))
-        return {std::nullopt, "a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes"};
+        return platform::Fail("a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes");
     if (!sampleRateHz || !(*sampleRateHz > 0))
-        return {std::nullopt, kNoSampleRateReason};
+        return platform::Fail(kNoSampleRateReason);
 
     const double lsbVolts = LsbNanovolts(format) * 1e-9;
     std::vector<double> volts(n);
     for (std::size_t i = 0; i < n; ++i) volts[i] = codes[i + 1] * lsbVolts;
-    return {WelchDensity(volts, *sampleRateHz), {}};
+    return WelchDensity(volts, *sampleRateHz);
 }
 
 std::string SpectrumCsv(const NoiseSpectrum& s) {

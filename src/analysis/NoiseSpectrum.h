@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/NoiseFigures.h"
+#include "platform/Result.h"
 
 namespace qb::analysis {
 
@@ -40,14 +41,10 @@ inline constexpr int kMinSpectrumCodes = 2;
 // result holds no bins.
 NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRateHz);
 
-struct SpectrumResult {
-    std::optional<NoiseSpectrum> spectrum;
-    std::string reason;  // why there is none: too few codes, or no sample rate
-};
-
 // The spectrum of codes[1..codesRead] in volts (one code step = the LSB of the data format) at
-// the given sample rate (nullopt when the filter register gives none).
-SpectrumResult ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
+// the given sample rate (nullopt when the filter register gives none). Fails, saying why, with
+// fewer than kMinSpectrumCodes codes or no sample rate.
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
                                     const DataFormat& format, std::optional<double> sampleRateHz);
 
 // The spectrum as CSV: comment lines ("# ...") giving the sample rate, the bin width, the

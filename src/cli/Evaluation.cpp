@@ -59,10 +59,10 @@ std::optional<SpectrumForm> SpectrumFormOf(const std::string& path) {
 platform::Result<> WriteSpectrum(const link::SharedSettings& settings, const std::string& path) {
     const std::optional<SpectrumForm> form = SpectrumFormOf(path);
     if (!form) return platform::Fail("the name must end in .csv");
-    const analysis::SpectrumResult r = analysis::ComputeNoiseSpectrum(
+    const auto spectrum = analysis::ComputeNoiseSpectrum(
         settings.Codes, settings.CodesRead, analysis::DataFormatOf(settings), analysis::SampleRateOf(settings));
-    if (!r.spectrum) return platform::Fail("no spectrum: " + r.reason);
-    return platform::SaveFileSafely(path, analysis::SpectrumCsv(*r.spectrum));
+    if (!spectrum.ok()) return platform::Fail("no spectrum: " + spectrum.error());
+    return platform::SaveFileSafely(path, analysis::SpectrumCsv(*spectrum));
 }
 
 platform::Result<> WriteCodesCsv(const link::SharedSettings& settings, const std::string& path) {

@@ -51,9 +51,9 @@ TEST(NoiseSpectrum, SineShowsAtItsFrequencyWithItsAmplitude) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.hz);
         const auto codes = Codes(5000, [&](int i) { return c.amplitudeCodes * std::sin(2 * std::numbers::pi * c.hz * i / fs + 0.3); });
-        const SpectrumResult r = ComputeNoiseSpectrum(codes, 5000, kBipolar24, fs);
-        ASSERT_TRUE(r.spectrum) << r.reason;
-        const NoiseSpectrum& s = *r.spectrum;
+        const auto r = ComputeNoiseSpectrum(codes, 5000, kBipolar24, fs);
+        ASSERT_TRUE(r.ok()) << r.error();
+        const NoiseSpectrum& s = *r;
         ASSERT_EQ(s.frequencyHz.size(), 513u);
         EXPECT_DOUBLE_EQ(s.binWidthHz, fs / 1024);
         const auto peak = static_cast<std::size_t>(
@@ -74,32 +74,31 @@ TEST(NoiseSpectrum, WhiteNoiseHasTheDensityOfItsSigma) {
             std::mt19937 g(42);
             std::normal_distribution<double> noise(0, 20);
             const auto codes = Codes(n, [&](int) { return noise(g); });
-            const SpectrumResult r = ComputeNoiseSpectrum(codes, static_cast<int16_t>(n), kBipolar24, fs);
-            ASSERT_TRUE(r.spectrum);
-            const auto& d = r.spectrum->densityVPerRootHz;
+            const auto r = ComputeNoiseSpectrum(codes, static_cast<int16_t>(n), kBipolar24, fs);
+            ASSERT_TRUE(r.ok());
+            const auto& d = r->densityVPerRootHz;
             double mean = 0;  // over every bin but 0, whose mean the segments lost
             for (std::size_t k = 1; k < d.size(); ++k) mean += d[k];
             mean /= static_cast<double>(d.size() - 1);
             const double want = 20 * kLsb24 * std::sqrt(2 / fs);
             EXPECT_NEAR(mean, want, 0.1 * want);
-            EXPECT_DOUBLE_EQ(r.spectrum->frequencyHz.back(), fs / 2);
+            EXPECT_DOUBLE_EQ(r->frequencyHz.back(), fs / 2);
         }
     }
 }
 
 TEST(NoiseSpectrum, NoneWithoutTwoCodesOrARate) {
     const auto two = Codes(2, [](int i) { return i; });
-    EXPECT_FALSE(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).spectrum);
-    EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).reason, "a spectrum needs at least 2 codes");
-    EXPECT_FALSE(ComputeNoiseSpectrum(two, 2, kBipolar24, std::nullopt).spectrum);
-    EXPECT_EQ(ComputeNoiseSpectrum(two, 2, kBipolar24, 0.0).reason, kNoSampleRateReason);
-    EXPECT_TRUE(ComputeNoiseSpectrum(two, 2, kBipolar24, 50.0).spectrum);
-    EXPECT_TRUE(ComputeNoiseSpectrum(two, 100, kBipolar24, 50.0).spectrum);  // taken as far as the buffer goes
+    EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).error(), "a spectrum needs at least 2 codes");
+    EXPECT_FALSE(ComputeNoiseSpectrum(two, 2, kBipolar24, std::nullopt).ok());
+    EXPECT_EQ(ComputeNoiseSpectrum(two, 2, kBipolar24, 0.0).error(), kNoSampleRateReason);
+    EXPECT_TRUE(ComputeNoiseSpectrum(two, 2, kBipolar24, 50.0).ok());
+    EXPECT_TRUE(ComputeNoiseSpectrum(two, 100, kBipolar24, 50.0).ok());  // taken as far as the buffer goes
 }
 
 TEST(NoiseSpectrum, CsvGivesTheSettingsThenOneLinePerBin) {
-    const SpectrumResult r = ComputeNoiseSpectrum(Codes(16, [](int i) { return i % 3; }), 16, kBipolar24, 50.0);
-    const std::string csv = SpectrumCsv(*r.spectrum);
+    const auto r = ComputeNoiseSpectrum(Codes(16, [](int i) { return i % 3; }), 16, kBipolar24, 50.0);
+    const std::string csv = SpectrumCsv(*r);
     EXPECT_EQ(csv.rfind("# noise spectrum: amplitude spectral density, one-sided\n# sample_rate_hz: 50\n"
                         "# bin_width_hz: 6.25\n# segments: 3 of 8 codes, half overlapping, mean removed, "
                         "Hann window\nfrequency_hz,asd_v_per_sqrt_hz\n0,",
