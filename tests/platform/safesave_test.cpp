@@ -1,0 +1,152 @@
+// The safe save as an ordinary user would meet it: the system decides what may be written (a
+// write-protected file is refused, not replaced), a file in a folder the user cannot write is
+// written in place with its old content put back if that fails, an ending signal during a save
+// leaves neither a temporary file nor a damaged target, and what cannot be saved is said before
+// anything is made.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "platform/SafeSave.h"
+#include "support/AsUser.h"
+
+namespace qb::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder for the ordinary user inside a private one; `file` names the target in it.
+struct Place {
+    QTemporaryDir top;
+    std::string folder = top.filePath("place").toStdString();
+    std::string file = folder + "/data.dat";
+
+    // The target holds "old" with these bits (none when fileMode < 0); the folder has folderMode.
+    Place(mode_t folderMode, int fileMode) {
+        fs::permissions(top.path().toStdString(), fs::perms(0711));
+        fs::create_directory(folder);
+        test::GiveToOrdinaryUser(folder, 0755);
+        if (fileMode >= 0) {
+            std::ofstream(file) << "old";
+            test::GiveToOrdinaryUser(file, static_cast<mode_t>(fileMode));
+        }
+        test::GiveToOrdinaryUser(folder, folderMode);
+    }
+    std::string content() const {
+        std::ifstream in(file, std::ios::binary);
+        return in ? std::string{std::istreambuf_iterator<char>(in), {}} : "(none)";
+    }
+    int entries() const { return static_cast<int>(std::distance(fs::directory_iterator(folder), {})); }
+    mode_t mode() const { return fs::exists(file) ? static_cast<mode_t>(fs::status(file).permissions()) : 0; }
+};
+
+std::string Text(const Result<>& r) { return r.ok() ? "saved" : r.error(); }
+
+// A writer that writes `first`, then does `between`, then writes `rest`.
+ContentWriter Writer(std::string first, std::function<void()> between, std::string rest, Result<> end = {}) {
+    return [=](int fd) -> Result<> {
+        for (const std::string* part : {&first, &rest}) {
+            if (part == &rest && between) between();
+            if (::write(fd, part->data(), part->size()) != static_cast<ssize_t>(part->size())) return Fail("short write");
+        }
+        return end;
+    };
+}
+
+TEST(SafeSave, AsAnOrdinaryUserTheSystemDecidesWhatIsWrittenAndWhere) {
+    struct Case { const char* what; mode_t folderMode; int fileMode; std::string error; std::string after; mode_t modeAfter; };
+    const std::string denied = "Permission denied";
+    const std::vector<Case> cases = {
+        {"a write-protected file", 0755, 0444, denied, "old", 0444},
+        {"a writable file", 0755, 0604, "", "new", 0604},
+        {"a writable file in a folder the user cannot write", 0555, 0640, "", "new", 0640},
+        {"a write-only file there", 0555, 0200,
+         "cannot create a file in {D}: " + denied + ", and the file cannot be read to keep its old content", "old", 0200},
+        {"a new file there", 0555, -1, "cannot create a file in {D}: " + denied, "(none)", 0},
+        {"a new file in a writable folder", 0755, -1, "", "new", 0640},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Place place(c.folderMode, c.fileMode);
+        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
+            ::umask(027);
+            const std::string check = Text(CheckSaveTarget(place.file));
+            return check + "|" + Text(SaveFileSafely(place.file, "new"));
+        });
+        if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
+        std::string error = c.error.empty() ? "saved" : c.error;
+        if (const auto at = error.find("{D}"); at != std::string::npos) error.replace(at, 3, place.folder);
+        EXPECT_EQ(child.text, error + "|" + error);  // the check says what the save then does
+        EXPECT_EQ(place.content(), c.after);
+        EXPECT_EQ(place.mode(), c.modeAfter);
+        EXPECT_EQ(place.entries(), c.fileMode >= 0 || c.after != "(none)" ? 1 : 0) << "no file left over";
+    }
+}
+
+// A write that fails leaves the old content: beside the target the temporary file goes, in place
+// the old content is put back.
+TEST(SafeSave, AFailedWriteLeavesTheOldContentBesideOrInPlace) {
+    for (const mode_t folderMode : {mode_t{0755}, mode_t{0555}}) {
+        SCOPED_TRACE(folderMode);
+        Place place(folderMode, 0644);
+        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
+            return Text(SaveFileSafely(place.file, Writer("par", {}, "tial", Fail("the disk is full"))));
+        });
+        if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
+        EXPECT_EQ(child.text, folderMode == 0755 ? "the disk is full" : "the disk is full; its old content was put back");
+        EXPECT_EQ(place.content(), "old");
+        EXPECT_EQ(place.entries(), 1);
+    }
+}
+
+// SIGTERM or SIGINT in the middle of a save ends the program as ever, but first removes the
+// temporary file or puts the old content back. A program that handles the signal itself is not
+// ended, and its save completes.
+TEST(SafeSave, AnEndingSignalDuringASaveLeavesNoTemporaryFileAndTheOldContent) {
+    const struct { int signal; mode_t folderMode; bool handled; } cases[] = {
+        {SIGTERM, 0755, false}, {SIGINT, 0755, false}, {SIGTERM, 0555, false}, {SIGINT, 0555, false},
+        {SIGTERM, 0755, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << strsignal(c.signal) << (c.folderMode == 0555 ? " in place" : " beside")
+                                        << (c.handled ? ", handled" : ""));
+        Place place(c.folderMode, 0644);
+        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
+            std::signal(SIGINT, SIG_DFL);
+            std::signal(SIGTERM, c.handled ? +[](int) {} : SIG_DFL);
+            return Text(SaveFileSafely(place.file, Writer("par", [&] { std::raise(c.signal); }, "tial")));
+        });
+        if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
+        EXPECT_EQ(child.signal, c.handled ? 0 : c.signal);
+        EXPECT_EQ(child.text, c.handled ? "saved" : "");
+        EXPECT_EQ(place.content(), c.handled ? "partial" : "old");
+        EXPECT_EQ(place.entries(), 1);
+    }
+}
+
+// What is not a plain file, and a folder that is not there, are refused by the check and by the
+// save alike, with nothing made.
+TEST(SafeSave, WhatIsNotAPlainFileOrHasNoFolderIsRefusedBeforeAnythingIsMade) {
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    ASSERT_EQ(::mkfifo((base + "/pipe").c_str(), 0644), 0);
+    fs::create_directory(base + "/sub");
+    const std::pair<std::string, std::string> cases[] = {
+        {base + "/pipe", "it is not a plain file"}, {"/dev/null", "it is not a plain file"}, {base + "/sub", "it is a directory"}, {base + "/no/x.dat", "the directory " + base + "/no does not exist"},
+        {"", "no file name"}};
+    for (const auto& [path, error] : cases) {
+        EXPECT_EQ(Text(CheckSaveTarget(path)), error);
+        EXPECT_EQ(Text(SaveFileSafely(path, "new")), error);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(base), {}), 2);
+}
+
+} // namespace
+} // namespace qb::platform
