@@ -33,31 +33,32 @@ platform::Result<link::SharedSettings> prepare(const link::SharedSettings& setti
     return copy;
 }
 
-platform::Result<> write(platform::StripChart& chart, const std::string& pngPath) {
+platform::Result<> write(platform::StripChart& chart, const std::string& path) {
+    const std::optional<platform::ChartImageFormat> format = platform::ImageFormatOf(path);
+    if (!format) return platform::Fail(kImageNameMessage);
     chart.setCursorVisible(false);  // a picture of the data, not of the session
-    return chart.saveImage(QString::fromStdString(pngPath), platform::ChartImageFormat::Png, kChartImageWidth,
-                           kChartImageHeight);
+    return chart.saveImage(QString::fromStdString(path), *format, kChartImageWidth, kChartImageHeight);
 }
 
 } // namespace
 
-platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath) {
+platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& path) {
     const auto copy = prepare(settings);
     if (!copy.ok()) return platform::Fail(copy.error());
     CollectMessages messages;
     GraphForm form(*copy, nullptr, &messages);
     form.PlotCodes();
-    return write(form.chart(), pngPath);
+    return write(form.chart(), path);
 }
 
-platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath) {
+platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& path) {
     const auto copy = prepare(settings);
     if (!copy.ok()) return platform::Fail(copy.error());
     CollectMessages messages;
     HistForm form(*copy, nullptr, &messages);
     if (!form.BuildHistogram())
         return platform::Fail(messages.last.empty() ? std::string(kHistNotCountable) : messages.last);
-    return write(form.chart(), pngPath);
+    return write(form.chart(), path);
 }
 
 } // namespace qb::analysis

@@ -1,6 +1,6 @@
 #pragma once
-// The code graph and the histogram of the code buffer written to PNG files without showing a
-// window, for the headless analysis. They draw exactly what GraphForm and HistForm draw, with the
+// The code graph and the histogram of the code buffer written to PNG or PDF files without
+// showing a window, for the headless analysis. They draw exactly what GraphForm and HistForm draw, with the
 // smallest and largest code taken from the buffer itself (the statistics in the settings are not
 // needed).
 //
@@ -13,16 +13,20 @@
 
 namespace qb::analysis {
 
-// Size of the images in pixels.
+// Size of the images in pixels (points in a PDF).
 inline constexpr int kChartImageWidth = 1000;
 inline constexpr int kChartImageHeight = 620;
 
-// Writes the graph of Codes(1..CodesRead) to pngPath. Fails, saying why, when there is no code,
-// no QApplication, or the file cannot be written.
-platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& pngPath);
+inline constexpr const char* kImageNameMessage = "a chart image is a .png or a .pdf file";
 
-// Writes the histogram of Codes(1..CodesRead) to pngPath. Fails as above, and when a code cannot
-// be counted (not a number, or outside the 32-bit range).
-platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& pngPath);
+// Writes the graph of Codes(1..CodesRead) to `path`, a PNG image or a PDF document as its name
+// ends (.png or .pdf, either case), through the safe save. Fails, saying why, when the name ends
+// otherwise (kImageNameMessage), when there is no code, no QApplication, or the file cannot be
+// written (an earlier file of that name is then left whole).
+platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const std::string& path);
+
+// Writes the histogram of Codes(1..CodesRead) to `path` in the same way. Fails as above, and when
+// a code cannot be counted (not a number, or outside the 32-bit range).
+platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& path);
 
 } // namespace qb::analysis

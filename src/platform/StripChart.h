@@ -60,6 +60,7 @@
 
 #include <qcustomplot.h>
 
+#include "platform/PlotImage.h"
 #include "platform/Result.h"
 
 namespace qb::platform {
@@ -82,8 +83,6 @@ enum class CaptionRole {
 // How an axis writes its tick labels. Ticks always fall on whole numbers (the charts show codes,
 // counts and reading numbers). Hex: upper-case hexadecimal as the program writes codes.
 enum class TickNotation { Decimal, Hex };
-
-enum class ChartImageFormat { Png, Pdf };
 
 class StripChart : public QCustomPlot {
     Q_OBJECT
@@ -181,8 +180,9 @@ public:
     void onScale(std::function<void()> handler) { scaleHandler_ = std::move(handler); }
 
     // ---- images (StripChartImages.cpp) ----------------------------------------------------------
-    // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file; on
-    // failure, a message saying why.
+    // Writes the chart (width x height pixels; 0: its present size) to a PNG or PDF file through
+    // the safe save (a failed save leaves an earlier file whole); on failure, why, as
+    // SaveFileSafely words it ("No space left on device").
     Result<> saveImage(const QString& path, ChartImageFormat format, int width = 0, int height = 0);
 
 protected:

@@ -1,4 +1,5 @@
-// Pictures of the strip chart: PNG and PDF files, and the context menu that saves them.
+// Pictures of the strip chart: PNG and PDF files (through the safe save, PlotImage.h), and the
+// context menu that saves them.
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -13,10 +14,7 @@ namespace qb::platform {
 Result<> StripChart::saveImage(const QString& path, ChartImageFormat format, int width, int height) {
     if (path.trimmed().isEmpty()) return Fail("No file name was given for the chart image.");
     placeEndTexts();
-    const bool ok = format == ChartImageFormat::Png ? savePng(path, width, height)
-                                                    : savePdf(path, width, height);
-    if (!ok) return Fail("The chart could not be written to " + QDir::toNativeSeparators(path).toStdString() + ".");
-    return {};
+    return SavePlotImage(*this, path.toStdString(), format, width, height);
 }
 
 void StripChart::contextMenuEvent(QContextMenuEvent* event) {
@@ -42,13 +40,16 @@ void StripChart::saveFromMenu(ChartImageFormat format) {
     dialog.setDefaultSuffix(png ? QStringLiteral("png") : QStringLiteral("pdf"));
     dialog.selectFile(base + (png ? QStringLiteral(".png") : QStringLiteral(".pdf")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const Result<> saved = saveImage(dialog.selectedFiles().first(), format);
+    const QString path = dialog.selectedFiles().first();
+    const Result<> saved = saveImage(path, format);
     if (saved.ok()) return;
+    const std::string message =
+        "The chart could not be written to " + QDir::toNativeSeparators(path).toStdString() + ": " + saved.error() + ".";
     if (messages_) {
-        messages_->exclamation(saved.error());
+        messages_->exclamation(message);
     } else {
         QtMessages boxes;
-        boxes.exclamation(saved.error());
+        boxes.exclamation(message);
     }
 }
 

@@ -2,7 +2,12 @@
 // and after the user's zoom and pan, where each caption is drawn, tick labels and images.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -298,8 +303,40 @@ TEST(StripChartImages, SavesPngAndPdfAndSaysWhyNot) {
         EXPECT_TRUE(saved.read(4).startsWith(magic)) << file.toStdString();
     }
     EXPECT_EQ(r.chart.saveImage(dir.filePath("missing/c.pdf"), ChartImageFormat::Pdf).error(),
-              "The chart could not be written to " + dir.filePath("missing/c.pdf").toStdString() + ".");
+              "the directory " + dir.filePath("missing").toStdString() + " does not exist");
     EXPECT_EQ(r.chart.saveImage("  ", ChartImageFormat::Png).error(), "No file name was given for the chart image.");
+}
+
+// A save that runs out of room (here a file size limit, as a full disk would) says so and leaves
+// the earlier picture whole, byte for byte.
+TEST(StripChartImages, AFailedSaveLeavesTheEarlierPictureWhole) {
+    QTemporaryDir dir;
+    Rig r;
+    r.readings(50);
+    for (const auto& [format, name] : {std::pair{ChartImageFormat::Png, "c.png"}, std::pair{ChartImageFormat::Pdf, "c.pdf"}}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.filePath(name);
+        ASSERT_TRUE(r.chart.saveImage(file, format, 120, 90).ok());
+        QFile saved(file);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        const QByteArray before = saved.readAll();
+        saved.close();
+
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        struct rlimit small = old;
+        small.rlim_cur = static_cast<rlim_t>(before.size()) + 16;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Result<> written = r.chart.saveImage(file, format, 800, 600);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+
+        EXPECT_EQ(written.ok() ? "saved" : written.error(), "File too large");
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        EXPECT_EQ(saved.readAll(), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), format == ChartImageFormat::Png ? 1 : 2);
+    }
 }
 
 } // namespace
