@@ -13,7 +13,15 @@
 namespace qb::app {
 
 std::string HelpText() {
-    return UsageText() + "\nOptions of the simulated board:\n" + board::SimOptionsHelp();
+    return UsageText() + "\nSimulated board:\n" + board::SimOptionsHelp() +
+           "  The window program runs it on wall-clock time, headless commands on virtual time (as\n"
+           "  fast as the machine allows) unless --sim-time=wall is given.\n"
+           "\nExit status:\n"
+           "  0    done (--acquire: the file holds every code asked for)\n"
+           "  1    a failure, said in one line on standard error (nothing is written)\n"
+           "  2    a usage error (a bad option or value)\n"
+           "  130  --acquire stopped by Ctrl-C: the codes read so far are written, and the line on\n"
+           "       standard error says how many the file holds\n";
 }
 
 int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {

@@ -17,8 +17,8 @@ const char* const kSimFlagOptions[] = {"sim-noref"};
 std::string UsageText() {
     return "Usage:\n"
            "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--sim-...] [L] [/SS]\n"
-           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=PNG]\n"
-           "              [--histogram=PNG] [--spectrum=CSV] [--csv=CSV] [L]\n"
+           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=IMAGE]\n"
+           "              [--histogram=IMAGE] [--spectrum=CSV] [--csv=CSV] [L]\n"
            "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --help | --version\n"
            "\n"
@@ -33,12 +33,8 @@ std::string UsageText() {
            "  --filter=HEX           filter register giving the sample rate (default 800010)\n"
            "  --spectrum=CSV         noise spectrum (V/sqrt(Hz) against Hz)\n"
            "  --csv=CSV              the codes with their volts and the conditions of the read\n"
-           "Simulated board:\n"
-           "  --sim-ain1=MV --sim-ain2=MV   input voltages (default +10 and -5 mV)\n"
-           "  --sim-noise=NV                input noise RMS at 50 Hz in nV (0: none)\n"
-           "  --sim-seed=N --sim-mclk=HZ --sim-noref\n"
-           "  --sim-fault=absent|no-ready|readback\n"
-           "  --sim-time=wall|virtual       pacing of the interactive program (default wall)\n"
+           "  --graph=IMAGE          the code graph, IMAGE ending in .png or .pdf\n"
+           "  --histogram=IMAGE      the histogram, IMAGE ending in .png or .pdf\n"
            "Words left on the command line:\n"
            "  L      master clock 2.4576 MHz      /SS    show the port status at start\n";
 }
@@ -60,8 +56,8 @@ ParseResult ParseOptions(const QStringList& arguments) {
     const QCommandLineOption hex("hex");
     const QCommandLineOption mode("mode", "", "hex");
     const QCommandLineOption json("json");
-    const QCommandLineOption graph("graph", "", "png");
-    const QCommandLineOption histogram("histogram", "", "png");
+    const QCommandLineOption graph("graph", "", "image");
+    const QCommandLineOption histogram("histogram", "", "image");
     const QCommandLineOption filter("filter", "", "hex");
     const QCommandLineOption spectrum("spectrum", "", "file");
     const QCommandLineOption csv("csv", "", "file");
@@ -74,6 +70,14 @@ ParseResult ParseOptions(const QStringList& arguments) {
     if (!p.parse(arguments)) {
         result.error = p.errorText().toStdString();
         return result;
+    }
+    // An option given with an empty value ("--mode=") is a mistake, not a request for the default.
+    for (const QCommandLineOption* option :
+         {&board, &trace, &analyse, &acquire, &out, &mode, &graph, &histogram, &filter, &spectrum, &csv}) {
+        if (p.isSet(*option) && p.value(*option).isEmpty()) {
+            result.error = "--" + option->names().first().toStdString() + " needs a value";
+            return result;
+        }
     }
 
     if (p.isSet(board)) o.board = p.value(board).toStdString();

@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <iomanip>
 #include <map>
 #include <ostream>
-#include <system_error>
-
-#include <unistd.h>
+#include <vector>
 
 #include "analysis/AnalysisRead.h"
 #include "analysis/ChartImages.h"
@@ -20,7 +17,9 @@
 #include "link/Register.h"
 #include "link/Startup.h"
 #include "platform/Numbers.h"
+#include "platform/PlotImage.h"
 #include "platform/Result.h"
+#include "platform/SafeSave.h"
 
 namespace qb::cli {
 
@@ -112,18 +111,24 @@ private:
     bool installed_ = false;
 };
 
-// Whether a file can be written to `path`, checked before a long read.
-platform::Result<> canWrite(const std::string& path) {
-    namespace fs = std::filesystem;
-    using platform::Fail;
-    std::error_code ec;
-    const fs::path target(path);
-    if (fs::is_directory(target, ec)) return Fail(path + " is a directory");
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    if (!fs::is_directory(dir, ec)) return Fail("the directory " + dir.string() + " does not exist");
-    if (::access(dir.c_str(), W_OK) != 0) return Fail("the directory " + dir.string() + " is not writable");
-    return {};
+// The files an analysis writes besides its printout: each with what the messages call it, what
+// writes it, and whether it is a chart image (a PNG or PDF by its name).
+struct AnalysisOutput {
+    std::string file;
+    const char* what;
+    platform::Result<> (*save)(const link::SharedSettings&, const std::string&);
+    bool image;
+};
+
+std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
+    std::vector<AnalysisOutput> outputs;
+    const AnalysisOutput all[] = {{request.spectrumFile, "spectrum", &WriteSpectrum, false},
+                                  {request.csvFile, "codes", &WriteCodesCsv, false},
+                                  {request.graphFile, "graph", &analysis::SaveGraphImage, true},
+                                  {request.histogramFile, "histogram", &analysis::SaveHistogramImage, true}};
+    for (const AnalysisOutput& output : all)
+        if (!output.file.empty()) outputs.push_back(output);
+    return outputs;
 }
 
 // DacRegValue as the converter holds it (the low six bits, as the DAC window keeps it), for the
@@ -152,6 +157,23 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
         err << kProgram << "bad filter register value \"" << filterText
             << "\": give 1 to 6 hexadecimal digits, for example 800010\n";
         return 2;
+    }
+
+    // The output files are checked before anything is read or printed: an image name that says
+    // neither PNG nor PDF is a usage error, a place that cannot be written a failure.
+    const std::vector<AnalysisOutput> outputs = analysisOutputs(request);
+    for (const AnalysisOutput& output : outputs) {
+        if (output.image && !platform::ImageFormatOf(output.file)) {
+            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": "
+                << analysis::kImageNameMessage << '\n';
+            return 2;
+        }
+    }
+    for (const AnalysisOutput& output : outputs) {
+        if (const platform::Result<> target = platform::CheckSaveTarget(output.file); !target.ok()) {
+            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": " << target.error() << '\n';
+            return 1;
+        }
     }
 
     const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
@@ -183,16 +205,12 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
         printPlain(labels, figures, out);
     out.flush();
 
-    const auto written = [&](const std::string& file, const char* what, auto save) {
-        if (file.empty()) return true;
-        const platform::Result<> saved = save(settings, file);
-        if (!saved.ok()) err << kProgram << "cannot write the " << what << " to " << file << ": " << saved.error() << '\n';
-        return saved.ok();
-    };
-    if (!written(request.spectrumFile, "spectrum", &WriteSpectrum) || !written(request.csvFile, "codes", &WriteCodesCsv) ||
-        !written(request.graphFile, "graph", &analysis::SaveGraphImage) ||
-        !written(request.histogramFile, "histogram", &analysis::SaveHistogramImage))
-        return 1;
+    for (const AnalysisOutput& output : outputs) {
+        if (const platform::Result<> saved = output.save(settings, output.file); !saved.ok()) {
+            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": " << saved.error() << '\n';
+            return 1;
+        }
+    }
     return out ? 0 : 1;
 }
 
@@ -208,7 +226,7 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
     }
     for (const std::string* file : {&request.outFile, &request.csvFile}) {
         if (file->empty()) continue;
-        if (const auto writable = canWrite(*file); !writable.ok()) {
+        if (const auto writable = platform::CheckSaveTarget(*file); !writable.ok()) {
             err << kProgram << "cannot write " << *file << ": " << writable.error() << '\n';
             return 1;
         }
@@ -237,7 +255,7 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
     if (ctx.settings.CodesRead < 1) {
         err << kProgram << "stopped before the first code came; " << targets
             << (targets.find(" and ") == std::string::npos ? " was" : " were") << " not written\n";
-        return 1;
+        return kStoppedStatus;
     }
 
     if (!request.outFile.empty()) {
@@ -257,9 +275,12 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
             return 1;
         }
     }
-    if (outcome == analysis::ReadOutcome::Stopped)
+    if (outcome == analysis::ReadOutcome::Stopped) {
         err << kProgram << "stopped after " << ctx.settings.CodesRead << " of " << count << " codes; "
-            << ctx.settings.CodesRead << " codes written to " << targets << '\n';
+            << targets << (targets.find(" and ") == std::string::npos ? " holds" : " hold") << " those "
+            << ctx.settings.CodesRead << " codes\n";
+        return kStoppedStatus;
+    }
     return 0;
 }
 

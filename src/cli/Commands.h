@@ -15,8 +15,8 @@ struct AnalyseRequest {
     bool hex = false;
     std::string modeHex{};       // mode register value deciding the data format; empty: 21B0
     bool json = false;
-    std::string graphFile{};     // PNG of the code graph; empty: none
-    std::string histogramFile{}; // PNG of the histogram; empty: none
+    std::string graphFile{};     // PNG or PDF of the code graph; empty: none
+    std::string histogramFile{}; // PNG or PDF of the histogram; empty: none
     std::string filterHex{};     // filter register value giving the sample rate; empty: 800010
     int32_t masterClockHz = 4915200;
     std::string spectrumFile{};  // noise spectrum, .csv; empty: none
@@ -31,10 +31,11 @@ struct AnalyseRequest {
 // {"labels": {value label name: the text the window shows}, "figures": {key: number in base
 // units, or null}}. 0 on success; otherwise (a missing, unreadable or empty file, a line that is
 // not a code, a bad mode or filter value) one line on `err` and a non-zero status.
-// spectrumFile / csvFile, when given, receive the noise spectrum and the codes as CSV; one that
-// cannot be written gives one line on `err` and status 1.
-// graphFile / histogramFile, when given, receive the code graph and the histogram as PNG images
-// (a QApplication must exist); one that cannot be written gives one line on `err` and status 1.
+// spectrumFile / csvFile, when given, receive the noise spectrum and the codes as CSV;
+// graphFile / histogramFile the code graph and the histogram as PNG images or PDF documents, as
+// their names end (a QApplication must exist). All are checked before anything is read or
+// printed: an image name ending otherwise gives status 2, a place that cannot be written (see
+// platform::CheckSaveTarget) status 1, each with one line on `err`; so does a failed write.
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err);
 
 // A mode register value as typed: 1 to 4 hexadecimal digits of either case, optionally after
@@ -52,16 +53,23 @@ struct AcquireRequest {
     std::string csvFile{};       // the codes as CSV as well (or instead); empty: none
 };
 
+// Exit status of a headless command stopped by Ctrl-C (128 + SIGINT, as the shell reports it).
+inline constexpr int kStoppedStatus = 130;
+
 // With the program started up (ctx.settings filled by InitSettings, as main does): the
 // continuous-mode check, an analysis read of `count` codes (the data reading window's routine),
 // and the data file written by safe save; with csvFile, also the codes as CSV, after a read of
 // the DAC register so that its header gives the converter's value. Messages of the read go to
-// ctx.messages with the window's texts. Ctrl-C stops the read like a key press: the codes read so
-// far are written (status 0, and a line on `err` saying how many). Bad input (count outside
-// 5..5000, neither an output file nor a CSV file, an output directory that is missing or not
-// writable) is refused before the board is touched: one line on `err`, status 2 (1 for the
-// output place). Converter not in continuous mode, no data, or a failed write: status 1, and no
-// file is written. 0 only when the files hold the codes read.
+// ctx.messages with the window's texts. Statuses a script can trust:
+//  - 0: the files hold every code asked for;
+//  - kStoppedStatus: Ctrl-C stopped the read (also while waiting for a result); the codes read
+//    so far are written and a line on `err` says how many the files hold (none read: nothing is
+//    written, and the line says so);
+//  - 2: bad input (count outside 5..5000, neither an output file nor a CSV file), refused before
+//    the board is touched;
+//  - 1: any other failure, with nothing written: an output file that cannot be written (a
+//    write-protected file, a device, a named pipe, a missing or unwritable folder; refused before
+//    the board is touched), a converter not in continuous mode, no data, a failed write.
 int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err);
 
 } // namespace qb::cli

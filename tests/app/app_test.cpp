@@ -58,7 +58,9 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
 TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
     const QStringList bad[] = {{"--no-such"}, {"--sim-unknown=3"}, {"--acquire", "5001", "--out", "a"},
                                {"--acquire", "abc", "--out", "a"}, {"--acquire", "500"},
-                               {"--analyse", "a", "--acquire", "500", "--out", "b"}, {"--json"}, {"--hex"}, {"--board"}};
+                               {"--analyse", "a", "--acquire", "500", "--out", "b"}, {"--json"}, {"--hex"}, {"--board"},
+                               {"--analyse", "a", "--mode="}, {"--analyse", "a", "--graph="}, {"--acquire", "5", "--out="},
+                               {"--trace="}, {"--board="}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
         EXPECT_TRUE(!r.error.empty() && r.error.find('\n') == std::string::npos) << words.join(' ').toStdString();
@@ -85,6 +87,23 @@ TEST(Entry, StatusAndOutputOfACommandLineWithoutADisplay) {
     for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
     std::ifstream in(trace);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "W 0378 0B\n");
+}
+
+// The help names each option of the simulated board once, says which clock it runs on, and what
+// the exit statuses mean.
+TEST(Entry, HelpListsEachSimulatedBoardOptionOnceAndTheExitStatuses) {
+    const auto [status, out, err] = Program({"--help"});
+    EXPECT_EQ(status, 0);
+    for (const char* option : {"--sim-ain1=", "--sim-ain2=", "--sim-noise=", "--sim-seed=", "--sim-mclk=", "--sim-noref",
+                               "--sim-fault=", "--sim-time="}) {
+        std::size_t times = 0;
+        const std::string listed = std::string("\n  ") + option;  // an entry of a list
+        for (auto at = out.find(listed); at != std::string::npos; at = out.find(listed, at + 1)) ++times;
+        EXPECT_EQ(times, 1u) << option;
+    }
+    for (const char* says : {"headless commands on virtual time", "unless --sim-time=wall", "\n  130  --acquire stopped by Ctrl-C",
+                             "\n  2    a usage error"})
+        EXPECT_NE(out.find(says), std::string::npos) << says;
 }
 
 TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {

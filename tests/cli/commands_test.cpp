@@ -7,7 +7,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -30,7 +33,7 @@ struct Dir : QTemporaryDir {
         std::ofstream(file(name), std::ios::binary) << content;
         return file(name);
     }
-    qsizetype entries() const { return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(); }
+    qsizetype entries() const { return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(); }
 };
 
 std::string ReadAll(const std::string& path) {
@@ -88,14 +91,36 @@ TEST(Analyse, JsonKeysAreTheValueLabelsAndValuesTheWindowsTextsBadInputIsRefused
     }
 }
 
-TEST(Analyse, WritesTheGraphAndTheHistogramAsPngAndReportsAnUnwritableOne) {
+// The images are PNG or PDF as their names say; a name that says neither, or a place that cannot
+// be written, is refused before anything is read or printed.
+TEST(Analyse, WritesTheChartsAsTheirNamesSayAndRefusesBadOnesBeforePrinting) {
     Dir dir;
     const std::string file = dir.write("codes.dat", " 8388608\r\n 8388612\r\n 8388610\r\n 8388612\r\n 8388609\r\n");
-    ASSERT_EQ(std::get<0>(Analyse(file, false, "", false, dir.file("graph.png"), dir.file("hist.png"))), 0);
-    for (const char* png : {"graph.png", "hist.png"}) EXPECT_EQ(ReadAll(dir.file(png)).substr(0, 4), "\x89PNG") << png;
-    const auto [status, out, err] = Analyse(file, false, "", false, dir.file("no-such-folder/graph.png"));
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(err.find("cannot write the graph") != npos && std::count(err.begin(), err.end(), '\n') == 1) << err;
+    ASSERT_EQ(::mkfifo(dir.file("pipe.png").c_str(), 0644), 0);
+    const struct { const char *graph, *histogram; int status; const char* says; } cases[] = {
+        {"graph.png", "hist.PDF", 0, ""},
+        {"graph.pdf", "", 0, ""},
+        {"graph.jpg", "", 2, "cannot write the graph to {}graph.jpg: a chart image is a .png or a .pdf file"},
+        {"", "hist", 2, "cannot write the histogram to {}hist: a chart image is a .png or a .pdf file"},
+        {"graph.png", "no-such-folder/hist.png", 1, "cannot write the histogram to {}no-such-folder/hist.png: the directory {}no-such-folder does not exist"},
+        {"pipe.png", "", 1, "cannot write the graph to {}pipe.png: it is not a plain file"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.graph) + " " + c.histogram);
+        for (const char* name : {"graph.png", "graph.pdf", "hist.PDF"}) std::remove(dir.file(name).c_str());
+        const auto path = [&](const char* name) { return *name ? dir.file(name) : std::string(); };
+        const auto [status, out, err] = Analyse(file, false, "", false, path(c.graph), path(c.histogram));
+        EXPECT_EQ(status, c.status);
+        std::string says = c.says;
+        for (std::size_t at; (at = says.find("{}")) != npos;) says.replace(at, 2, dir.path().toStdString() + "/");
+        EXPECT_EQ(err, *c.says ? "qb4160-eval: " + says + "\n" : "");
+        EXPECT_EQ(out.empty(), c.status != 0) << "printed: " << out;
+        for (const char* name : {c.graph, c.histogram}) {
+            if (c.status != 0 || !*name) continue;
+            const std::string magic = std::string(name).ends_with(".png") ? "\x89PNG" : "%PDF";
+            EXPECT_EQ(ReadAll(dir.file(name)).substr(0, magic.size()), magic) << name;
+        }
+        EXPECT_EQ(dir.entries(), 2 + (c.status == 0 ? (*c.histogram ? 2 : 1) : 0)) << "no file is left over";
+    }
 }
 
 TEST(Acquire, FiveHundredCodesOnTheSimulatedBoardGoToTheFile) {
@@ -130,12 +155,13 @@ TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
     CtrlCAt buf;
     buf.when = "Read 7 of 500";
     std::ostream err(&buf);
-    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), 0) << buf.str();
+    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), 130) << buf.str();
     EXPECT_EQ(rig.settings.CodesRead, 7);
     EXPECT_TRUE(readtest::EndsContinuousReading(rig.port.writesTo(readtest::kBase)));
     std::ostringstream progress;
     EXPECT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("second.dat"), .progress = true}, rig.ctx, progress), 0);
-    EXPECT_NE(buf.str().find("stopped after 7 of 500 codes"), npos) << buf.str();
+    EXPECT_NE(buf.str().find("\nqb4160-eval: stopped after 7 of 500 codes; " + dir.file("first.dat") + " holds those 7 codes\n"),
+              npos) << buf.str();
     EXPECT_TRUE(std::regex_match(ReadAll(dir.file("first.dat")), std::regex("( \\d+\r\n){7}")));  // decimal: a blank first
     EXPECT_EQ(progress.str(), "\rRead 1 of 5 codes\rRead 2 of 5 codes\rRead 3 of 5 codes\rRead 4 of 5 codes\rRead 5 of 5 codes\n");
     EXPECT_TRUE(std::regex_match(ReadAll(dir.file("second.dat")), std::regex("( \\d+\r\n){5}")));
@@ -164,7 +190,7 @@ TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
     Dir dir;
     dir.write("out.dat", "kept\n");
     std::ostringstream err;
-    EXPECT_EQ(cli::RunAcquire({500, dir.file("out.dat"), false, false}, ctx, err), 1);
+    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("out.dat")}, ctx, err), 130);
     EXPECT_EQ(err.str(), "qb4160-eval: stopped before the first code came; " + dir.file("out.dat") + " was not written\n");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(port.busyPolls, link::kStopCheckPolls);  // the first question after Ctrl-C
@@ -175,26 +201,30 @@ TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
 TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
     board::SimOptions noReady;
     noReady.fault = board::Fault::NoReady;
-    const std::tuple<board::SimOptions, int32_t, int, const char*, const char*, const char*> cases[] = {
-        // board, mode written (0: none), count, output file, what err says (refused), what the box says
-        {{}, 0, 4, "out.dat", "5 to 5000", ""}, {{}, 0, 5001, "out.dat", "5 to 5000", ""}, {{}, 0, 500, "", "--out", ""},
-        {{}, 0, 500, "no/such/out.dat", "does not exist", ""},
-        {{}, 0x01B0, 500, "out.dat", "", analysis::kNotContinuousMessage},
-        {noReady, 0, 500, "out.dat", "", link::kReadErrorMessage}};
-    for (const auto& [options, mode, count, name, errSays, boxSays] : cases) {
-        SCOPED_TRACE(std::string(errSays) + boxSays);
+    const std::tuple<board::SimOptions, int32_t, int, const char*, int, const char*, const char*> cases[] = {
+        // board, mode written (0: none), count, output file, status, what err says (refused), what the box says
+        {{}, 0, 4, "out.dat", 2, "5 to 5000", ""}, {{}, 0, 5001, "out.dat", 2, "5 to 5000", ""}, {{}, 0, 500, "", 2, "--out", ""},
+        {{}, 0, 500, "no/such/out.dat", 1, "does not exist", ""},
+        {{}, 0, 500, "pipe", 1, "it is not a plain file", ""},  // refused before the read, not after it
+        {{}, 0, 500, "/dev/null", 1, "it is not a plain file", ""},
+        {{}, 0x01B0, 500, "out.dat", 1, "", analysis::kNotContinuousMessage},
+        {noReady, 0, 500, "out.dat", 1, "", link::kReadErrorMessage}};
+    for (const auto& [options, mode, count, name, status, errSays, boxSays] : cases) {
+        SCOPED_TRACE(std::string(name) + " " + errSays + boxSays);
         Dir dir;
+        ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
         readtest::Rig rig(options);
         if (mode) rig.writeMode(mode);
         const bool earlier = std::string(name) == "out.dat";
         if (earlier) dir.write(name, "kept\n");  // an earlier file is not replaced
         std::ostringstream err;
-        EXPECT_NE(cli::RunAcquire({.count = count, .outFile = *name ? dir.file(name) : ""}, rig.ctx, err), 0);
+        const std::string out = !*name ? "" : *name == '/' ? name : dir.file(name);
+        EXPECT_EQ(cli::RunAcquire({.count = count, .outFile = out}, rig.ctx, err), status);
         const std::string text = err.str();
         EXPECT_TRUE(!*errSays || (text.find(errSays) != npos && std::count(text.begin(), text.end(), '\n') == 1)) << text;
         EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(*boxSays ? 1 : 0, boxSays));
         EXPECT_EQ(ReadAll(dir.file("out.dat")), earlier ? "kept\n" : "");
-        EXPECT_EQ(dir.entries(), earlier ? 1 : 0);
+        EXPECT_EQ(dir.entries(), earlier ? 2 : 1);
         const auto writes = rig.port.writesTo(readtest::kBase);
         EXPECT_TRUE(*errSays ? rig.port.log.empty() : readtest::HoldsSend(writes, 33) == !mode);  // a read in continuous mode only
         EXPECT_TRUE(*errSays || mode || readtest::EndsContinuousReading(writes));
