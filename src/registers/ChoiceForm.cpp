@@ -85,4 +85,10 @@ void warning::Form_Unload() {
     if (!answered_) settings_.DialogChoice = 1;
 }
 
+chop_skip::chop_skip(const link::Context& ctx, QWidget* parent)
+    : ChoiceForm(kChopSkipCaption, kChopSkipText,
+                 {"Command1", "Chop On  Skip Off", [&s = ctx.settings] { s.DialogChoice = kChopOnSkipOff; }},
+                 {"Command2", "Chop Off  Skip On", [&s = ctx.settings] { s.DialogChoice = kChopOffSkipOn; }},
+                 parent) {}
+
 } // namespace qb::registers

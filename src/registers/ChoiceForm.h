@@ -1,8 +1,9 @@
 #pragma once
-// The small modal choice windows of the mode register window: a warning icon, one sentence and
-// two buttons, each of which records its answer in the shared settings and closes the window.
+// The small modal choice windows of the register windows: a warning icon, one sentence and two
+// buttons, each of which records its answer in the shared settings and closes the window.
 // channelform asks whether to turn the digital outputs off for an Ain2 channel; warning asks
-// whether to disable the clock output.
+// whether to disable the clock output; chop_skip which of CHOP and SKIP stays.
+#include <cstdint>
 #include <functional>
 
 #include "link/Context.h"
@@ -66,6 +67,20 @@ protected:
 private:
     link::SharedSettings& settings_;
     bool answered_ = false;
+};
+
+inline constexpr const char* kChopSkipCaption = "QB4160";
+inline constexpr const char* kChopSkipText =
+    "This program does not allow the CHOP and SKIP bits to be set at the same time.";
+inline constexpr int16_t kChopOnSkipOff = 4;
+inline constexpr int16_t kChopOffSkipOn = 5;
+
+// Answers DialogChoice: kChopOnSkipOff "Chop On  Skip Off", kChopOffSkipOn "Chop Off  Skip On".
+// Closed without a choice it leaves DialogChoice as it was.
+class chop_skip : public ChoiceForm {
+    Q_OBJECT
+public:
+    explicit chop_skip(const link::Context& ctx, QWidget* parent = nullptr);
 };
 
 } // namespace qb::registers

@@ -15,9 +15,9 @@
 #include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
 #include "platform/Text.h"
+#include "registers/ChoiceForm.h"
 #include "registers/FilterRegister.h"
 #include "registers/WriteAndCheck.h"
-#include "registers/chop_skip.h"
 
 namespace qb::registers {
 

@@ -11,8 +11,11 @@
 #include "platform/Controls.h"
 #include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
+#include "registers/CalibrationForm.h"
+#include "registers/DAC_form.h"
 #include "registers/Mode1.h"
 #include "registers/ModeRegister.h"
+#include "registers/filter.h"
 
 namespace qb::registers {
 
@@ -94,13 +97,24 @@ void program::mode_reg_Click() {
     form.showModal();
 }
 
-void program::Filter_Reg_Click() { editorNotAvailable("filter register"); }
-void program::DAC_Reg_Click() { editorNotAvailable("DAC register"); }
-void program::Offset_Reg_Click() { editorNotAvailable("offset register"); }
-void program::Gain_Reg_Click() { editorNotAvailable("gain register"); }
+void program::Filter_Reg_Click() {
+    filter form(ctx_, this);
+    form.showModal();
+}
 
-void program::editorNotAvailable(const char* what) {
-    ctx_.messages.information(std::string("The ") + what + " editor is not available yet.");
+void program::DAC_Reg_Click() {
+    DAC_form form(ctx_, this);
+    form.showModal();
+}
+
+void program::Offset_Reg_Click() {
+    CalibrationForm form(ctx_, offsetform, this);
+    form.showModal();
+}
+
+void program::Gain_Reg_Click() {
+    CalibrationForm form(ctx_, gainform, this);
+    form.showModal();
 }
 
 } // namespace qb::registers

@@ -32,8 +32,6 @@ private:
     void DAC_Reg_Click();
     void Offset_Reg_Click();
     void Gain_Reg_Click();
-    // Says that the editor of `what` (e.g. "filter register") cannot be opened yet.
-    void editorNotAvailable(const char* what);
 
     link::Context ctx_;
     link::Register reg_;

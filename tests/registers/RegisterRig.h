@@ -30,10 +30,11 @@
 
 namespace qb::regtest {
 
-// The board started up as the program starts it, its mode register then written with `mode`
-// (unless negative); the log and the messages are cleared after.
+// The board started up as the program starts it (with `commandLine`), its mode register then
+// written with `mode` (unless negative); the log and the messages are cleared after.
 struct Rig {
-    explicit Rig(int32_t mode = -1, board::SimOptions options = {}) : sim(options, board::TimeMode::Virtual), port(sim) {
+    explicit Rig(int32_t mode = -1, board::SimOptions options = {}, std::string commandLine = "")
+        : sim(options, board::TimeMode::Virtual), port(sim), ctx{port, messages, settings, std::move(commandLine)} {
         link::StartUp(ctx);
         if (mode >= 0) writeReg(link::comms::kModeWrite, link::comms::kModeBits, mode);
         port.clear();
@@ -44,13 +45,23 @@ struct Rig {
         link::WriteSerial(ctx, address, settings.PortAddress, 8);
         link::WriteSerial(ctx, value, settings.PortAddress, bits);
     }
+    // Puts `value` into the register that `address` writes, as above, and clears the log.
+    void load(int16_t address, int32_t value) {
+        static constexpr int16_t bits[8] = {8, 24, 16, 24, 8, 24, 24, 8};
+        writeReg(address, bits[address & 7], value);
+        port.clear();
+    }
     std::vector<std::string> traffic() const { return test::RegisterTraffic(port.log); }
+    void clear() {
+        port.clear();
+        messages.clear();
+    }
 
     platform::SimPort sim;
     test::QuietPollPort port;
     test::ScriptedMessages messages;
     link::SharedSettings settings;
-    link::Context ctx{port, messages, settings, ""};
+    link::Context ctx;
 };
 
 // Shows `form` modally and runs `act` once it is up and takes input (not while a window that its

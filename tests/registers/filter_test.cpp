@@ -10,8 +10,8 @@
 #include "platform/BitRow.h"
 #include "platform/Controls.h"
 #include "platform/Numbers.h"
+#include "registers/ChoiceForm.h"
 #include "registers/RegisterRig.h"
-#include "registers/chop_skip.h"
 #include "registers/filter.h"
 
 namespace {
@@ -20,10 +20,20 @@ using namespace qb;
 using namespace qb::regtest;
 using platform::CheckBox;
 using platform::TextBox;
-using Writes = std::vector<int32_t>;
+using Lines = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 
-constexpr int kWrite = link::comms::kFilterWrite, kRead = link::comms::kFilterRead;
+constexpr int16_t kWrite = link::comms::kFilterWrite;
+
+std::string W(int32_t value) { return "W filter " + platform::Hex(value); }
+std::string R(int32_t value) { return "R filter " + platform::Hex(value); }
+// The filter register writes of the traffic.
+Lines Writes(const Rig& rig) {
+    Lines out;
+    for (const std::string& line : rig.traffic())
+        if (line.starts_with("W filter ")) out.push_back(line);
+    return out;
+}
 
 // What the window shows: the four boxes as "chop ac fast skip" letters, Text2, Label2, delay.
 struct View {
@@ -36,12 +46,12 @@ std::ostream& operator<<(std::ostream& out, const View& v) {
 
 struct FilterWindow {
     explicit FilterWindow(Rig& rig) : rig(rig), form(rig.ctx) {}
-    CheckBox* box(const char* name) { return Control<CheckBox>(form, name); }
-    TextBox* text(const char* name) { return Control<TextBox>(form, name); }
+    CheckBox* box(const char* name) { return Find<CheckBox>(form, name); }
+    TextBox* text(const char* name) { return Find<TextBox>(form, name); }
     View view() {
         std::string boxes;
         for (const char* name : {"chop", "ac", "fast", "skip"}) boxes += box(name)->value() ? name[0] : '-';
-        return {boxes, text("Text2")->str(), Control<QLabel>(form, "Label2")->text().toStdString(), text("delay")->str()};
+        return {boxes, text("Text2")->str(), Text(form, "Label2"), text("delay")->str()};
     }
     uint32_t shapes() { return form.findChild<platform::BitRow*>()->value(); }
     void enter(const char* name, const char* typed) {
@@ -50,8 +60,8 @@ struct FilterWindow {
     }
     // Opens the window on `reg`; the log is cleared once it is open unless `keepOpening`.
     void run(int32_t reg, const std::function<void()>& body, bool keepOpening = false) {
-        rig.setRegister(kWrite, reg);
-        WhileOpen(form, [&] {
+        rig.load(kWrite, reg);
+        RunModal(form, [&] {
             if (!keepOpening) rig.clear();
             body();
         });
@@ -63,15 +73,18 @@ struct FilterWindow {
 // The checks every change shares: the last write is what the window holds and reads back so,
 // the indicators and Label2 show it, and CHOP and SKIP never reach the chip together.
 void ExpectWritten(Rig& rig, FilterWindow& w, int32_t expected) {
-    const auto transfers = rig.transfers();
-    const Writes writes = WritesWith(transfers, kWrite);
+    const Lines traffic = rig.traffic();
+    const Lines writes = Writes(rig);
     ASSERT_FALSE(writes.empty());
-    EXPECT_EQ(writes.back(), expected) << std::hex << writes.back();
+    EXPECT_EQ(writes.back(), W(expected));
     EXPECT_EQ(rig.settings.FilterRegValue, expected);
-    EXPECT_EQ(transfers.back(), (Transfer{kRead, expected}));
+    EXPECT_EQ(traffic.back(), R(expected));
     EXPECT_EQ(w.shapes(), uint32_t(expected));
     EXPECT_EQ(w.view().Label2, platform::Hex(expected));
-    for (int32_t v : writes) EXPECT_FALSE((v & 0x10) && (v & 0x200)) << std::hex << v;
+    for (const std::string& line : writes) {
+        const int32_t v = std::stoi(line.substr(9), nullptr, 16);
+        EXPECT_FALSE((v & 0x10) && (v & 0x200)) << line;
+    }
 }
 
 // Opening reads the register once and writes nothing, whatever it holds: also AC without CHOP
@@ -89,14 +102,13 @@ TEST(FilterWindow, OpeningShowsTheRegisterAndWritesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reg);
-        Rig rig({}, c.commandLine);
+        Rig rig(-1, {}, c.commandLine);
         FilterWindow w(rig);
-        bool answered = false;
-        if ((c.reg & 0x210) == 0x210) AnswerWhenOpen("chop_skip", "Command1", &answered);
+        ChoiceAnswers answers({"Command1"});
         View shown;
         w.run(c.reg, [&] { shown = w.view(); }, true);
-        EXPECT_EQ(answered, (c.reg & 0x210) == 0x210);
-        EXPECT_EQ(rig.transfers(), (std::vector<Transfer>{{kRead, c.reg}}));
+        EXPECT_EQ(answers.seen.size(), (c.reg & 0x210) == 0x210 ? 1u : 0u);
+        EXPECT_EQ(rig.traffic(), Lines{R(c.reg)});
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(rig.settings.FilterRegValue, c.held);
         EXPECT_EQ(w.shapes(), uint32_t(c.held));
@@ -120,12 +132,11 @@ TEST(FilterWindow, RateEntryWritesTheLimitedWord) {
         SCOPED_TRACE(c.typed);
         Rig rig;
         FilterWindow w(rig);
-        bool answered = false;
-        if ((c.reg & 0x210) == 0x210) AnswerWhenOpen("chop_skip", "Command1", &answered);
+        ChoiceAnswers answers({"Command1"});
         w.run(c.reg, [&] {
             w.enter("Text2", c.typed);
             ExpectWritten(rig, w, c.written);
-            EXPECT_EQ(WritesWith(rig.transfers(), kWrite).size(), 1u);
+            EXPECT_EQ(Writes(rig).size(), 1u);
             EXPECT_EQ(w.view().Text2, c.shown);
         });
         EXPECT_EQ(rig.settings.FilterWordValue, c.written >> 12);
@@ -186,7 +197,7 @@ TEST(FilterWindow, CheckBoxesWriteOnce) {
             if (c.reg == 0x140000) w.text("Text2")->setText("7680");
             w.box(c.clicked)->click();
             ExpectWritten(rig, w, c.written);
-            EXPECT_EQ(WritesWith(rig.transfers(), kWrite).size(), 1u);
+            EXPECT_EQ(Writes(rig).size(), 1u);
             EXPECT_EQ(w.view().boxes, c.boxes);
             EXPECT_EQ(w.view().Text2, c.rate);
         });
@@ -214,15 +225,15 @@ TEST(FilterWindow, ChopSkipDecidesWhichStays) {
         Rig rig;
         rig.settings.DialogChoice = registers::kChopOnSkipOff;
         FilterWindow w(rig);
-        bool answered = false;
+        ChoiceAnswers answers;
         w.run(c.reg, [&] {
-            AnswerWhenOpen("chop_skip", c.button, &answered);
+            if (c.button) answers.script({c.button});
             w.box(c.clicked)->click();
             ExpectWritten(rig, w, c.last);
-            EXPECT_EQ(WritesWith(rig.transfers(), kWrite).size(), c.writes);
+            EXPECT_EQ(Writes(rig).size(), c.writes);
             EXPECT_EQ(w.view().boxes, c.boxes);
         });
-        EXPECT_TRUE(answered);
+        EXPECT_EQ(answers.seen, Lines{registers::kChopSkipCaption});
         EXPECT_EQ(rig.settings.UpdatingControls, 0);
     }
 }
@@ -324,7 +335,7 @@ TEST(FilterWindow, ReadBackDifferenceIsSaidOncePerChange) {
     faulty.fault = board::Fault::Readback;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Rig rig(faulty);
+        Rig rig(-1, faulty);
         std::vector<int16_t> choiceWhileShown;
         rig.messages.onShow = [&](const platform::Message&) { choiceWhileShown.push_back(rig.settings.DialogChoice); };
         FilterWindow w(rig);
@@ -333,7 +344,7 @@ TEST(FilterWindow, ReadBackDifferenceIsSaidOncePerChange) {
             EXPECT_EQ(w.shapes(), uint32_t(c.meant));
             EXPECT_EQ(w.view().Label2, platform::Hex(c.meant));
         });
-        EXPECT_EQ(WritesWith(rig.transfers(), kWrite), Writes{c.meant});
+        EXPECT_EQ(Writes(rig), Lines{W(c.meant)});
         EXPECT_EQ(rig.messages.texts(), Texts{link::kReadErrorMessage});
         EXPECT_EQ(choiceWhileShown, std::vector<int16_t>{1});
         EXPECT_EQ(rig.settings.DialogChoice, 0);

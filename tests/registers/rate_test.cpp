@@ -27,14 +27,14 @@ TEST(FilterRate, ResultsComeAtTheRateShown) {
         SCOPED_TRACE(std::string(c.shown) + " at " + std::to_string(c.clockHz));
         board::SimOptions options;
         options.masterClockHz = c.clockHz;
-        Rig rig(options, c.commandLine);
+        Rig rig(-1, options, c.commandLine);
         registers::filter form(rig.ctx);
         std::string shown;
-        WhileOpen(form, [&] {  // the board starts with CHOP on
-            auto* rate = Control<platform::TextBox>(form, "Text2");
+        RunModal(form, [&] {  // the board starts with CHOP on
+            auto* rate = Find<platform::TextBox>(form, "Text2");
             rate->setText("100");
             QTest::keyClick(rate, Qt::Key_Return);
-            if (!c.chop) Control<platform::CheckBox>(form, "chop")->click();
+            if (!c.chop) Click(form, "chop");
             shown = rate->str();
         });
         EXPECT_EQ(shown, c.shown);

@@ -23,14 +23,22 @@ using registers::CalibrationForm;
 using registers::DAC_form;
 using Texts = std::vector<std::string>;
 
-std::string Text(QWidget& form, const char* name) {
+using Lines = std::vector<std::string>;
+
+// A label's or a text box's text.
+std::string Shown(QWidget& form, const char* name) {
     if (auto* box = form.findChild<TextBox*>(QString::fromUtf8(name))) return box->str();
-    return Control<QLabel>(form, name)->text().toStdString();
+    return Text(form, name);
 }
 uint32_t Shapes(QWidget& form) { return form.findChild<platform::BitRow*>()->value(); }
 void Enter(QWidget& form, const char* box, const char* typed) {
-    Control<TextBox>(form, box)->setText(QString::fromUtf8(typed));
-    QTest::keyClick(Control<TextBox>(form, box), Qt::Key_Return);
+    Find<TextBox>(form, box)->setText(QString::fromUtf8(typed));
+    QTest::keyClick(Find<TextBox>(form, box), Qt::Key_Return);
+}
+// The traffic of a write of `value` to `reg` ("DAC", "offset", "gain") and its read-back.
+Lines WriteAndReadBack(const char* reg, int32_t value) {
+    const std::string hex = platform::Hex(value);
+    return {std::string("W ") + reg + " " + hex, std::string("R ") + reg + " " + hex};
 }
 
 board::SimOptions Faulty() {
@@ -49,7 +57,7 @@ struct DacView {
 std::ostream& operator<<(std::ostream& out, const DacView& v) {
     return out << v.DAC1 << " / " << v.dacword << " / " << v.off5 << " / " << v.off2 << " / " << v.shapes;
 }
-DacView View(DAC_form& f) { return {Text(f, "DAC1"), Text(f, "dacword"), Text(f, "off5"), Text(f, "off2"), Shapes(f)}; }
+DacView View(DAC_form& f) { return {Shown(f, "DAC1"), Shown(f, "dacword"), Shown(f, "off5"), Shown(f, "off2"), Shapes(f)}; }
 
 // Opening drops bits 7..6 and shows the offsets without the sign blank; nothing is written.
 TEST(DacWindow, OpeningShowsTheLowSixBits) {
@@ -61,12 +69,12 @@ TEST(DacWindow, OpeningShowsTheLowSixBits) {
     };
     for (const auto& c : cases) {
         Rig rig;
-        rig.setRegister(link::comms::kDacWrite, c.reg);
+        rig.load(link::comms::kDacWrite, c.reg);
         DAC_form form(rig.ctx);
         DacView shown{};
-        WhileOpen(form, [&] { shown = View(form); });
+        RunModal(form, [&] { shown = View(form); });
         EXPECT_EQ(shown, c.shown) << c.reg;
-        EXPECT_EQ(rig.transfers(), (std::vector<Transfer>{{link::comms::kDacRead, c.reg}}));
+        EXPECT_EQ(rig.traffic(), Lines{"R DAC " + platform::Hex(c.reg)});
         EXPECT_EQ(rig.settings.DacRegValue, c.reg & 63);
     }
 }
@@ -87,18 +95,16 @@ TEST(DacWindow, EntriesAreWrittenOrRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         Rig rig;
-        rig.setRegister(link::comms::kDacWrite, 7);
+        rig.load(link::comms::kDacWrite, 7);
         DAC_form form(rig.ctx);
         DacView shown{};
-        WhileOpen(form, [&] {
+        RunModal(form, [&] {
             rig.clear();
             Enter(form, "dacword", c.typed);
             shown = View(form);
         });
         EXPECT_EQ(shown, c.shown);
-        const auto expected = c.written < 0 ? std::vector<Transfer>{}
-                                            : std::vector<Transfer>{{link::comms::kDacWrite, c.written}, {link::comms::kDacRead, c.written}};
-        EXPECT_EQ(rig.transfers(), expected);
+        EXPECT_EQ(rig.traffic(), c.written < 0 ? Lines{} : WriteAndReadBack("DAC", c.written));
         EXPECT_EQ(rig.settings.DacRegValue, c.written < 0 ? 7 : c.written);
         EXPECT_TRUE(rig.messages.shown.empty());
     }
@@ -106,10 +112,10 @@ TEST(DacWindow, EntriesAreWrittenOrRefused) {
 
 // A read-back difference is said once; the window shows the word meant, and keeps it.
 TEST(DacWindow, ReadBackDifferenceIsSaidOnce) {
-    Rig rig(Faulty());
+    Rig rig(-1, Faulty());
     DAC_form form(rig.ctx);
     DacView shown{};
-    WhileOpen(form, [&] {
+    RunModal(form, [&] {
         Enter(form, "dacword", "10");
         shown = View(form);
     });
@@ -123,19 +129,19 @@ TEST(DacWindow, ReadBackDifferenceIsSaidOnce) {
 // What differs between the two windows comes from their data: captions, the register and its
 // communications bytes, the shared setting.
 TEST(CalibrationWindows, OpeningShowsTheRegisterAndWritesNothing) {
-    const struct { const registers::CalibrationRegister& which; int16_t write, read; int32_t link::SharedSettings::*value; } cases[] = {
-        {registers::offsetform, 5, 21, &link::SharedSettings::OffsetRegValue},
-        {registers::gainform, 6, 22, &link::SharedSettings::GainRegValue}};
+    const struct { const registers::CalibrationRegister& which; int16_t write; const char* read; int32_t link::SharedSettings::*value; } cases[] = {
+        {registers::offsetform, 5, "R offset A50F3", &link::SharedSettings::OffsetRegValue},
+        {registers::gainform, 6, "R gain A50F3", &link::SharedSettings::GainRegValue}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.which.name);
         Rig rig;
-        rig.setRegister(c.write, 0x0A50F3);
+        rig.load(c.write, 0x0A50F3);
         CalibrationForm form(rig.ctx, c.which);
         std::string label, entry, frame, heading;
-        WhileOpen(form, [&] {
-            label = Text(form, "Label2"), entry = Text(form, "new_word");
-            frame = Control<QGroupBox>(form, "Frame2")->title().toStdString();
-            heading = Text(form, "Label1");
+        RunModal(form, [&] {
+            label = Shown(form, "Label2"), entry = Shown(form, "new_word");
+            frame = Find<QGroupBox>(form, "Frame2")->title().toStdString();
+            heading = Shown(form, "Label1");
         });
         EXPECT_EQ(form.objectName().toStdString(), c.which.name);
         EXPECT_EQ(form.caption(), c.which.caption);
@@ -145,7 +151,7 @@ TEST(CalibrationWindows, OpeningShowsTheRegisterAndWritesNothing) {
         EXPECT_EQ(entry, "A50F3");
         EXPECT_EQ(Shapes(form), 0x0A50F3u);
         EXPECT_EQ(rig.settings.*c.value, 0x0A50F3);
-        EXPECT_EQ(rig.transfers(), (std::vector<Transfer>{{c.read, 0x0A50F3}}));
+        EXPECT_EQ(rig.traffic(), Lines{c.read});
     }
 }
 
@@ -160,23 +166,22 @@ TEST(CalibrationWindows, EntriesAreWrittenOrRefused) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(which->name) + " " + c.typed);
             Rig rig;
-            rig.setRegister(which->writeAddress, 0x123456);
+            rig.load(which->writeAddress, 0x123456);
             CalibrationForm form(rig.ctx, *which);
             std::string label, entry;
             uint32_t shapes = 0;
-            WhileOpen(form, [&] {
+            RunModal(form, [&] {
                 rig.clear();
                 Enter(form, "new_word", c.typed);  // set as a whole: the gain key filter plays no part
-                label = Text(form, "Label2"), entry = Text(form, "new_word"), shapes = Shapes(form);
+                label = Shown(form, "Label2"), entry = Shown(form, "new_word"), shapes = Shapes(form);
             });
             const int32_t held = c.written < 0 ? 0x123456 : c.written;
             EXPECT_EQ(entry, c.shown);
             EXPECT_EQ(label, platform::Hex(held));
             EXPECT_EQ(shapes, uint32_t(held));
             EXPECT_EQ(rig.settings.*which->value, held);
-            const auto expected = c.written < 0 ? std::vector<Transfer>{}
-                                                : std::vector<Transfer>{{which->writeAddress, c.written}, {which->readAddress, c.written}};
-            EXPECT_EQ(rig.transfers(), expected);
+            const char* reg = which->writeAddress == link::comms::kOffsetWrite ? "offset" : "gain";
+            EXPECT_EQ(rig.traffic(), c.written < 0 ? Lines{} : WriteAndReadBack(reg, c.written));
         }
     }
 }
@@ -200,9 +205,9 @@ TEST(CalibrationWindows, TypingAndClicking) {
         Rig rig;
         CalibrationForm form(rig.ctx, c.which);
         std::string shown;
-        WhileOpen(form, [&] {
-            auto* box = Control<TextBox>(form, "new_word");
-            EXPECT_EQ(box->str(), Text(form, "Label2"));
+        RunModal(form, [&] {
+            auto* box = Find<TextBox>(form, "new_word");
+            EXPECT_EQ(box->str(), Shown(form, "Label2"));
             c.type(box);
             shown = box->str();
         });
@@ -215,13 +220,13 @@ TEST(CalibrationWindows, TypingAndClicking) {
 TEST(CalibrationWindows, ReadBackDifferenceKeepsTheDisplay) {
     for (const registers::CalibrationRegister* which : {&registers::offsetform, &registers::gainform}) {
         SCOPED_TRACE(which->name);
-        Rig rig(Faulty());
-        rig.setRegister(which->writeAddress, 0x100);  // reads back as 101
+        Rig rig(-1, Faulty());
+        rig.load(which->writeAddress, 0x100);  // reads back as 101
         CalibrationForm form(rig.ctx, *which);
         std::string label, entry;
-        WhileOpen(form, [&] {
+        RunModal(form, [&] {
             Enter(form, "new_word", "abc");
-            label = Text(form, "Label2"), entry = Text(form, "new_word");
+            label = Shown(form, "Label2"), entry = Shown(form, "new_word");
         });
         EXPECT_EQ(rig.messages.texts(), Texts{link::kReadErrorMessage});
         EXPECT_EQ(label, "101");
