@@ -44,9 +44,9 @@ private:
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// A box wide enough for `widest` typed in it.
+// A box just wide enough for `widest` typed in it.
 void FitWidth(TextBox* box, const char* widest) {
-    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString::fromUtf8(widest)) + 18);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString::fromUtf8(widest)) + 18);
 }
 
 } // namespace
@@ -73,7 +73,7 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     Label4 = platform::CaptionLabel("Label4", QStringLiteral("Update Rate"));
     Text2 = new TextBox("Text2", QStringLiteral("250"));
     Text2->setMaxLength(8);
-    FitWidth(Text2, "00000.00");
+    FitWidth(Text2, "0000000000.00");  // as wide as mclk below it
     Label5 = platform::CaptionLabel("Label5", QStringLiteral("Hz"));
     Label3 = platform::CaptionLabel("Label3", QStringLiteral("Master CLK Freq."));
     mclk = new TextBox("mclk", QStringLiteral("4915200.00"));
@@ -89,6 +89,7 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     rates->addWidget(Label3, 1, 0);
     rates->addWidget(mclk, 1, 1);
     rates->addWidget(Label6, 1, 2);
+    rates->setColumnStretch(3, 1);
 
     Frame1 = named(new QGroupBox(QStringLiteral("Filter Options")), "Frame1");
     chop = new CheckBox("chop", QStringLiteral("Chop Enable"));

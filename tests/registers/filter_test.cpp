@@ -125,7 +125,6 @@ TEST(FilterWindow, RateEntryWritesTheLimitedWord) {
         {0x4D0010, "10000", 0x04B010, "1365.33"},  // CHOP: 10, at least 75
         {0x4D0210, "10000", 0x04B010, "1365.33"},  // both (as the chip may hold): CHOP's limit
         {0x4D0017, "100", 0x400017, "100.00"},     // the low fields stay
-        {0x4D0000, "153.6", 0x7D0000, "153.60"},
         {0x4D0000, "0.5", 0x800000, "150.00"},     // below 1 counts as 1
     };
     for (const auto& c : cases) {
@@ -144,34 +143,47 @@ TEST(FilterWindow, RateEntryWritesTheLimitedWord) {
     }
 }
 
-// A rate that is no number, or does not fit in 32 bits, empties Text2; a master clock that is
-// no number empties mclk. Nothing is written either way. A key typed into a box that shows no
-// number ("Error") starts a new entry.
-TEST(FilterWindow, RateEntryWithoutUsableNumbersWritesNothing) {
-    const struct { const char *rate, *clock, *emptied; } cases[] = {
-        {"abc", "4915200", "Text2"}, {"1e10", "4915200", "Text2"}, {"", "4915200", "Text2"},
-        {"100", "", "mclk"},         {"100", "x", "mclk"},         {"100", "-5", "mclk"}};
+// Enter in Text2, or a check box whose handler needs a number, with no usable number in Text2
+// (no number, beyond 32 bits, not above 0) or mclk (no number, not above 0) leaves the register
+// as it is: the offending box is emptied and takes the focus, and a click is undone.
+TEST(FilterWindow, WithoutUsableNumbersNothingChanges) {
+    const struct { int32_t reg; const char *rate, *clock, *act, *emptied; } cases[] = {
+        {0x4D0010, "abc", "4915200", "Text2", "Text2"}, {0x4D0010, "1e10", "4915200", "Text2", "Text2"},
+        {0x4D0010, "100", "", "Text2", "mclk"},         {0x4D0010, "100", "-5", "Text2", "mclk"},
+        {0x4D0000, "0", "4915200", "skip", "Text2"},    {0x4D0000, "100", "abc", "skip", "mclk"},
+        {0x4D0010, "100", "", "chop", "mclk"},          {0x4D0000, "100", "", "ac", "mclk"},
+        {0x4D0200, "", "4915200", "ac", "Text2"},       // AC would ask about SKIP, which needs the rate
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.rate) + " at " + c.clock);
+        SCOPED_TRACE(std::string(c.act) + " with " + c.rate + " at " + c.clock);
         Rig rig;
         FilterWindow w(rig);
-        w.run(0x4D0010, [&] {
+        w.run(c.reg, [&] {
+            const View before = w.view();
             w.text("mclk")->setText(c.clock);
-            w.enter("Text2", c.rate);
+            if (std::string(c.act) == "Text2") w.enter("Text2", c.rate);
+            else w.text("Text2")->setText(c.rate), w.box(c.act)->click();
+            EXPECT_EQ(w.view().boxes, before.boxes);
             EXPECT_EQ(w.text(c.emptied)->str(), "");
             EXPECT_EQ(w.form.focusWidget(), w.text(c.emptied));
+            EXPECT_EQ(w.shapes(), uint32_t(c.reg));
         });
         EXPECT_TRUE(rig.port.log.empty());
-        EXPECT_EQ(rig.settings.FilterRegValue, 0x4D0010);
+        EXPECT_TRUE(rig.messages.shown.empty());
+        EXPECT_EQ(rig.settings.FilterRegValue, c.reg);
     }
+    // FAST needs no number and unchecking CHOP only the clock; a key typed into Text2 showing
+    // "Error" (a filter word of 0) starts a new entry.
     Rig rig;
     FilterWindow w(rig);
     w.run(0x000010, [&] {
         EXPECT_EQ(w.view().Text2, "Error");
-        QTest::keyClicks(w.text("Text2"), "100");
-        EXPECT_EQ(w.view().Text2, "100");
+        w.box("fast")->click();
+        w.box("chop")->click();
+        ExpectWritten(rig, w, 0x000100);
+        QTest::keyClicks(w.text("Text2"), "12.5");
         QTest::keyClick(w.text("Text2"), Qt::Key_Return);
-        ExpectWritten(rig, w, 0x400010);
+        ExpectWritten(rig, w, 0x800100);  // 12.5 Hz: word 24576, at most 2048
     });
 }
 
@@ -236,44 +248,6 @@ TEST(FilterWindow, ChopSkipDecidesWhichStays) {
         EXPECT_EQ(answers.seen, Lines{registers::kChopSkipCaption});
         EXPECT_EQ(rig.settings.UpdatingControls, 0);
     }
-}
-
-// A check box whose handler needs a number that its box does not hold leaves the register as
-// it is: the box is emptied and takes the focus, and the click is undone.
-TEST(FilterWindow, CheckBoxWithoutUsableNumberChangesNothing) {
-    const struct { int32_t reg; const char *rate, *clock, *clicked, *emptied; } cases[] = {
-        {0x4D0000, "", "4915200", "skip", "Text2"},  {0x4D0000, "0", "4915200", "skip", "Text2"},
-        {0x4D0000, "100", "abc", "skip", "mclk"},    {0x4D0000, "100", "", "chop", "mclk"},
-        {0x4D0010, "100", "", "chop", "mclk"},       {0x4D0000, "100", "", "ac", "mclk"},
-        {0x4D0200, "", "4915200", "ac", "Text2"},   // AC would ask about SKIP, which needs the rate
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.clicked) + " with " + c.rate + " at " + c.clock);
-        Rig rig;
-        FilterWindow w(rig);
-        w.run(c.reg, [&] {
-            const View before = w.view();
-            w.text("Text2")->setText(c.rate);
-            w.text("mclk")->setText(c.clock);
-            w.box(c.clicked)->click();
-            EXPECT_EQ(w.view().boxes, before.boxes);
-            EXPECT_EQ(w.text(c.emptied)->str(), "");
-            EXPECT_EQ(w.form.focusWidget(), w.text(c.emptied));
-            EXPECT_EQ(w.shapes(), uint32_t(c.reg));
-        });
-        EXPECT_TRUE(rig.port.log.empty());
-        EXPECT_TRUE(rig.messages.shown.empty());
-        EXPECT_EQ(rig.settings.FilterRegValue, c.reg);
-    }
-    // FAST needs no number; unchecking CHOP needs only the clock.
-    Rig rig;
-    FilterWindow w(rig);
-    w.run(0x4D0010, [&] {
-        w.text("Text2")->setText("");
-        w.box("fast")->click();
-        w.box("chop")->click();
-        ExpectWritten(rig, w, 0x4D0100);
-    });
 }
 
 // Enter in `delay` puts the low four bits of the number into bits 3..0.

@@ -1,9 +1,8 @@
-// The widget-free arithmetic of the register windows: filter words and rates at their limits
-// and roundings, DAC offsets and their two texts, hexadecimal words.
+// The widget-free arithmetic of the register windows where the windows' tests do not reach:
+// filter words at their limits and roundings, hexadecimal words.
 #include <gtest/gtest.h>
 
 #include "registers/CalibrationRegister.h"
-#include "registers/DacOffset.h"
 #include "registers/FilterRegister.h"
 
 namespace {
@@ -16,15 +15,10 @@ TEST(FilterRegisterMath, WordForRateIsRoundedHalfEvenThenLimited) {
         {10000, 4915200, false, true, 40},    // 30.72
         {10000, 4915200, true, false, 75},    // 10.24
         {10000, 4915200, true, true, 75},     // CHOP's limit wins
-        {10000, 4915200, false, false, 150},
         {2400, 4915200, false, false, 150},   // 128 -> 150
-        {100, 4915200, true, false, 1024},
-        {100, 2457600, true, false, 512},
         {1, 4915200, false, false, 2048},     // far above 2048
         {0, 4915200, false, false, 2048},     // an infinite word
         {-5, 4915200, false, false, 150},     // a negative word
-        {1920, 4915200, false, true, 160},
-        {19200 / 2.5f, 4915200, false, true, 40},   // 40 exactly
         {1, 16 * 40.5, false, true, 40},      // 40.5 -> 40 (even)
         {1, 16 * 41.5, false, true, 42},      // 41.5 -> 42 (even)
     };
@@ -35,7 +29,6 @@ TEST(FilterRegisterMath, WordForRateIsRoundedHalfEvenThenLimited) {
 TEST(FilterRegisterMath, WordsFromTheRegister) {
     const struct { int32_t reg; int32_t raw, word, clockEntry; } cases[] = {
         {0x4D0010, 1232, 1232, 1232},
-        {0x4D07FF, 1232, 1232, 1232},
         {0x4D0800, 1232, 1232, 1232},  // 1232.5 -> 1232 (even)
         {0x4D1800, 1234, 1234, 1234},  // 1233.5 -> 1234
         {0x4D0801, 1233, 1233, 1232},  // bit 11: the clock entry ignores bits 7..0
@@ -50,32 +43,10 @@ TEST(FilterRegisterMath, WordsFromTheRegister) {
     EXPECT_EQ(WithFilterWord(0xFFF337, 40), 0x028337);
 }
 
-TEST(FilterRegisterMath, RateTexts) {
-    EXPECT_EQ(RateText(4915200, 1232, true, "0.00"), "83.12");
-    EXPECT_EQ(RateText(4915200, 1232, false, "0.00"), "249.35");
-    EXPECT_EQ(RateText(2457600, 1232, true, "#.00"), "41.56");
-    EXPECT_EQ(RateText(16, 2, false, "#.00"), ".50");
-    EXPECT_EQ(RateText(16, 2, false, "0.00"), "0.50");
-    EXPECT_EQ(RateText(4915200, 0, false, "0.00"), "Error");
-}
-
-TEST(DacOffsetMath, OffsetsAndTheirTwoTexts) {
-    const struct { int16_t word; const char *at5, *at5Entered, *at25; } cases[] = {
-        {63, "-77.5mV", "-77.5mV", "-38.75mV"}, {31, "77.5mV", " 77.5mV", "38.75mV"},
-        {5, "12.5mV", " 12.5mV", "6.25mV"},     {37, "-12.5mV", "-12.5mV", "-6.25mV"},
-        {32, "0mV", " 0mV", "0mV"},             {0, "0mV", " 0mV", "0mV"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(DacOffsetText(DacOffsetMv(c.word, 5.0), false), c.at5) << c.word;
-        EXPECT_EQ(DacOffsetText(DacOffsetMv(c.word, 5.0), true), c.at5Entered) << c.word;
-        EXPECT_EQ(DacOffsetText(DacOffsetMv(c.word, 2.5), false), c.at25) << c.word;
-    }
-}
-
 TEST(HexWord, WholeTextOfOneToSixDigits) {
     const struct { const char* text; std::optional<int32_t> value; } cases[] = {
         {"FFFF", 65535},  {"8000", 32768}, {"FFFFFF", 16777215}, {"00ff", 255}, {"0", 0}, {"aBc", 0xABC},
-        {"", {}},         {"1234567", {}}, {"12g", {}},          {" 12", {}},   {"12 ", {}}, {"-1", {}},
-        {"+1", {}},       {"0x12", {}}};
+        {"", {}},         {"1234567", {}}, {" 12", {}},          {"12 ", {}},   {"+1", {}},  {"0x12", {}}};
     for (const auto& c : cases) EXPECT_EQ(ParseHexWord(c.text), c.value) << '"' << c.text << '"';
 }
 
