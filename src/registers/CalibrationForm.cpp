@@ -27,10 +27,10 @@ CalibrationForm::CalibrationForm(const link::Context& ctx, const CalibrationRegi
     (new QVBoxLayout(Frame1))->addWidget(Label1);
 
     Frame2 = named(new QGroupBox(QString::fromUtf8(which.frameCaption)), "Frame2");
-    Shapes = new platform::BitRow(24, Frame2);
+    shapes_ = new platform::BitRow(24, Frame2);
     auto* bits = new QHBoxLayout(Frame2);
     bits->setContentsMargins(14, 10, 14, 10);
-    bits->addWidget(Shapes);
+    bits->addWidget(shapes_);
 
     Frame3 = named(new QGroupBox, "Frame3");
     Label2 = platform::ReadoutLabel("Label2", {}, 90);
@@ -76,7 +76,7 @@ void CalibrationForm::Form_Load() {
 }
 
 void CalibrationForm::ShowRegisterBits() {
-    Shapes->show(static_cast<uint32_t>(value()));
+    shapes_->show(static_cast<uint32_t>(value()));
     Label2->setText(QString::fromStdString(platform::Hex(value())));
 }
 

@@ -43,7 +43,7 @@ private:
     QGroupBox* Frame1;
     QLabel* Label1;
     QGroupBox* Frame2;
-    platform::BitRow* Shapes;
+    platform::BitRow* shapes_;
     QGroupBox* Frame3;
     QLabel* Label2;
     QLabel* Label4;

@@ -28,11 +28,11 @@ DAC_form::DAC_form(const link::Context& ctx, QWidget* parent) : Form(parent), ct
     (new QVBoxLayout(Frame3))->addWidget(Label3);
 
     Frame2 = named(new QGroupBox(QStringLiteral("Current Contents of DAC Register")), "Frame2");
-    Shapes = new platform::BitRow(8, Frame2);
+    shapes_ = new platform::BitRow(8, Frame2);
     auto* bits = new QHBoxLayout(Frame2);
     bits->setContentsMargins(14, 10, 14, 10);
     bits->addStretch(1);
-    bits->addWidget(Shapes);
+    bits->addWidget(shapes_);
     bits->addStretch(1);
 
     const int readoutWidth = 110;
@@ -86,7 +86,7 @@ void DAC_form::Form_Load() {
 }
 
 void DAC_form::ShowDacBits() {
-    Shapes->show(static_cast<uint32_t>(ctx_.settings.DacRegValue) & 0xFF);
+    shapes_->show(static_cast<uint32_t>(ctx_.settings.DacRegValue) & 0xFF);
     DAC1->setText(QString::fromStdString(platform::Hex(ctx_.settings.DacRegValue)));
 }
 

@@ -41,7 +41,7 @@ private:
     QGroupBox* Frame3;
     QLabel* Label3;
     QGroupBox* Frame2;
-    platform::BitRow* Shapes;
+    platform::BitRow* shapes_;
     QGroupBox* Frame1;
     QLabel* Label2;
     QLabel* DAC1;

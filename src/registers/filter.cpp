@@ -60,10 +60,10 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     (new QVBoxLayout(Frame6))->addWidget(Label1);
 
     Frame4 = named(new QGroupBox(QStringLiteral("Current Contents of Filter Register")), "Frame4");
-    Shapes = new platform::BitRow(24, Frame4);
+    shapes_ = new platform::BitRow(24, Frame4);
     auto* bits = new QHBoxLayout(Frame4);
     bits->setContentsMargins(14, 10, 14, 10);
-    bits->addWidget(Shapes);
+    bits->addWidget(shapes_);
 
     Frame5 = named(new QGroupBox, "Frame5");
     Label2 = platform::ReadoutLabel("Label2", {}, 90);
@@ -177,7 +177,7 @@ std::optional<float> filter::UpdateRate() const {
 
 void filter::SetFilterValue(int32_t value) {
     ctx_.settings.FilterRegValue = value;
-    Shapes->show(static_cast<uint32_t>(value));
+    shapes_->show(static_cast<uint32_t>(value));
 }
 
 void filter::Change(int32_t orBits, int32_t andBits) {
@@ -197,7 +197,7 @@ void filter::ApplyUpdateRate() {
 
 void filter::RefreshFilterDisplay() {
     link::SharedSettings& s = ctx_.settings;
-    Shapes->show(static_cast<uint32_t>(s.FilterRegValue));
+    shapes_->show(static_cast<uint32_t>(s.FilterRegValue));
     // CHOP first: a set AC bit then finds chopping on, and a set SKIP bit finds the rate in
     // Text2 worked out with the register's own chopping, so the word it is found from again
     // stays as it is (also when the register holds CHOP and SKIP both and chop_skip decides).

@@ -76,7 +76,7 @@ private:
     QGroupBox* Frame6;
     QLabel* Label1;
     QGroupBox* Frame4;
-    platform::BitRow* Shapes;
+    platform::BitRow* shapes_;
     QGroupBox* Frame5;
     QLabel* Label2;
     QGroupBox* Frame2;

@@ -1,10 +1,11 @@
 #pragma once
 // Shared by the register window tests: the simulated board on virtual time behind a recording
-// port, started up as the program starts; modal openings driven from a timer; and an answerer for
-// the small choice windows that come up while a handler runs.
+// port, started up as the program starts; modal openings driven from a timer; an answerer for
+// the small choice windows that come up while a handler runs; reading and typing into windows.
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +23,10 @@
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
+#include "platform/BitRow.h"
+#include "platform/Controls.h"
 #include "platform/Form.h"
+#include "platform/Numbers.h"
 #include "platform/SimPort.h"
 #include "support/QuietPollPort.h"
 #include "support/RegisterTraffic.h"
@@ -123,6 +127,32 @@ inline std::string Text(QWidget& form, const std::string& name) { return Find<QL
 inline void Click(QWidget& form, const std::string& name) {
     QAbstractButton* b = Find(form, name);
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(8, b->width() / 2), b->height() / 2));
+}
+
+// The texts of labels and text boxes, and the register's indicators in hexadecimal, joined by
+// "|".
+inline std::string Shown(QWidget& form, std::initializer_list<const char*> names) {
+    std::string out;
+    for (const char* name : names) {
+        auto* box = form.findChild<platform::TextBox*>(QString::fromUtf8(name));
+        out += (box ? box->str() : Text(form, name)) + "|";
+    }
+    return out + platform::Hex(form.findChild<platform::BitRow*>()->value());
+}
+// Sets the text of the text box `box` and presses Enter in it.
+inline void Enter(QWidget& form, const char* box, const char* typed) {
+    Find<platform::TextBox>(form, box)->setText(QString::fromUtf8(typed));
+    QTest::keyClick(Find<platform::TextBox>(form, box), Qt::Key_Return);
+}
+// The traffic of a write of `value` to `reg` ("filter", "DAC", ...) and its read-back, on a
+// board that reads back faithfully or, `faulty`, with bit 0 flipped.
+inline std::vector<std::string> WriteAndReadBack(const std::string& reg, int32_t value, bool faulty = false) {
+    return {"W " + reg + " " + platform::Hex(value), "R " + reg + " " + platform::Hex(value ^ (faulty ? 1 : 0))};
+}
+inline board::SimOptions Board(bool faulty) {
+    board::SimOptions o;
+    if (faulty) o.fault = board::Fault::Readback;
+    return o;
 }
 
 } // namespace qb::regtest

@@ -54,10 +54,7 @@ struct FilterWindow {
         return {boxes, text("Text2")->str(), Text(form, "Label2"), text("delay")->str()};
     }
     uint32_t shapes() { return form.findChild<platform::BitRow*>()->value(); }
-    void enter(const char* name, const char* typed) {
-        text(name)->setText(QString::fromUtf8(typed));
-        QTest::keyClick(text(name), Qt::Key_Return);
-    }
+    void enter(const char* name, const char* typed) { Enter(form, name, typed); }
     // Opens the window on `reg`; the log is cleared once it is open unless `keepOpening`.
     void run(int32_t reg, const std::function<void()>& body, bool keepOpening = false) {
         rig.load(kWrite, reg);

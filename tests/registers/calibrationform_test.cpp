@@ -1,7 +1,7 @@
-// The DAC, offset and gain register windows through their real controls, on the simulated
-// board (virtual time): opening reads once and writes nothing, entries are written and read
-// back, refused entries write nothing, the gain window's key filter, read-back differences (the
-// faulty board flips bit 0 of every register it reads back, also at opening).
+// The offset and gain register windows (one class) through their real controls, on the
+// simulated board (virtual time): opening reads once and writes nothing, entries are written
+// and read back or refused, the gain window's key filter, read-back differences (the faulty
+// board flips bit 0 of every register it reads back, also at opening); hexadecimal words.
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -11,7 +11,6 @@
 #include "platform/Controls.h"
 #include "platform/Numbers.h"
 #include "registers/CalibrationForm.h"
-#include "registers/DAC_form.h"
 #include "registers/RegisterRig.h"
 
 namespace {
@@ -21,71 +20,8 @@ using namespace qb::regtest;
 using platform::TextBox;
 using registers::CalibrationForm;
 using registers::CalibrationRegister;
+using registers::ParseHexWord;
 using Lines = std::vector<std::string>;
-
-// The texts of labels and text boxes, and the indicators in hexadecimal, joined by "|".
-std::string Shown(QWidget& form, std::initializer_list<const char*> names) {
-    std::string out;
-    for (const char* name : names) {
-        auto* box = form.findChild<TextBox*>(QString::fromUtf8(name));
-        out += (box ? box->str() : Text(form, name)) + "|";
-    }
-    return out + platform::Hex(form.findChild<platform::BitRow*>()->value());
-}
-void Enter(QWidget& form, const char* box, const char* typed) {
-    Find<TextBox>(form, box)->setText(QString::fromUtf8(typed));
-    QTest::keyClick(Find<TextBox>(form, box), Qt::Key_Return);
-}
-// The traffic of a write of `value` to `reg` ("DAC", "offset", "gain") and its read-back.
-Lines WriteAndReadBack(const std::string& reg, int32_t value, bool faulty) {
-    return {"W " + reg + " " + platform::Hex(value), "R " + reg + " " + platform::Hex(value ^ (faulty ? 1 : 0))};
-}
-board::SimOptions Board(bool faulty) {
-    board::SimOptions o;
-    if (faulty) o.fault = board::Fault::Readback;
-    return o;
-}
-
-// Opening drops bits 7..6 and shows the offsets without the sign blank; nothing is written.
-TEST(DacWindow, OpeningShowsTheLowSixBits) {
-    const std::pair<int32_t, const char*> cases[] = {
-        {0xC5, "5|5|12.5mV|6.25mV|5"}, {0x25, "25|37|-12.5mV|-6.25mV|25"}, {0x20, "20|32|0mV|0mV|20"}};
-    for (const auto& [reg, shown] : cases) {
-        Rig rig;
-        rig.load(link::comms::kDacWrite, reg);
-        registers::DAC_form form(rig.ctx);
-        RunModal(form, [&] { EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), shown); });
-        EXPECT_EQ(rig.traffic(), Lines{"R DAC " + platform::Hex(reg)});
-        EXPECT_EQ(rig.settings.DacRegValue, reg & 63);
-    }
-}
-
-// Enter writes the word (at most 63), reads it back and shows its offsets with the sign blank.
-// A negative, a non-number or one beyond 16 bits is refused: the box is emptied, nothing
-// written. A read-back difference is said once and the word meant stays shown.
-TEST(DacWindow, EntriesAreWrittenOrRefused) {
-    const struct { const char* typed; bool faulty; int written; const char* shown; } cases[] = {
-        {"70", false, 63, "3F|63|-77.5mV|-38.75mV|3F"},  {"5", false, 5, "5|5| 12.5mV| 6.25mV|5"},
-        {"32", false, 32, "20|32| 0mV| 0mV|20"},         {"", false, 0, "0|0| 0mV| 0mV|0"},
-        {"2.5", false, 2, "2|2.5| 5mV| 2.5mV|2"},        {"-5", false, -1, "6||15mV|7.5mV|6"},
-        {"abc", false, -1, "6||15mV|7.5mV|6"},          {"99999", false, -1, "6||15mV|7.5mV|6"},
-        {"10", true, 10, "A|10| 25mV| 12.5mV|A"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        Rig rig(-1, Board(c.faulty));
-        rig.load(link::comms::kDacWrite, 6);
-        registers::DAC_form form(rig.ctx);
-        RunModal(form, [&] {
-            rig.clear();
-            Enter(form, "dacword", c.typed);
-            EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), c.shown);
-        });
-        EXPECT_EQ(rig.traffic(), c.written < 0 ? Lines{} : WriteAndReadBack("DAC", c.written, c.faulty));
-        EXPECT_EQ(rig.settings.DacRegValue, c.written < 0 ? 6 : c.written);
-        EXPECT_EQ(rig.messages.texts(), c.faulty ? Lines{link::kReadErrorMessage} : Lines{});
-    }
-}
 
 // The two windows differ only by their data. Opening reads once, writes nothing and shows the
 // same text in Label2 and new_word. Enter writes the hexadecimal value (never negative) and
@@ -150,6 +86,13 @@ TEST(CalibrationWindows, TypingAndClicking) {
             EXPECT_EQ(box->str(), c.shown);
         });
     }
+}
+
+TEST(HexWord, WholeTextOfOneToSixDigits) {
+    const struct { const char* text; std::optional<int32_t> value; } cases[] = {
+        {"FFFF", 65535},  {"8000", 32768}, {"FFFFFF", 16777215}, {"00ff", 255}, {"0", 0}, {"aBc", 0xABC},
+        {"", {}},         {"1234567", {}}, {" 12", {}},          {"12 ", {}},   {"+1", {}},  {"0x12", {}}};
+    for (const auto& c : cases) EXPECT_EQ(ParseHexWord(c.text), c.value) << '"' << c.text << '"';
 }
 
 } // namespace

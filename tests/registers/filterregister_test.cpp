@@ -1,8 +1,7 @@
-// The widget-free arithmetic of the register windows where the windows' tests do not reach:
-// filter words at their limits and roundings, hexadecimal words.
+// The filter register's arithmetic where the filter window's tests do not reach: filter words
+// at their limits and roundings, and as the register holds them.
 #include <gtest/gtest.h>
 
-#include "registers/CalibrationRegister.h"
 #include "registers/FilterRegister.h"
 
 namespace {
@@ -41,13 +40,6 @@ TEST(FilterRegisterMath, WordsFromTheRegister) {
         EXPECT_EQ(ClockEntryFilterWord(c.reg), c.clockEntry) << std::hex << c.reg;
     }
     EXPECT_EQ(WithFilterWord(0xFFF337, 40), 0x028337);
-}
-
-TEST(HexWord, WholeTextOfOneToSixDigits) {
-    const struct { const char* text; std::optional<int32_t> value; } cases[] = {
-        {"FFFF", 65535},  {"8000", 32768}, {"FFFFFF", 16777215}, {"00ff", 255}, {"0", 0}, {"aBc", 0xABC},
-        {"", {}},         {"1234567", {}}, {" 12", {}},          {"12 ", {}},   {"+1", {}},  {"0x12", {}}};
-    for (const auto& c : cases) EXPECT_EQ(ParseHexWord(c.text), c.value) << '"' << c.text << '"';
 }
 
 } // namespace
