@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "platform/Numbers.h"
 
 namespace qb::link {
 
@@ -14,8 +13,7 @@ std::optional<double> UpdateRateHz(double masterClockHz, double filterWord, bool
 }
 
 int32_t FilterWordOf(int32_t filterRegValue) {
-    const double word = platform::RoundHalfEven(static_cast<double>(filterRegValue) / 4096.0);
-    return static_cast<int32_t>(word) & 0xFFF;
+    return (filterRegValue >> 12) & 0xFFF;
 }
 
 bool ChopOf(int32_t filterRegValue) { return (filterRegValue & kFilterChopBit) != 0; }

@@ -13,8 +13,8 @@ inline constexpr int32_t kFilterChopBit = 0x10;
 // a word of 0 or less, or a master clock that gives no finite positive rate.
 std::optional<double> UpdateRateHz(double masterClockHz, double filterWord, bool chop);
 
-// The filter word of a register value: the value / 4096, rounded to the nearest integer (halves
-// to even), AND 0xFFF. While bit 11 is 0 this is bits 23..12.
+// The filter word of a register value: bits 23..12, whatever bits 11..0 hold. (Dividing by 4096
+// and rounding would read a word one too high whenever bit 11 is set, and 0 for FFF800h.)
 int32_t FilterWordOf(int32_t filterRegValue);
 
 // Whether the register value has chopping on (bit 4).

@@ -1,6 +1,7 @@
 #pragma once
 // The filter register's fields and the update-rate arithmetic of the filter window, free of
-// widgets so the window and the tests share them.
+// widgets so the window and the tests share them. The word of a register value and the rate it
+// gives are the link's (link/FilterRate.h), shared with the noise spectrum.
 //
 // Bit map (24 bits): 23..12 filter word, 11..10 always 0, 9 SKIP, 8 FAST, 7..6 always 0, 5 AC,
 // 4 CHOP, 3..0 delay. The AND masks also clear any bit above 23.
@@ -27,18 +28,8 @@ inline constexpr int32_t kMinFilterWordChop = 75;   // also when skip is set
 // The rate text when the register's word is 0 (no conversions).
 inline constexpr const char* kNoRateText = "Error";
 
-// The register value divided by 4096, rounded half to even: the filter word while bit 11 is 0.
-int32_t RawFilterWord(int32_t reg);
-// The same cut to 12 bits.
-int32_t FilterWord(int32_t reg);
-// The word the master clock entry works from: bits 23..8 divided by 4096, rounded half to even.
-int32_t ClockEntryFilterWord(int32_t reg);
-
 // `reg` with `word` in bits 23..12 and its bits 11..0 kept.
 int32_t WithFilterWord(int32_t reg, int32_t word);
-
-// Output update rate in Hz: master clock / (16 x word), or / (48 x word) with chopping.
-double UpdateRate(double masterClockHz, double word, bool chop);
 
 // The filter word for `rateHz`: master clock / (16 x rate), or / (48 x rate) with chopping,
 // rounded half to even, then limited to at most 2048 and at least 150, 40 with skip, 75 with

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "link/FilterRate.h"
 #include "platform/BitRow.h"
 #include "platform/Controls.h"
 #include "platform/FormWidgets.h"
@@ -186,7 +187,7 @@ void filter::Change(int32_t orBits, int32_t andBits) {
 
 void filter::ShowRateFromRegister() {
     const int32_t value = ctx_.settings.FilterRegValue;
-    Text2->setText(Q(RateText(ClockInBox(), RawFilterWord(value), value & kChopOn, "0.00")));
+    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(value), value & kChopOn, "0.00")));
 }
 
 void filter::ApplyUpdateRate() {
@@ -206,7 +207,7 @@ void filter::RefreshFilterDisplay() {
     fast->setValue(s.FilterRegValue & kFastOn);
     skip->setValue(s.FilterRegValue & kSkipOn);
     Label2->setText(Q(platform::Hex(s.FilterRegValue)));
-    s.FilterWordValue = FilterWord(s.FilterRegValue);
+    s.FilterWordValue = link::FilterWordOf(s.FilterRegValue);
     Text2->setText(Q(RateText(ClockInBox(), s.FilterWordValue, chop->value(), "#.00")));
     delay->setText(QString::number(s.FilterRegValue & kDelay));
 }
@@ -271,7 +272,7 @@ void filter::chop_Click() {
         }
     }
     // The word stays; the rate follows chopping.
-    Text2->setText(Q(RateText(ClockInBox(), FilterWord(ctx_.settings.FilterRegValue), chop->value(), "0.00")));
+    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(ctx_.settings.FilterRegValue), chop->value(), "0.00")));
     WriteFilterRegister();
 }
 
@@ -372,7 +373,7 @@ void filter::mclk_KeyPress(int& keyAscii) {
     const auto clock = platform::ToInt32(hz);
     if (!clock || *clock <= 0) return refuse();
     ctx_.settings.MasterClockHz = *clock;
-    const int32_t word = ClockEntryFilterWord(ctx_.settings.FilterRegValue);
+    const int32_t word = link::FilterWordOf(ctx_.settings.FilterRegValue);
     if (word == 0) return refuse();
     // Nothing is written: the word stays, the rate it gives changes.
     Text2->setText(Q(RateText(ClockInBox(), word, chop->value(), "0.00")));

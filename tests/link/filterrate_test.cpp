@@ -25,11 +25,12 @@ TEST(FilterRate, WordChoppingAndRateOfARegisterValue) {
         {0x800000, 4915200, 2048, false, 150.0},
         {0x096000, 4915200, 150, false, 2048.0},
         {0x000010, 4915200, 0, true, std::nullopt},                // word 0: no rate
-        {0x000800, 4915200, 0, false, std::nullopt},               // 0.5 rounds to 0
-        {0x001800, 4915200, 2, false, 153600.0},                   // 1.5 rounds to 2
-        {0x800800, 4915200, 2048, false, 150.0},                   // 2048.5 rounds to 2048
-        {0x801800, 4915200, 2050, false, 4915200.0 / (16 * 2050)}, // 2049.5 rounds to 2050
-        {0xFFF800, 4915200, 0, false, std::nullopt},               // 4095.5 -> 4096, masked to 0
+        // The word is bits 23..12 whatever bit 11 holds (rounding value / 4096 would not be).
+        {0x000800, 4915200, 0, false, std::nullopt},
+        {0x001800, 4915200, 1, false, 307200.0},
+        {0x4D0810, 4915200, 1232, true, 4915200.0 / (48 * 1232)},
+        {0x801800, 4915200, 2049, false, 4915200.0 / (16 * 2049)},
+        {0xFFF800, 4915200, 4095, false, 4915200.0 / (16 * 4095)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.reg << std::dec << " at " << c.mclk);
