@@ -5,12 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/SimPort.h"
 #include "board/Qb4160Board.h"
-#include "platform/SimPort.h"
 
 namespace {
 
-using qb::platform::SimPort;
+using qb::app::SimPort;
 
 constexpr uint16_t kData = 0x378;
 constexpr uint16_t kStatus = 0x379;

@@ -4,11 +4,11 @@
 // are the virtual time elapsed divided by that microsecond.
 #include <benchmark/benchmark.h>
 
+#include "app/SimPort.h"
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
 #include "platform/Messages.h"
-#include "platform/SimPort.h"
 
 namespace {
 
@@ -24,13 +24,13 @@ public:
 };
 
 struct Bench {
-    platform::SimPort port;
+    app::SimPort port;
     QuietMessages messages;
     link::SharedSettings settings;
     link::Context ctx{port, messages, settings, ""};
     Bench() { link::StartUp(ctx); }
 
-    double accesses() const { return port.virtualTimeSeconds() / platform::SimPort::kAccessSeconds; }
+    double accesses() const { return port.virtualTimeSeconds() / app::SimPort::kAccessSeconds; }
 };
 
 void reportAccesses(benchmark::State& state, double accesses) {
@@ -94,7 +94,7 @@ void BM_ContinuousRead(benchmark::State& state) {
     state.counters["results/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["virtual_ms/result"] =
-        accesses * platform::SimPort::kAccessSeconds * 1e3 / static_cast<double>(state.iterations());
+        accesses * app::SimPort::kAccessSeconds * 1e3 / static_cast<double>(state.iterations());
     state.counters["no_data"] = static_cast<double>(missing);
 }
 BENCHMARK(BM_ContinuousRead)->Arg(0)->Arg(1);

@@ -2,11 +2,11 @@
 
 #include <charconv>
 
+#include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "link/Startup.h"
 #include "platform/DirectIoPort.h"
 #include "platform/PpdevPort.h"
-#include "platform/SimPort.h"
 #include "platform/TracePort.h"
 
 namespace qb::app {
@@ -35,7 +35,7 @@ PortResult simulatedBoard(const Options& options, RunKind kind) {
         sim.masterClockHz = link::kSlowMasterClockHz;
     const board::TimeMode whenUnset =
         kind == RunKind::Window ? board::TimeMode::Wall : board::TimeMode::Virtual;
-    return {std::make_unique<platform::SimPort>(sim, whenUnset), {}};
+    return {std::make_unique<app::SimPort>(sim, whenUnset), {}};
 }
 
 PortResult realBoard(const Options& options) {

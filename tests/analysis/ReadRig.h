@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "link/Context.h"
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
-#include "platform/SimPort.h"
 #include "support/QuietPollPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
@@ -39,7 +39,7 @@ struct Rig {
         port.clear();
     }
 
-    platform::SimPort sim;
+    app::SimPort sim;
     QuietPollPort port;
     test::ScriptedMessages messages;
     link::SharedSettings settings;

@@ -13,9 +13,9 @@
 #include "app/Entry.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
+#include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "link/Startup.h"
-#include "platform/SimPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
@@ -140,7 +140,7 @@ TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {
         Options options = Board("sim", sim);
         options.commandLine = line;
         auto made = MakePort(options, RunKind::Headless);
-        auto* board = dynamic_cast<qb::platform::SimPort*>(made.port.get());
+        auto* board = dynamic_cast<qb::app::SimPort*>(made.port.get());
         ASSERT_NE(board, nullptr) << made.error;
         EXPECT_EQ(board->board().options().masterClockHz, clock) << "\"" << line << "\"";
     }

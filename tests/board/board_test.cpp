@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "board/Transfer.h"
-#include "platform/SimPort.h"
 
 namespace qb::test {
 namespace {
@@ -36,7 +36,7 @@ board::SimOptions Options(const std::vector<std::string>& texts) {
 struct SimRig {
     explicit SimRig(const std::vector<std::string>& options = {})
         : port(Options(options), board::TimeMode::Virtual) {}
-    platform::SimPort port;
+    app::SimPort port;
 
     double now() const { return port.virtualTimeSeconds(); }
     void out(int value) { port.OutByte(0x378, static_cast<uint8_t>(value)); }

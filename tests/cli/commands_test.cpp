@@ -181,7 +181,7 @@ TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
     };
     board::SimOptions noReady;
     noReady.fault = board::Fault::NoReady;
-    platform::SimPort sim(noReady, board::TimeMode::Virtual);
+    app::SimPort sim(noReady, board::TimeMode::Virtual);
     CtrlCWhilePolling port(sim);
     test::ScriptedMessages messages;
     link::SharedSettings settings;

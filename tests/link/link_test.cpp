@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SimPort.h"
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
-#include "platform/SimPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
@@ -376,7 +376,7 @@ TEST(NoPort, EveryAccessLeavesTheBoardAloneAndTellsOnceUntilAPortIsChosen) {
 }
 
 TEST(SimulatedBoard, StartUpAdoptsThePowerOnRegistersAndContinuousReadDelivers) {
-    platform::SimPort sim;
+    app::SimPort sim;
     test::ScriptedMessages messages;
     link::SharedSettings s;
     const link::Context ctx{sim, messages, s, ""};

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "link/Context.h"
 #include "link/Register.h"
@@ -27,7 +28,6 @@
 #include "platform/Controls.h"
 #include "platform/Form.h"
 #include "platform/Numbers.h"
-#include "platform/SimPort.h"
 #include "support/QuietPollPort.h"
 #include "support/RegisterTraffic.h"
 #include "support/ScriptedMessages.h"
@@ -61,7 +61,7 @@ struct Rig {
         messages.clear();
     }
 
-    platform::SimPort sim;
+    app::SimPort sim;
     test::QuietPollPort port;
     test::ScriptedMessages messages;
     link::SharedSettings settings;

@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/SimPort.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
 #include "platform/Controls.h"
-#include "platform/SimPort.h"
 #include "shell/AboutForm.h"
 #include "shell/MainMenuForm.h"
 #include "support/RecordingPort.h"
@@ -26,7 +26,7 @@ using test::PortAccess;
 
 // The simulated board in virtual time behind a recording port.
 struct Rig {
-    platform::SimPort board;
+    app::SimPort board;
     test::RecordingPort port{board};
     test::ScriptedMessages messages;
     link::SharedSettings settings;

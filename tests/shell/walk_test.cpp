@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/SimPort.h"
 #include "platform/Form.h"
-#include "platform/SimPort.h"
 #include "shell/MainMenuForm.h"
 #include "support/ScriptedMessages.h"
 
@@ -54,7 +54,7 @@ std::map<std::string, std::string> ReadAndAnalyse(QWidget& menu) {
 TEST(NewUser, TheNoiseFiguresFollowTheRangeAndPolarityChosenInTheModeRegisterWindow) {
     board::SimOptions options;
     options.noiseNv = 0;  // +10 mV exactly on Ain1
-    platform::SimPort board(options, board::TimeMode::Virtual);
+    app::SimPort board(options, board::TimeMode::Virtual);
     test::ScriptedMessages messages;
     link::SharedSettings settings;
     const link::Context ctx{board, messages, settings, ""};

@@ -1,6 +1,6 @@
-#include "platform/SimPort.h"
+#include "app/SimPort.h"
 
-namespace qb::platform {
+namespace qb::app {
 
 SimPort::SimPort(const board::SimOptions& options, board::TimeMode whenUnset)
     : board_(options), mode_(options.time.value_or(whenUnset)),
@@ -8,7 +8,7 @@ SimPort::SimPort(const board::SimOptions& options, board::TimeMode whenUnset)
 
 int SimPort::ClaimParallelPort(int portNumber, int) { return portNumber == 1 ? 1 : 0; }
 
-int SimPort::GetParallelPortInfo(int portNumber, ParallelPortInfo& info) {
+int SimPort::GetParallelPortInfo(int portNumber, platform::ParallelPortInfo& info) {
     if (portNumber != 1) return 0;
     info.baseAddress = kBaseAddress;
     return 1;
@@ -64,4 +64,4 @@ std::string SimPort::describe() const {
     return text + ")";
 }
 
-} // namespace qb::platform
+} // namespace qb::app

@@ -6,6 +6,10 @@
 // and nothing else does, so runs are deterministic. In wall mode the clock is the time since
 // construction, and every access takes at least 1 us as on an ISA parallel port, so poll-count
 // time-outs last as long as they do with real hardware.
+//
+// It lives in app/, where the backends are chosen, because it is the one piece that knows both
+// sides: the port interface of platform/ and the board of board/, which know nothing of each
+// other.
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -14,9 +18,9 @@
 #include "board/SimOptions.h"
 #include "platform/PortIo.h"
 
-namespace qb::platform {
+namespace qb::app {
 
-class SimPort : public PortIo {
+class SimPort : public platform::PortIo {
 public:
     static constexpr uint16_t kBaseAddress = 0x378;
     static constexpr double kAccessSeconds = 1e-6;
@@ -26,7 +30,7 @@ public:
                      board::TimeMode whenUnset = board::TimeMode::Virtual);
 
     int ClaimParallelPort(int portNumber, int flags) override;
-    int GetParallelPortInfo(int portNumber, ParallelPortInfo& info) override;
+    int GetParallelPortInfo(int portNumber, platform::ParallelPortInfo& info) override;
     uint8_t InByte(uint16_t address) override;
     void OutByte(uint16_t address, uint8_t value) override;
     std::string describe() const override;
@@ -52,4 +56,4 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
-} // namespace qb::platform
+} // namespace qb::app
