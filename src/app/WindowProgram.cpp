@@ -9,7 +9,7 @@
 #include "app/Display.h"
 #include "app/PortFactory.h"
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/ProgramState.h"
 #include "platform/QtMessages.h"
 #include "shell/MainMenuForm.h"
 #include "shell/Version.h"
@@ -45,14 +45,16 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      &app, [&port] { port.flush(); });
 
+    // The run's state: the settings the windows share, and whether the program is ending.
     link::SharedSettings settings;
+    platform::ProgramState program;
     const link::Context ctx{port, messages, settings, options.commandLine};
     {
         shell::MainMenuForm mainWindow(ctx);
         mainWindow.showModal();
     }
     port.flush();
-    return platform::Form::programExitCode();
+    return program.exitCode();
 }
 
 } // namespace qb::app

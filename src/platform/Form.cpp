@@ -8,16 +8,14 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPointer>
-#include <QTimer>
 
 #include "platform/Controls.h"
+#include "platform/ProgramState.h"
 
 namespace qb::platform {
 
 namespace {
-// The program-wide "ending" state lives with the toolkit, as the event loops do.
-bool g_ending = false;
-int g_exitCode = 0;
+bool ending() { return Form::programEnding(); }
 } // namespace
 
 Form::Form(QWidget* parent) : QDialog(parent) {
@@ -29,7 +27,7 @@ Form::~Form() {
 }
 
 int Form::showModal() {
-    if (inModal_ || g_ending) return QDialog::Rejected;
+    if (inModal_ || ending()) return QDialog::Rejected;
     inModal_ = true;
     loaded_ = true;
     closed_ = false;
@@ -39,14 +37,15 @@ int Form::showModal() {
     QPointer<Form> alive(this);
     Form_Load();
     if (!alive) return QDialog::Rejected;
-    if (!closed_ && !g_ending) exec();
+    if (!closed_ && !ending()) exec();
     if (!alive) return QDialog::Rejected;
     inModal_ = false;
 
     // The display ended while the window still stood: the event loops were told to stop, so the
     // program is ending. (A window merely hidden from code counts as closed.)
-    if (!closed_ && isVisible()) g_ending = true;
-    if (g_ending) {
+    if (!closed_ && isVisible())
+        if (ProgramState* state = ProgramState::current()) state->end(state->exitCode());
+    if (ending()) {
         hide();
         return result();
     }
@@ -66,7 +65,7 @@ void Form::done(int result) {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    if (!g_ending) {
+    if (!ending()) {
         bool cancel = false;
         QPointer<Form> alive(this);
         Form_QueryUnload(cancel);
@@ -136,30 +135,25 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form::endProgram(int exitCode) {
-    g_ending = true;
-    g_exitCode = exitCode;
+    if (ProgramState* state = ProgramState::current()) state->end(exitCode);
     // exit() (not quit()) leaves every running event loop without asking the windows to close,
     // and makes loops started later return at once.
     if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
 }
 
-bool Form::programEnding() { return g_ending; }
+bool Form::programEnding() {
+    const ProgramState* state = ProgramState::current();
+    return state && state->ending();
+}
 
-int Form::programExitCode() { return g_exitCode; }
+int Form::programExitCode() {
+    const ProgramState* state = ProgramState::current();
+    return state ? state->exitCode() : 0;
+}
 
 bool Form::doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return !g_ending;
-}
-
-void Form::resetProgramEnding() {
-    g_ending = false;
-    g_exitCode = 0;
-    // Qt remembers the exit request until the application loop has run once more.
-    if (QCoreApplication::instance()) {
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    }
+    return !ending();
 }
 
 } // namespace qb::platform

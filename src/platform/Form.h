@@ -21,6 +21,9 @@
 // calls unwind); windows closed this way skip Form_QueryUnload and Form_Unload, and message
 // boxes shown afterwards return at once. Code that goes on after showModal() or doEvents()
 // should check programEnding() before touching the port.
+// Whether the program is ending, and its exit code, belong to the run: they live in the
+// ProgramState its owner keeps (ProgramState.h), which these static functions reach. Outside any
+// run (no ProgramState) endProgram() still ends the modal displays but nothing records it.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,8 +65,6 @@ public:
     // Lets pending user-interface events run (key presses, clicks, timers, repaints). Returns
     // false once the program is ending, so read loops can stop: `while (reading && doEvents())`.
     static bool doEvents();
-    // For tests only, outside any modal display: forgets an earlier endProgram().
-    static void resetProgramEnding();
 
     void done(int result) override;
 

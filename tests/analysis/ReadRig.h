@@ -13,6 +13,7 @@
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
+#include "support/ProgramRun.h"
 #include "support/QuietPollPort.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"

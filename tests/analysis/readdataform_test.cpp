@@ -62,6 +62,7 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
         {"ending the program", [](ReadDataForm&) { platform::Form::endProgram(0); }, true, 24}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        test::ProgramRun run;  // one case ends the program
         rig.writeMode(c.bits == 16 ? 0x20B0 : 0x21B0);
         rig.settings.WordLengthBits = static_cast<int16_t>(40 - c.bits);  // stale
         ReadDataForm form(rig.ctx);
@@ -85,7 +86,6 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
             EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
         });
         EXPECT_EQ(platform::Form::programEnding(), std::string(c.what) == "ending the program");
-        platform::Form::resetProgramEnding();
         EXPECT_EQ(openAfterRead, c.staysOpen);
         EXPECT_EQ(progress, std::string("37 of 500 codes / ") + analysis::kStopReadingPrompt);
         EXPECT_TRUE(rig.messages.shown.empty());

@@ -10,13 +10,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <sstream>
 #include <utility>
 
 #include "platform/Controls.h"
 #include "platform/Form.h"
+#include "platform/ProgramState.h"
 #include "platform/QtMessages.h"
 #include "platform/StderrMessages.h"
+#include "support/ProgramRun.h"
 
 using namespace qb::platform;
 
@@ -150,7 +153,6 @@ TEST(Form, KeyPreviewSeesKeysThatArriveWhileAHandlerLetsEventsRun) {
 }
 
 TEST(Form, ANestedWindowReturnsToItsOpenerAndEndingTheProgramSkipsTheQueryAndUnloadHooks) {
-    struct Reset { ~Reset() { Form::resetProgramEnding(); } } reset;  // also when a check fails
     Log log;
     TestForm outer(log, "outer.");
     outer.whileShown = [&](TestForm& form) {
@@ -170,6 +172,27 @@ TEST(Form, ANestedWindowReturnsToItsOpenerAndEndingTheProgramSkipsTheQueryAndUnl
     EXPECT_FALSE(Form::doEvents());
     // Message boxes answer at once without showing.
     EXPECT_EQ(QtMessages().show({"Quit?", "", MsgIcon::Question, MsgButtons::YesNo}), MsgAnswer::No);
+}
+
+// The end belongs to the run that owns the state: a run made inside another ends alone, and
+// once it is gone the outer run goes on; states may go in any order.
+TEST(Form, EndingTheProgramEndsOnlyTheRunInForce) {
+    const ProgramState* outer = ProgramState::current();  // the test's own run
+    {
+        qb::test::ProgramRun inner;
+        Form::endProgram(4);
+        EXPECT_TRUE(Form::programEnding());
+        EXPECT_EQ(Form::programExitCode(), 4);
+    }
+    EXPECT_EQ(ProgramState::current(), outer);
+    EXPECT_FALSE(Form::programEnding());
+    {
+        auto first = std::make_unique<ProgramState>();
+        ProgramState second;
+        first.reset();
+        EXPECT_EQ(ProgramState::current(), &second);
+    }
+    EXPECT_EQ(ProgramState::current(), outer);
 }
 
 TEST(Messages, QtBoxesShowTitleIconAndPlainTextAndReturnTheAnswer) {

@@ -14,6 +14,7 @@
 #include "platform/Controls.h"
 #include "shell/AboutForm.h"
 #include "shell/MainMenuForm.h"
+#include "support/ProgramRun.h"
 #include "support/RecordingPort.h"
 #include "support/RegisterTraffic.h"
 #include "support/ScriptedMessages.h"
@@ -32,8 +33,7 @@ struct Rig {
     link::SharedSettings settings;
     link::Context ctx;
     explicit Rig(std::string commandLine = {}) : ctx{port, messages, settings, std::move(commandLine)} {}
-    // The main window's close ends the program: forget that for the next case.
-    ~Rig() { if (Form::programEnding()) Form::resetProgramEnding(); }
+    test::ProgramRun run;  // the main window's close ends the program: each case is its own run
 };
 
 // Runs `open`; if a modal window other than `over` comes up (as a child of `over`), `act` runs

@@ -79,7 +79,6 @@ TEST(NewUser, TheNoiseFiguresFollowTheRangeAndPolarityChosenInTheModeRegisterWin
         m.close();
     });
     menu.showModal();
-    platform::Form::resetProgramEnding();
 
     EXPECT_EQ(modeWindow, "21B0 -> 3190");
     // Power-on: bipolar +-80 mV, 24 bits; +10 mV sits an eighth above mid-scale.
