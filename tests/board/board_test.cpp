@@ -10,16 +10,17 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SimPort.h"
+#include "board/Qb4160Board.h"
 #include "board/SimOptions.h"
 #include "board/Transfer.h"
 
 namespace qb::test {
 namespace {
 
-// The board on virtual time, noiseless unless an option asks otherwise, driven with the program's
-// byte sequences: rest 26; a bit b is sent as 26+b, 18+b, 26+b; a bit is read as 18, 26, then
-// status bit 4; a data read first polls the ready line (status bit 6).
+// The board on its three port registers (data, status, control), noiseless unless an option asks
+// otherwise, each access a microsecond after the last as on a parallel port, driven with the
+// program's byte sequences: rest 26; a bit b is sent as 26+b, 18+b, 26+b; a bit is read as 18,
+// 26, then status bit 4; a data read first polls the ready line (status bit 6).
 // A register's number (its write byte; the read byte is 16 more) and width.
 struct Reg { int number, bits; };
 inline constexpr Reg kStatusReg{0, 8}, kModeReg{2, 16}, kFilterReg{3, 24}, kDacReg{4, 8},
@@ -34,13 +35,16 @@ board::SimOptions Options(const std::vector<std::string>& texts) {
 }
 
 struct SimRig {
-    explicit SimRig(const std::vector<std::string>& options = {})
-        : port(Options(options), board::TimeMode::Virtual) {}
-    app::SimPort port;
+    static constexpr int kData = 0, kStatus = 1, kControl = 2;  // register offsets from the port base
+    explicit SimRig(const std::vector<std::string>& options = {}) : board(Options(options)) {}
+    board::Qb4160Board board;
+    double time = 0;
 
-    double now() const { return port.virtualTimeSeconds(); }
-    void out(int value) { port.OutByte(0x378, static_cast<uint8_t>(value)); }
-    uint8_t status() { return port.InByte(0x379); }
+    double now() const { return time; }
+    void advance(double seconds) { time += seconds; }
+    void out(int value, int offset = kData) { board.write(offset, static_cast<uint8_t>(value), time += 1e-6); }
+    uint8_t in(int offset) { return board.read(offset, time += 1e-6); }
+    uint8_t status() { return in(kStatus); }
     bool readyLow() { return !(status() & 0x40); }
     void send(uint32_t value, int bits) {
         out(26);
@@ -192,7 +196,7 @@ TEST(Conversion, FastStepSettlesTheDacStepWithinFourResultsAndFullFilteringTakes
         rig.write(kModeReg, 0x31B2);  // continuous, unipolar, 24 bit, 5 V, 0..80 mV
         rig.write(kFilterReg, c.filter);
         rig.write(kDacReg, 2);
-        rig.port.advance(0.1);
+        rig.advance(0.1);
         std::vector<uint32_t> codes = rig.results(40);  // 40 readings at DAC 2, then 40 at DAC 29
         rig.write(kDacReg, 29);
         for (uint32_t code : rig.results(40)) codes.push_back(code);
@@ -317,8 +321,8 @@ TEST(Board, EachFault) {
         EXPECT_EQ(rig.read(kDacReg), c.dacAfter5);
         EXPECT_EQ(rig.read(kFilterReg), c.fault == "absent" ? 0xFFFFFFu : 0x800010u) << "not written";
         EXPECT_EQ(rig.results(1, 24, 300'000).size(), c.results ? 1u : 0u);
-        rig.port.OutByte(0x37A, 0xC4);  // the port's own registers work even without a board
-        EXPECT_EQ(rig.port.InByte(0x37A), 0xC4);
+        rig.out(0xC4, SimRig::kControl);  // the port's own registers work even without a board
+        EXPECT_EQ(rig.in(SimRig::kControl), 0xC4);
     }
 }
 
@@ -330,7 +334,7 @@ TEST(Board, RandomBytesNeverWedgeItAndAResetRecovers) {
         for (int i = 0; i < 200'000; ++i) {
             const uint32_t r = random();
             if (r % 8 == 0) EXPECT_EQ(rig.status() & 0xAF, 0xAF) << "only data-out and ready move";
-            else if (r % 8 == 1) rig.port.advance((r >> 8) % 1000 * 1e-4);
+            else if (r % 8 == 1) rig.advance((r >> 8) % 1000 * 1e-4);
             else rig.out(r >> 8);
         }
         seed % 2 ? rig.hardwareReset() : rig.interfaceReset();
@@ -346,8 +350,8 @@ TEST(Board, ResultsAfterADayAtTheHighestRateAreCurrent) {
     SimRig rig;
     rig.write(kFilterReg, 0x013000);  // word 19, no CHOP: about 16 kHz
     rig.results(5);
-    rig.port.board().setAnalogInput(1, 20.0, rig.now());
-    rig.port.advance(86400.0);
+    rig.board.setAnalogInput(1, 20.0, rig.now());
+    rig.advance(86400.0);
     EXPECT_EQ(rig.results(1), std::vector<uint32_t>{0xA00000});
     EXPECT_EQ(rig.read(kStatusReg) & 0x40, 0) << "settled";
 }

@@ -1,0 +1,61 @@
+# The layer check, run by ctest (test layers.includes):
+#   cmake -DSRC=<src dir> -DTABLE=<layer table written by qb_write_layer_table> -P CheckLayers.cmake
+# Fails, with one line per fault naming the file and the layers, when a file of src/
+#  - lies outside the layer folders of CMakeLists.txt;
+#  - includes a header of a layer above its own, or of one its layer does not name after USES;
+#  - includes a Qt header in a layer declared without Qt;
+#  - was built without Qt but now needs it (CMake has not been run since; reported only when
+#    nothing else is wrong, as a wrong include makes many files seem to need Qt).
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/Includes.cmake)
+include(${TABLE})
+qb_scan_sources(${SRC})
+
+set(faults)
+set(stale)  # files that came to need Qt since CMake last ran: reported when nothing else is wrong
+foreach(f IN LISTS QB_FILES)
+  string(REGEX MATCH "^[^/]+" layer "${f}")
+  if(NOT layer IN_LIST QB_LAYERS)
+    list(APPEND faults "src/${f}: ${layer}/ is not a layer of CMakeLists.txt")
+    continue()
+  endif()
+  list(FIND QB_LAYERS ${layer} own)
+  foreach(entry IN LISTS QBI_${f})
+    string(REGEX MATCH "^([0-9]+)\\|(([^/]+)/.*)$" _ "${entry}")
+    set(line ${CMAKE_MATCH_1})
+    set(header ${CMAKE_MATCH_2})
+    set(used ${CMAKE_MATCH_3})
+    if(used STREQUAL layer OR used IN_LIST QB_USES_${layer})
+      continue()
+    endif()
+    list(FIND QB_LAYERS ${used} other)
+    if(other GREATER own)
+      list(APPEND faults "src/${f}:${line}: upward include of ${header}: layer ${layer} may use only layers declared before it, not ${used}")
+    else()
+      list(APPEND faults "src/${f}:${line}: includes ${header}: layer ${layer} does not name layer ${used} after USES in CMakeLists.txt")
+    endif()
+  endforeach()
+  if(NOT QB_QT_${layer})
+    foreach(entry IN LISTS QBQ_${f})
+      string(REGEX MATCH "^([0-9]+)\\|(.*)$" _ "${entry}")
+      list(APPEND faults "src/${f}:${CMAKE_MATCH_1}: includes <${CMAKE_MATCH_2}>: layer ${layer} builds without Qt")
+    endforeach()
+  endif()
+  if(f IN_LIST QB_LOGIC_FILES AND f IN_LIST QB_QT_FILES AND QB_QT_${layer})
+    list(APPEND stale "src/${f}: needs Qt now, but is built without it in layer ${layer}: run cmake again")
+  endif()
+endforeach()
+
+if(NOT faults)
+  set(faults ${stale})
+endif()
+list(LENGTH QB_FILES files)
+list(LENGTH QB_LAYERS layers)
+if(faults)
+  foreach(fault IN LISTS faults)
+    message("${fault}")
+  endforeach()
+  list(LENGTH faults count)
+  message(FATAL_ERROR "the layer check found ${count} fault(s) in ${files} files (above)")
+endif()
+message("${files} files in ${layers} layers: every include goes to the same layer or one it uses")

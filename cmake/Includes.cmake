@@ -1,0 +1,76 @@
+# Reading the #include lines of the sources under src/: which files need Qt (for the layer
+# libraries, cmake/Layer.cmake) and which layer includes which (for the layer check,
+# cmake/CheckLayers.cmake). Project headers are included as "layer/File.h", relative to src/.
+
+# A Qt header: <QString>, <QtCore/QString>, or the chart library's <qcustomplot.h>.
+set(QB_QT_HEADER_REGEX "^(Q[A-Za-z0-9_]*|Qt[A-Za-z0-9_]*/.+|qcustomplot\\.h)$")
+set(QB_INCLUDE_REGEX "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]+)[>\"]")
+
+# qb_scan_sources(SRC): reads every .h and .cpp below SRC and sets, in the caller's scope,
+#   QB_FILES       the files, relative to SRC ("link/Serial.cpp")
+#   QB_QT_FILES    those that need Qt: they include a Qt header, or a project header that needs Qt
+#                  (a header needs Qt also when its .cpp does)
+#   QBI_<file>     the project headers <file> includes, as "LINE|layer/File.h"
+#   QBQ_<file>     the Qt headers <file> includes, as "LINE|QString"
+function(qb_scan_sources src)
+  file(GLOB_RECURSE files RELATIVE ${src} ${src}/*.h ${src}/*.cpp)
+  list(SORT files)
+  set(qt_files)
+  foreach(f IN LISTS files)
+    file(STRINGS ${src}/${f} lines)
+    set(n 0)
+    set(project)
+    set(qt)
+    foreach(line IN LISTS lines)
+      math(EXPR n "${n} + 1")
+      if(line MATCHES "${QB_INCLUDE_REGEX}")
+        set(name "${CMAKE_MATCH_2}")
+        if(CMAKE_MATCH_1 STREQUAL "\"")
+          if(EXISTS ${src}/${name})
+            list(APPEND project "${n}|${name}")
+          endif()
+        elseif(name MATCHES "${QB_QT_HEADER_REGEX}")
+          list(APPEND qt "${n}|${name}")
+        endif()
+      endif()
+    endforeach()
+    set(QBI_${f} "${project}" PARENT_SCOPE)
+    set(QBQ_${f} "${qt}" PARENT_SCOPE)
+    set(headers_${f})
+    foreach(entry IN LISTS project)
+      string(REGEX REPLACE "^[0-9]+\\|" "" name "${entry}")
+      list(APPEND headers_${f} ${name})
+    endforeach()
+    if(qt)
+      list(APPEND qt_files ${f})
+    endif()
+  endforeach()
+
+  # A header goes with its implementation: whoever includes X.h links X.cpp, so X.h needs Qt
+  # when X.cpp does. A file needs Qt when a header it includes does, at any depth.
+  foreach(f IN LISTS files)
+    string(REGEX REPLACE "\\.h$" ".cpp" source "${f}")
+    if(NOT source STREQUAL f AND source IN_LIST files)
+      list(APPEND headers_${f} ${source})
+    endif()
+  endforeach()
+  set(changed TRUE)
+  while(changed)
+    set(changed FALSE)
+    foreach(f IN LISTS files)
+      if(f IN_LIST qt_files)
+        continue()
+      endif()
+      foreach(h IN LISTS headers_${f})
+        if(h IN_LIST qt_files)
+          list(APPEND qt_files ${f})
+          set(changed TRUE)
+          break()
+        endif()
+      endforeach()
+    endforeach()
+  endwhile()
+
+  set(QB_FILES "${files}" PARENT_SCOPE)
+  set(QB_QT_FILES "${qt_files}" PARENT_SCOPE)
+endfunction()
