@@ -10,17 +10,11 @@
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
 #include "platform/SafeSave.h"
+#include "platform/Text.h"
 
 namespace qb::cli {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -39,14 +33,9 @@ std::string AnalysisJson(const analysis::NoiseLabels& labels, const analysis::Re
 
 std::optional<int32_t> ParseRegisterHex(std::string_view text, std::size_t maxDigits) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.empty() || text.size() > maxDigits) return std::nullopt;
-    int32_t value = 0;
-    for (char c : text) {
-        const int d = hexDigit(c);
-        if (d < 0) return std::nullopt;
-        value = value * 16 + d;
-    }
-    return value;
+    const std::optional<uint32_t> value = platform::ParseHexDigits(text, maxDigits);
+    if (!value) return std::nullopt;
+    return static_cast<int32_t>(*value);
 }
 
 std::optional<SpectrumForm> SpectrumFormOf(const std::string& path) {

@@ -77,24 +77,13 @@ std::string ReadError::Describe(CodeForm form) const {
 
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The value of a hex line, or the failure with its explanation.
 std::optional<double> convertHex(std::string_view line, ReadError& error) {
     if (line == "0") return 0.0;
     error.kind = ReadFailure::NotANumber;
-    if (line.empty() || line.size() > 8) return std::nullopt;
-    uint32_t value = 0;
-    for (const char c : line) {
-        const int d = hexDigit(c);
-        if (d < 0) return std::nullopt;
-        value = (value << 4) | static_cast<uint32_t>(d);
-    }
+    const std::optional<uint32_t> digits = platform::ParseHexDigits(line, 8);
+    if (!digits) return std::nullopt;
+    const uint32_t value = *digits;
     if (value == 0) {
         error.detail = "a zero is written as the single digit 0";
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -270,6 +271,18 @@ double Val(std::string_view text) {
     const size_t length = numberPrefix(text);
     if (length == 0) return 0;
     return convert(text.substr(0, length)).value_or(0.0);
+}
+
+bool IsHexDigit(int c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+std::optional<uint32_t> ParseHexDigits(std::string_view text, std::size_t maxDigits) {
+    if (text.empty() || text.size() > std::min<std::size_t>(maxDigits, 8)) return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : text) {
+        if (!IsHexDigit(static_cast<unsigned char>(c))) return std::nullopt;
+        value = (value << 4) | static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    return value;
 }
 
 } // namespace qb::platform

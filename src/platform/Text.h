@@ -1,5 +1,7 @@
 #pragma once
 // Text and number conventions shared by every window and headless command.
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,5 +37,12 @@ std::optional<double> ParseNumber(std::string_view text);
 // text does not start with a number ("12abc" -> 12, "abc" -> 0, " -3.5x" -> -3.5). A leading
 // number too large for a double also gives 0.
 double Val(std::string_view text);
+
+// True for the characters 0-9, A-F and a-f.
+bool IsHexDigit(int c);
+
+// The whole text as an unsigned hexadecimal number of 1 to maxDigits (at most 8) digits of
+// either case, with no blanks, sign or prefix ("FF", "800000"); nullopt for anything else.
+std::optional<uint32_t> ParseHexDigits(std::string_view text, std::size_t maxDigits);
 
 } // namespace qb::platform

@@ -1,8 +1,7 @@
 #include "registers/CalibrationRegister.h"
 
-#include <charconv>
-
 #include "link/Register.h"
+#include "platform/Text.h"
 
 namespace qb::registers {
 
@@ -24,18 +23,12 @@ const CalibrationRegister gainform{"gainform",
                                    link::comms::kGainWrite,
                                    true};
 
-bool IsHexDigitKey(int keyAscii) {
-    return (keyAscii >= '0' && keyAscii <= '9') || (keyAscii >= 'A' && keyAscii <= 'F') ||
-           (keyAscii >= 'a' && keyAscii <= 'f');
-}
+bool IsHexDigitKey(int keyAscii) { return platform::IsHexDigit(keyAscii); }
 
 std::optional<int32_t> ParseHexWord(std::string_view text) {
-    if (text.empty() || text.size() > static_cast<std::size_t>(kHexWordDigits)) return std::nullopt;
-    for (const char c : text)
-        if (!IsHexDigitKey(static_cast<unsigned char>(c))) return std::nullopt;
-    int32_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return value;
+    const std::optional<uint32_t> value = platform::ParseHexDigits(text, kHexWordDigits);
+    if (!value) return std::nullopt;
+    return static_cast<int32_t>(*value);
 }
 
 } // namespace qb::registers

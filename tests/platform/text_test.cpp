@@ -65,6 +65,15 @@ TEST(Text, ParseNumberReadsTheWholeTextOrNothingAndValTheLeadingNumber) {
     }
 }
 
+TEST(Text, ParseHexDigitsTakesOnlyBareDigitsUpToTheLimit) {
+    struct Case { const char* text; std::size_t maxDigits; std::optional<uint32_t> value; };
+    const Case cases[] = {{"0", 6, 0u}, {"fF", 2, 255u}, {"800000", 6, 0x800000u}, {"FFFFFFFF", 8, 0xFFFFFFFFu},
+                          {"1234567", 6, std::nullopt}, {"123456789", 9, std::nullopt}, {"", 4, std::nullopt},
+                          {" 1", 4, std::nullopt}, {"0x1", 4, std::nullopt}, {"-1", 4, std::nullopt},
+                          {"1G", 4, std::nullopt}, {"@", 4, std::nullopt}, {"`", 4, std::nullopt}};
+    for (const Case& c : cases) EXPECT_EQ(ParseHexDigits(c.text, c.maxDigits), c.value) << '"' << c.text << '"';
+}
+
 TEST(Numbers, RoundHalfEvenTiesGoToTheEvenNeighbour) {
     struct Case { double value, expected; };
     for (const Case c : {Case{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999999, 2}, {-2.5000001, -3},
