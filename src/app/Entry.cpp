@@ -26,12 +26,12 @@ std::string HelpText() {
 
 int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const SplitArguments arguments = SplitQtArguments(argc, argv);
-    const ParseResult parsed = ParseOptions(arguments.own);
-    if (!parsed.error.empty()) {
-        err << "qb4160-eval: " << parsed.error << "\nTry 'qb4160-eval --help'.\n";
+    const platform::Result<Options> parsed = ParseOptions(arguments.own);
+    if (!parsed.ok()) {
+        err << "qb4160-eval: " << parsed.error() << "\nTry 'qb4160-eval --help'.\n";
         return 2;
     }
-    const Options& options = parsed.options;
+    const Options& options = *parsed;
     switch (options.command) {
     case Command::Help: out << HelpText(); return 0;
     case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return 0;

@@ -35,13 +35,13 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
 
 int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
     PortResult made = MakePort(o, RunKind::Headless);
-    if (!made.port) {
-        err << "qb4160-eval: " << made.error << '\n';
+    if (!made.ok()) {
+        err << "qb4160-eval: " << made.error() << '\n';
         return 2;
     }
     platform::StderrMessages messages(err);
     link::SharedSettings settings;
-    link::Context ctx{*made.port, messages, settings, o.commandLine};
+    link::Context ctx{**made, messages, settings, o.commandLine};
     link::StartUp(ctx);  // as the main window's load does
 
     cli::AcquireRequest request;
@@ -51,7 +51,7 @@ int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
     request.progress = errIsTerminal;
     request.csvFile = o.csvFile;
     const int status = cli::RunAcquire(request, ctx, err);
-    made.port->flush();
+    (*made)->flush();
     return status;
 }
 

@@ -39,9 +39,9 @@ std::string UsageText() {
            "  L      master clock 2.4576 MHz      /SS    show the port status at start\n";
 }
 
-ParseResult ParseOptions(const QStringList& arguments) {
-    ParseResult result;
-    Options& o = result.options;
+platform::Result<Options> ParseOptions(const QStringList& arguments) {
+    Options o;
+    std::string error;  // one line saying what is wrong
 
     QCommandLineParser p;
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -67,17 +67,12 @@ ParseResult ParseOptions(const QStringList& arguments) {
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
 
-    if (!p.parse(arguments)) {
-        result.error = p.errorText().toStdString();
-        return result;
-    }
+    if (!p.parse(arguments)) return platform::Fail(p.errorText().toStdString());
     // An option given with an empty value ("--mode=") is a mistake, not a request for the default.
     for (const QCommandLineOption* option :
          {&board, &trace, &analyse, &acquire, &out, &mode, &graph, &histogram, &filter, &spectrum, &csv}) {
-        if (p.isSet(*option) && p.value(*option).isEmpty()) {
-            result.error = "--" + option->names().first().toStdString() + " needs a value";
-            return result;
-        }
+        if (p.isSet(*option) && p.value(*option).isEmpty())
+            return platform::Fail("--" + option->names().first().toStdString() + " needs a value");
     }
 
     if (p.isSet(board)) o.board = p.value(board).toStdString();
@@ -106,7 +101,7 @@ ParseResult ParseOptions(const QStringList& arguments) {
     } else if (p.isSet(version)) {
         o.command = Command::Version;
     } else if (p.isSet(analyse) && p.isSet(acquire)) {
-        result.error = "--analyse and --acquire cannot be used together";
+        error = "--analyse and --acquire cannot be used together";
     } else if (p.isSet(analyse)) {
         o.command = Command::Analyse;
         o.analyseFile = p.value(analyse).toStdString();
@@ -115,23 +110,24 @@ ParseResult ParseOptions(const QStringList& arguments) {
         bool ok = false;
         const int n = p.value(acquire).toInt(&ok);
         if (!ok || !link::CodeCountAllowed(n))
-            result.error = "--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
+            error = "--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
                            std::to_string(link::kMaxCodes) + ", not \"" +
                            p.value(acquire).toStdString() + "\"";
         else if (o.outFile.empty() && o.csvFile.empty())
-            result.error = "--acquire needs --out FILE or --csv=FILE";
+            error = "--acquire needs --out FILE or --csv=FILE";
         o.acquireCount = n;
     }
-    if (result.error.empty() && o.command != Command::Analyse &&
+    if (error.empty() && o.command != Command::Analyse &&
         (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
-        result.error = "--json, --mode, --graph and --histogram go with --analyse";
-    if (result.error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
-        result.error = "--filter and --spectrum go with --analyse";
-    if (result.error.empty() && o.command == Command::Gui && !o.csvFile.empty())
-        result.error = "--csv goes with --analyse or --acquire";
-    if (result.error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
-        result.error = "--hex and --out go with --analyse or --acquire";
-    return result;
+        error = "--json, --mode, --graph and --histogram go with --analyse";
+    if (error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
+        error = "--filter and --spectrum go with --analyse";
+    if (error.empty() && o.command == Command::Gui && !o.csvFile.empty())
+        error = "--csv goes with --analyse or --acquire";
+    if (error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
+        error = "--hex and --out go with --analyse or --acquire";
+    if (!error.empty()) return platform::Fail(error);
+    return o;
 }
 
 } // namespace qb::app

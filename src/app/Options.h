@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace qb::app {
 
 enum class Command { Gui, Analyse, Acquire, Help, Version };
@@ -30,12 +32,8 @@ struct Options {
     bool noSettings = false;             // --no-settings: neither read nor write remembered choices
 };
 
-struct ParseResult {
-    Options options;
-    std::string error;  // non-empty: one line saying what is wrong
-};
-
-ParseResult ParseOptions(const QStringList& arguments);  // arguments()[0] is the program
+// The options, or one line saying what is wrong. arguments()[0] is the program.
+platform::Result<Options> ParseOptions(const QStringList& arguments);
 std::string UsageText();
 
 } // namespace qb::app

@@ -20,13 +20,11 @@ constexpr uint16_t kHighestIoAddress = 0xFFFD;
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-PortResult failure(std::string error) { return {nullptr, std::move(error)}; }
-
 PortResult simulatedBoard(const Options& options, RunKind kind) {
     board::SimOptions sim;
     bool clockGiven = false;
     for (const std::string& option : options.simOptions) {
-        if (auto error = board::ApplySimOption(sim, option)) return failure(*error);
+        if (auto error = board::ApplySimOption(sim, option)) return platform::Fail(*error);
         clockGiven = clockGiven || option.starts_with("--sim-mclk");
     }
     // The word L tells the program it drives the low-power board with its 2.4576 MHz crystal;
@@ -35,7 +33,7 @@ PortResult simulatedBoard(const Options& options, RunKind kind) {
         sim.masterClockHz = link::kSlowMasterClockHz;
     const board::TimeMode whenUnset =
         kind == RunKind::Window ? board::TimeMode::Wall : board::TimeMode::Virtual;
-    return {std::make_unique<app::SimPort>(sim, whenUnset), {}};
+    return std::unique_ptr<platform::PortIo>(std::make_unique<app::SimPort>(sim, whenUnset));
 }
 
 PortResult realBoard(const Options& options) {
@@ -48,22 +46,22 @@ PortResult realBoard(const Options& options) {
 
     if (kind == "ppdev") {
         if (hasArgument && argument.empty())
-            return failure("--board=ppdev: needs a device after the colon, e.g. ppdev:/dev/parport1");
+            return platform::Fail("--board=ppdev: needs a device after the colon, e.g. ppdev:/dev/parport1");
         const std::string device(hasArgument ? argument : kDefaultPpdevDevice);
-        return {std::make_unique<platform::PpdevPort>(device), {}};
+        return std::unique_ptr<platform::PortIo>(std::make_unique<platform::PpdevPort>(device));
     }
     if (kind == "io") {
         uint16_t address = kDefaultIoAddress;
         if (hasArgument) {
             const auto parsed = ParseIoAddress(argument);
             if (!parsed)
-                return failure("--board=io takes an I/O address from 3 to 65533 (decimal or 0x hex), not " +
+                return platform::Fail("--board=io takes an I/O address from 3 to 65533 (decimal or 0x hex), not " +
                                quoted(argument));
             address = *parsed;
         }
-        return {std::make_unique<platform::DirectIoPort>(address), {}};
+        return std::unique_ptr<platform::PortIo>(std::make_unique<platform::DirectIoPort>(address));
     }
-    return failure("unknown board " + quoted(board) + "; use sim, ppdev[:DEVICE] or io[:ADDRESS]");
+    return platform::Fail("unknown board " + quoted(board) + "; use sim, ppdev[:DEVICE] or io[:ADDRESS]");
 }
 
 } // namespace
@@ -87,25 +85,25 @@ namespace {
 PortResult boardPort(const Options& options, RunKind kind) {
     if (options.board == "sim") return simulatedBoard(options, kind);
     if (!options.simOptions.empty())
-        return failure(options.simOptions.front() + " applies to the simulated board only (--board=sim)");
+        return platform::Fail(options.simOptions.front() + " applies to the simulated board only (--board=sim)");
     return realBoard(options);
 }
 
 } // namespace
 
-std::string CheckBoardOptions(const Options& options) {
+platform::Result<> CheckBoardOptions(const Options& options) {
     // Making a backend opens no device and no file: the device is opened by its claim.
-    return boardPort(options, RunKind::Headless).error;
+    const PortResult made = boardPort(options, RunKind::Headless);
+    if (!made.ok()) return platform::Fail(made.error());
+    return {};
 }
 
 PortResult MakePort(const Options& options, RunKind kind) {
-    PortResult result = boardPort(options, kind);
-    if (!result.port || options.traceFile.empty()) return result;
-
-    std::string error;
-    auto trace = platform::TracePort::open(result.port, options.traceFile, error);
-    if (!trace) return failure(error);
-    return {std::move(trace), {}};
+    PortResult made = boardPort(options, kind);
+    if (!made.ok() || options.traceFile.empty()) return made;
+    auto trace = platform::TracePort::open(*made, options.traceFile);
+    if (!trace.ok()) return platform::Fail(trace.error());
+    return std::unique_ptr<platform::PortIo>(std::move(*trace));
 }
 
 } // namespace qb::app

@@ -14,21 +14,19 @@
 
 #include "app/Options.h"
 #include "platform/PortIo.h"
+#include "platform/Result.h"
 
 namespace qb::app {
 
 enum class RunKind { Window, Headless };
 
-struct PortResult {
-    std::unique_ptr<platform::PortIo> port;  // null when `error` says why
-    std::string error;                       // one line, without the program's name
-};
-
+// The port, or one line saying why there is none (without the program's name).
+using PortResult = platform::Result<std::unique_ptr<platform::PortIo>>;
 PortResult MakePort(const Options& options, RunKind kind);
 
-// The error MakePort would give for the board and simulator options, found without opening
-// anything (no trace file is created); empty when they are sound.
-std::string CheckBoardOptions(const Options& options);
+// The failure MakePort would give for the board and simulator options, found without opening
+// anything (no trace file is created).
+platform::Result<> CheckBoardOptions(const Options& options);
 
 // A base I/O address for --board=io: decimal or 0x hex, from 3 to FFFD (the three registers of
 // the port must lie inside the I/O space and clear of addresses 0 to 2).

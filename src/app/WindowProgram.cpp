@@ -19,8 +19,8 @@ namespace qb::app {
 int RunWindowProgram(const Options& options, const SplitArguments& arguments, std::ostream& err) {
     // A wrong board is reported whatever the display; the trace file is opened only once the
     // program can run, so an earlier trace of that name is not emptied for nothing.
-    if (const std::string error = CheckBoardOptions(options); !error.empty()) {
-        err << "qb4160-eval: " << error << '\n';
+    if (const auto board = CheckBoardOptions(options); !board.ok()) {
+        err << "qb4160-eval: " << board.error() << '\n';
         return 2;
     }
     if (!DisplayAvailable(arguments.platformGiven)) {
@@ -28,11 +28,11 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
         return 1;
     }
     PortResult made = MakePort(options, RunKind::Window);
-    if (!made.port) {
-        err << "qb4160-eval: " << made.error << '\n';
+    if (!made.ok()) {
+        err << "qb4160-eval: " << made.error() << '\n';
         return 2;
     }
-    platform::PortIo& port = *made.port;
+    platform::PortIo& port = **made;
 
     ArgumentVector argv(arguments.qt);
     QApplication app(argv.argc(), argv.argv());

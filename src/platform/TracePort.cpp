@@ -16,30 +16,26 @@ void appendHex(std::string& out, unsigned value, int digits) {
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHexDigits[(value >> shift) & 0xF];
 }
 
-std::FILE* openTraceFile(const std::string& path, std::string& error) {
+Result<std::FILE*> openTraceFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) error = "cannot write the trace file " + path + ": " + std::strerror(errno);
+    if (!file) return Fail("cannot write the trace file " + path + ": " + std::strerror(errno));
     return file;
 }
 
 } // namespace
 
-std::unique_ptr<TracePort> TracePort::open(PortIo& inner, const std::string& path, std::string& error) {
-    std::FILE* file = openTraceFile(path, error);
-    if (!file) return nullptr;
-    return std::unique_ptr<TracePort>(new TracePort(inner, nullptr, file, path));
+Result<std::unique_ptr<TracePort>> TracePort::open(PortIo& inner, const std::string& path) {
+    const Result<std::FILE*> file = openTraceFile(path);
+    if (!file.ok()) return Fail(file.error());
+    return std::unique_ptr<TracePort>(new TracePort(inner, nullptr, *file, path));
 }
 
-std::unique_ptr<TracePort> TracePort::open(std::unique_ptr<PortIo>& inner, const std::string& path,
-                                           std::string& error) {
-    if (!inner) {
-        error = "no port to trace";
-        return nullptr;
-    }
-    std::FILE* file = openTraceFile(path, error);
-    if (!file) return nullptr;
+Result<std::unique_ptr<TracePort>> TracePort::open(std::unique_ptr<PortIo>& inner, const std::string& path) {
+    if (!inner) return Fail("no port to trace");
+    const Result<std::FILE*> file = openTraceFile(path);
+    if (!file.ok()) return Fail(file.error());
     PortIo& port = *inner;
-    return std::unique_ptr<TracePort>(new TracePort(port, std::move(inner), file, path));
+    return std::unique_ptr<TracePort>(new TracePort(port, std::move(inner), *file, path));
 }
 
 TracePort::TracePort(PortIo& inner, std::unique_ptr<PortIo> owned, std::FILE* file, std::string path)

@@ -13,19 +13,18 @@
 #include <string>
 
 #include "platform/PortIo.h"
+#include "platform/Result.h"
 
 namespace qb::platform {
 
 class TracePort : public PortIo {
 public:
     // A trace of `inner` into the file at `path` (created or emptied). The trace does not own
-    // `inner`, which must outlive it. nullptr when the file cannot be opened, with the reason
-    // in `error`.
-    static std::unique_ptr<TracePort> open(PortIo& inner, const std::string& path, std::string& error);
+    // `inner`, which must outlive it. Fails, saying why, when the file cannot be opened.
+    static Result<std::unique_ptr<TracePort>> open(PortIo& inner, const std::string& path);
     // The same, owning the inner port: on success the trace takes it over (`inner` is left
     // empty); on failure `inner` is left as it was, so the caller can go on without a trace.
-    static std::unique_ptr<TracePort> open(std::unique_ptr<PortIo>& inner, const std::string& path,
-                                           std::string& error);
+    static Result<std::unique_ptr<TracePort>> open(std::unique_ptr<PortIo>& inner, const std::string& path);
     ~TracePort() override;
     TracePort(const TracePort&) = delete;
     TracePort& operator=(const TracePort&) = delete;

@@ -18,10 +18,12 @@
 #include "link/Startup.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
+#include "support/Why.h"
 
 namespace {
 
 using namespace qb::app;
+using qb::test::Why;
 using Words = std::vector<std::string>;
 
 // Runs the program with these words after its name: status, out and err.
@@ -45,14 +47,14 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
         {{}, ""}, {{"--board=sim", "l"}, "l"}, {{"/ss", "--trace=t.log", "L"}, "/ss L"}, {{"--sim-noref", "x", "y"}, "x y"}};
     for (const auto& [words, commandLine] : cases) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
-        EXPECT_EQ(r.error, "") << commandLine;
-        EXPECT_EQ(r.options.command, Command::Gui);
-        EXPECT_EQ(r.options.commandLine, commandLine);
+        ASSERT_EQ(Why(r), "") << commandLine;
+        EXPECT_EQ(r->command, Command::Gui);
+        EXPECT_EQ(r->commandLine, commandLine);
     }
     const auto r = ParseOptions({"qb", "--sim-ain1=12.5", "--sim-noref", "--acquire", "500", "--out", "a.dat", "--hex"});
-    EXPECT_EQ(r.options.simOptions, (Words{"--sim-ain1=12.5", "--sim-noref"}));
-    EXPECT_TRUE(r.error.empty() && r.options.command == Command::Acquire && r.options.acquireCount == 500 &&
-                r.options.outFile == "a.dat" && r.options.hex);
+    ASSERT_EQ(Why(r), "");
+    EXPECT_EQ(r->simOptions, (Words{"--sim-ain1=12.5", "--sim-noref"}));
+    EXPECT_TRUE(r->command == Command::Acquire && r->acquireCount == 500 && r->outFile == "a.dat" && r->hex);
 }
 
 TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
@@ -63,7 +65,7 @@ TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
                                {"--trace="}, {"--board="}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
-        EXPECT_TRUE(!r.error.empty() && r.error.find('\n') == std::string::npos) << words.join(' ').toStdString();
+        EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();
     }
 }
 
@@ -126,9 +128,9 @@ TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {
         {Board("ppdev", {"--sim-noref"}), RunKind::Window, "", "--sim-noref applies to the simulated board only (--board=sim)"}};
     for (const auto& [options, kind, port, error] : cases) {
         const auto made = MakePort(options, kind);
-        EXPECT_EQ(made.port ? made.port->describe() : "", port) << error;
-        EXPECT_EQ(made.error, error);
-        EXPECT_EQ(CheckBoardOptions(options), error);
+        EXPECT_EQ(made.ok() ? (*made)->describe() : "", port) << error;
+        EXPECT_EQ(Why(made), error);
+        EXPECT_EQ(Why(CheckBoardOptions(options)), error);
     }
 }
 
@@ -140,8 +142,9 @@ TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {
         Options options = Board("sim", sim);
         options.commandLine = line;
         auto made = MakePort(options, RunKind::Headless);
-        auto* board = dynamic_cast<qb::app::SimPort*>(made.port.get());
-        ASSERT_NE(board, nullptr) << made.error;
+        ASSERT_EQ(Why(made), "");
+        auto* board = dynamic_cast<qb::app::SimPort*>(made->get());
+        ASSERT_NE(board, nullptr);
         EXPECT_EQ(board->board().options().masterClockHz, clock) << "\"" << line << "\"";
     }
 }
@@ -150,12 +153,12 @@ TEST(PortFactory, TheTraceHoldsExactlyTheTrafficOfAStartUp) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("start.trace").toStdString();
     auto made = MakePort(Board("sim", {}, path), RunKind::Headless);
-    ASSERT_NE(made.port, nullptr) << made.error;
-    qb::test::RecordingPort seen(*made.port);
+    ASSERT_EQ(Why(made), "");
+    qb::test::RecordingPort seen(**made);
     qb::test::ScriptedMessages messages;
     qb::link::SharedSettings settings;
     qb::link::StartUp({seen, messages, settings, ""});
-    made.port->flush();
+    (*made)->flush();
     EXPECT_EQ(seen.log.size(), 177u);  // the start-up, spelled out in the main window's test
     std::ostringstream expected;
     for (const auto& a : seen.log)
@@ -167,9 +170,8 @@ TEST(PortFactory, TheTraceHoldsExactlyTheTrafficOfAStartUp) {
     EXPECT_EQ(accesses, expected.str());
 
     const std::string unwritable = dir.filePath("no/such/folder/t.trace").toStdString();
-    made = MakePort(Board("sim", {}, unwritable), RunKind::Window);
-    EXPECT_EQ(made.port, nullptr);
-    EXPECT_TRUE(made.error.find(unwritable) != std::string::npos && made.error.find('\n') == std::string::npos) << made.error;
+    const std::string why = Why(MakePort(Board("sim", {}, unwritable), RunKind::Window));
+    EXPECT_TRUE(why.find(unwritable) != std::string::npos && why.find('\n') == std::string::npos) << why;
 }
 
 } // namespace

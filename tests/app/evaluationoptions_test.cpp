@@ -9,27 +9,31 @@
 
 #include "app/Entry.h"
 #include "app/Options.h"
+#include "support/Why.h"
 
 namespace {
 
 using namespace qb::app;
+using qb::test::Why;
 
 TEST(EvaluationOptions, TakenWithTheirCommandRefusedWithout) {
     const auto a = ParseOptions({"qb", "--analyse", "a.dat", "--filter=96000", "--spectrum=s.csv", "--csv=c.csv", "L"});
-    EXPECT_EQ(a.error, "");
-    EXPECT_EQ(std::vector<std::string>({a.options.filterHex, a.options.spectrumFile, a.options.csvFile, a.options.commandLine}),
+    ASSERT_EQ(Why(a), "");
+    EXPECT_EQ(std::vector<std::string>({a->filterHex, a->spectrumFile, a->csvFile, a->commandLine}),
               std::vector<std::string>({"96000", "s.csv", "c.csv", "L"}));
     const auto b = ParseOptions({"qb", "--acquire", "500", "--csv=c.csv"});
-    EXPECT_TRUE(b.error.empty() && b.options.command == Command::Acquire && b.options.csvFile == "c.csv") << b.error;
+    ASSERT_EQ(Why(b), "");
+    EXPECT_TRUE(b->command == Command::Acquire && b->csvFile == "c.csv");
     const auto c = ParseOptions({"qb", "--no-settings", "L"});
-    EXPECT_TRUE(c.error.empty() && c.options.command == Command::Gui && c.options.noSettings);
-    EXPECT_FALSE(ParseOptions({"qb", "L"}).options.noSettings);
+    ASSERT_EQ(Why(c), "");
+    EXPECT_TRUE(c->command == Command::Gui && c->noSettings);
+    EXPECT_FALSE(ParseOptions({"qb", "L"})->noSettings);
 
     const QStringList bad[] = {{"--filter=800010"}, {"--spectrum=s.csv"}, {"--csv=c.csv"},
                                {"--acquire", "500", "--filter=1", "--out", "a"}, {"--acquire", "500", "--hex"}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
-        EXPECT_TRUE(!r.error.empty() && r.error.find('\n') == std::string::npos) << words.join(' ').toStdString();
+        EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();
     }
 }
 

@@ -172,9 +172,9 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
     inner.reader = [](uint16_t address) { return static_cast<uint8_t>(address); };
     QTemporaryDir tmp;
     const std::string file = tmp.filePath("trace.txt").toStdString();
-    std::string error;
-    auto trace = TracePort::open(inner, file, error);
-    ASSERT_NE(trace, nullptr) << error;
+    auto opened = TracePort::open(inner, file);
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    std::unique_ptr<TracePort> trace = std::move(*opened);
     ParallelPortInfo info;
     EXPECT_EQ(trace->ClaimParallelPort(1, -1), 1);
     EXPECT_EQ(trace->GetParallelPortInfo(1, info), 1);
@@ -210,16 +210,15 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
 TEST(TracePort, AnUnwritableFileLeavesThePortToTheCallerAndAnOwningTraceTakesIt) {
     QTemporaryDir tmp;
     const std::string bad = tmp.filePath("no-such-folder/trace.txt").toStdString();
-    std::string error;
     test::RecordingPort inner;
-    EXPECT_EQ(TracePort::open(inner, bad, error), nullptr);
-    EXPECT_EQ(error, "cannot write the trace file " + bad + ": No such file or directory");
+    EXPECT_EQ(TracePort::open(inner, bad).error(), "cannot write the trace file " + bad + ": No such file or directory");
     std::unique_ptr<PortIo> owned = std::make_unique<test::RecordingPort>();
-    EXPECT_EQ(TracePort::open(owned, bad, error), nullptr);
+    EXPECT_FALSE(TracePort::open(owned, bad).ok());
     ASSERT_NE(owned, nullptr) << "a failed trace must leave the port to the caller";
-    auto trace = TracePort::open(owned, tmp.filePath("trace.txt").toStdString(), error);
-    ASSERT_NE(trace, nullptr) << error;
+    auto opened = TracePort::open(owned, tmp.filePath("trace.txt").toStdString());
+    ASSERT_TRUE(opened.ok()) << opened.error();
     EXPECT_EQ(owned, nullptr);
+    std::unique_ptr<TracePort> trace = std::move(*opened);
     EXPECT_EQ(trace->InByte(0x379), 0xFF);
     EXPECT_NE(trace->describe().find("recording port"), std::string::npos);
 }
