@@ -20,7 +20,9 @@ namespace qb::analysis {
 using platform::named;
 using platform::StripChart;
 
-GraphForm::GraphForm(const link::Context& ctx, QWidget* parent) : GraphForm(ctx.settings, parent, &ctx.messages) {}
+GraphForm::GraphForm(const link::Context& ctx, QWidget* parent) : GraphForm(ctx.settings, parent, &ctx.messages) {
+    rememberSize(ctx.preferences, "GraphForm");
+}
 
 GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
     : Form(parent), settings_(settings),

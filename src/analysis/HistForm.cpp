@@ -25,7 +25,9 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
-HistForm::HistForm(const link::Context& ctx, QWidget* parent) : HistForm(ctx.settings, parent, &ctx.messages) {}
+HistForm::HistForm(const link::Context& ctx, QWidget* parent) : HistForm(ctx.settings, parent, &ctx.messages) {
+    rememberSize(ctx.preferences, "HistForm");
+}
 
 HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
     : Form(parent), settings_(settings), messages_(messages),

@@ -20,6 +20,7 @@
 #include "platform/Controls.h"
 #include "platform/FormWidgets.h"
 #include "platform/Numbers.h"
+#include "platform/Preferences.h"
 #include "platform/Text.h"
 #include "platform/Wait.h"
 
@@ -193,6 +194,10 @@ void ReadDataForm::Form_Load() {
     data_.setReadAddress(link::comms::kStartContinuousRead);
     data_.setWordLength(ctx_.settings.WordLengthBits);
     ReadNoValueText->setStr("500");
+    // The count of the last analysis read, when the user's choices are remembered.
+    if (const auto count = platform::Remembered(ctx_.preferences, kCountPreference))
+        if (const auto parsed = ParseCodeCount(*count); parsed && link::CodeCountAllowed(*parsed))
+            ReadNoValueText->setStr(std::to_string(*parsed));
     StopReadingText->setStr("");
 }
 
@@ -295,6 +300,7 @@ void ReadDataForm::Command3D1_Click() {
         ctx_.messages.exclamation(link::kCountRangeMessage);
         return;
     }
+    platform::Remember(ctx_.preferences, kCountPreference, std::to_string(*count));
     showStatus(kStopReadingPrompt);
     ReadForAnalysis(*count);
     Reading = false;

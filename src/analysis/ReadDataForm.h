@@ -25,6 +25,8 @@ class TextBox;
 namespace qb::analysis {
 
 inline constexpr const char* kStopReadingPrompt = "Press any key to stop Reading!";
+// Where the count of the last analysis read is remembered (platform/Preferences.h).
+inline constexpr const char* kCountPreference = "read/count";
 // Longest pause between display reads, in milliseconds.
 inline constexpr int16_t kMaxPauseMs = 32767;
 

@@ -16,7 +16,8 @@ const char* const kSimFlagOptions[] = {"sim-noref"};
 
 std::string UsageText() {
     return "Usage:\n"
-           "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--sim-...] [L] [/SS]\n"
+           "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--no-settings] [--sim-...]\n"
+           "              [L] [/SS]\n"
            "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=IMAGE]\n"
            "              [--histogram=IMAGE] [--spectrum=CSV] [--csv=CSV] [L]\n"
            "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"

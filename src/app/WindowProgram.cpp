@@ -1,5 +1,6 @@
 #include "app/WindowProgram.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "link/Context.h"
 #include "platform/ProgramState.h"
 #include "platform/QtMessages.h"
+#include "platform/QtPreferences.h"
 #include "shell/MainMenuForm.h"
 #include "shell/Version.h"
 
@@ -48,7 +50,11 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
     // The run's state: the settings the windows share, and whether the program is ending.
     link::SharedSettings settings;
     platform::ProgramState program;
-    const link::Context ctx{port, messages, settings, options.commandLine};
+    link::Context ctx{port, messages, settings, options.commandLine};
+    // The user's choices of earlier runs, unless this run is to remember nothing.
+    std::unique_ptr<platform::Preferences> preferences;
+    if (!options.noSettings) preferences = std::make_unique<platform::QtPreferences>();
+    ctx.preferences = preferences.get();
     {
         shell::MainMenuForm mainWindow(ctx);
         mainWindow.showModal();

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "files/FileChoices.h"
 #include "files/WriteFileForm.h"
 #include "platform/FormWidgets.h"
 
@@ -123,6 +124,9 @@ void FileReadForm::Form_Load() {
     // directory stays as it is.
     MakeCurrentDirectory(FileSystemName(QCoreApplication::applicationDirPath()));
     SearchText->setStr("*.*");
+    // Where the user last saved or loaded, and in which form, when that is remembered.
+    if (RememberedForm(ctx_.preferences) == CodeForm::Hex) FileReadHexOpt->setValue(true);
+    if (const auto folder = RememberedFolder(ctx_.preferences)) ReadDir->setPath(*folder);
 }
 
 void FileReadForm::followDrive() {
@@ -204,7 +208,9 @@ void FileReadForm::LoadCodes(const std::string& name) {
     if (!LoadIntoBuffer(ctx_.settings, *result)) {
         error_ = true;
         ctx_.messages.exclamation(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, form));
+        return;
     }
+    RememberFileChoice(ctx_.preferences, form, folder);
 }
 
 } // namespace qb::files

@@ -1,12 +1,17 @@
 #include "files/WriteFileForm.h"
-#include "platform/FormWidgets.h"
 
 #include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
 
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+
+#include "files/FileChoices.h"
+#include "platform/FormWidgets.h"
 
 namespace qb::files {
 
@@ -102,6 +107,9 @@ WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(p
 void WriteFileForm::Form_Load() {
     DecimalOpt->setValue(true);
     FileName->setStr(kDefaultName);
+    // Where the user last saved or loaded, and in which form, when that is remembered.
+    if (RememberedForm(ctx_.preferences) == CodeForm::Hex) HexOpt->setValue(true);
+    if (const auto folder = RememberedFolder(ctx_.preferences)) WriteDir->setPath(*folder);
 }
 
 void WriteFileForm::followDrive() {
@@ -164,7 +172,12 @@ void WriteFileForm::WriteCodes() {
     }
     // The file is written in full and closed before it replaces the old one; on any failure
     // the old file stays as it was.
-    if (!SaveFileSafely(name, *content).ok()) error_ = true;
+    if (!SaveFileSafely(name, *content).ok()) {
+        error_ = true;
+        return;
+    }
+    std::error_code ec;
+    RememberFileChoice(ctx_.preferences, form, std::filesystem::absolute(name, ec).parent_path().string());
 }
 
 } // namespace qb::files

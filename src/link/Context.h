@@ -1,6 +1,6 @@
 #pragma once
 // What every window and headless command is given: the port, the message seam, the shared
-// settings and the command line that "/SS" and "L" read.
+// settings, the command line that "/SS" and "L" read, and the user's remembered choices.
 #include <functional>
 #include <string>
 #include <utility>
@@ -8,6 +8,7 @@
 #include "link/SharedSettings.h"
 #include "platform/Messages.h"
 #include "platform/PortIo.h"
+#include "platform/Preferences.h"
 
 namespace qb::link {
 
@@ -23,6 +24,10 @@ struct Context {
     // or a close request; a headless command answers from Ctrl-C. Empty: the waits run to their
     // poll limits.
     std::function<bool()> stopRequested = {};
+
+    // The user's remembered choices (count to read, file form and folder, chart window sizes);
+    // null when nothing is to be remembered (--no-settings, headless commands, tests).
+    platform::Preferences* preferences = nullptr;
 };
 
 // A copy of `ctx` whose waits ask `stopRequested`.

@@ -8,9 +8,12 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPointer>
+#include <QScreen>
 
 #include "platform/Controls.h"
+#include "platform/Preferences.h"
 #include "platform/ProgramState.h"
+#include "platform/Text.h"
 
 namespace qb::platform {
 
@@ -37,6 +40,7 @@ int Form::showModal() {
     QPointer<Form> alive(this);
     Form_Load();
     if (!alive) return QDialog::Rejected;
+    restoreSize();
     if (!closed_ && !ending()) exec();
     if (!alive) return QDialog::Rejected;
     inModal_ = false;
@@ -78,6 +82,8 @@ void Form::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     closed_ = true;
+    if (resizable_ && !sizeKey_.empty())
+        Remember(preferences_, sizeKey_, std::to_string(width()) + "x" + std::to_string(height()));
     const int result = pendingResult_;
     pendingResult_ = QDialog::Rejected;
     QDialog::done(result);  // hides the window and ends its modal display
@@ -91,6 +97,27 @@ void Form::keyPressEvent(QKeyEvent* event) {
     }
     // Unlike QDialog, Enter clicks no default button here.
     event->ignore();
+}
+
+void Form::rememberSize(Preferences* preferences, std::string name) {
+    preferences_ = preferences;
+    sizeKey_ = "windows/" + name + "/size";
+}
+
+void Form::restoreSize() {
+    if (!resizable_ || sizeKey_.empty()) return;
+    const std::optional<std::string> text = Remembered(preferences_, sizeKey_);
+    if (!text) return;
+    const std::size_t x = text->find('x');
+    if (x == std::string::npos) return;
+    const std::optional<double> w = ParseNumber(std::string_view(*text).substr(0, x));
+    const std::optional<double> h = ParseNumber(std::string_view(*text).substr(x + 1));
+    if (!w || !h) return;
+    // Never smaller than the layout needs, never larger than the screen.
+    QSize size(static_cast<int>(std::clamp(*w, 0.0, 100000.0)), static_cast<int>(std::clamp(*h, 0.0, 100000.0)));
+    size = size.expandedTo(minimumSizeHint());
+    if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
 }
 
 void Form::setCaption(std::string_view caption) {

@@ -32,6 +32,8 @@
 
 namespace qb::platform {
 
+class Preferences;
+
 class Form : public QDialog {
     Q_OBJECT
 public:
@@ -56,6 +58,9 @@ public:
 
     // Windows have a fixed size fitted to their layout unless made resizable (charts).
     void setResizable(bool on) { resizable_ = on; }
+    // A resizable window opens at the size it was closed at, remembered under
+    // "windows/<name>/size" in `preferences` (nothing is remembered without them).
+    void rememberSize(Preferences* preferences, std::string name);
 
     // Ends the program at once with `exitCode` (see above). Safe from any handler, also from
     // inside nested modal windows.
@@ -79,11 +84,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void restoreSize();
+
     bool loaded_ = false;
     bool inModal_ = false;
     bool closed_ = false;
     bool keyPreview_ = false;
     bool resizable_ = false;
+    Preferences* preferences_ = nullptr;
+    std::string sizeKey_;
     int pendingResult_ = QDialog::Rejected;
     std::vector<const QEvent*> forwarding_;  // key events handed on after the preview
 };

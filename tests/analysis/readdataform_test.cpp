@@ -15,6 +15,7 @@
 #include "analysis/ReadRig.h"
 #include "platform/Controls.h"
 #include "platform/Numbers.h"
+#include "support/MemoryPreferences.h"
 
 namespace {
 
@@ -226,6 +227,40 @@ TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
         t.stop();
         EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text().toStdString(), platform::Hex(code));
     }
+}
+
+} // namespace
+
+namespace {
+
+// The count of the last analysis read that started is what the window offers next time, when
+// choices are remembered; a remembered count the box would refuse is not offered.
+TEST_F(ReadDataWindow, OffersTheCountOfTheLastReadWhenChoicesAreRemembered) {
+    test::MemoryPreferences preferences;
+    const auto boxAtOpening = [&] {
+        ReadDataForm form(rig.ctx);
+        std::string text;
+        WhileOpen(form, [&] { text = Control<QLineEdit>(form, "ReadNoValueText")->text().toStdString(); });
+        return text;
+    };
+    EXPECT_EQ(boxAtOpening(), "500");  // no preferences: the default, and nothing to remember
+    rig.ctx.preferences = &preferences;
+    for (const char* stored : {"abc", "4", "5001"}) {
+        preferences.values[analysis::kCountPreference] = stored;
+        EXPECT_EQ(boxAtOpening(), "500") << stored;
+    }
+    const struct { const char* typed; const char* remembered; } cases[] = {{"7", "7"}, {"13.5", "14"}, {"4", "14"}, {"x", "14"}};
+    for (const auto& c : cases) {
+        ReadDataForm form(rig.ctx);
+        WhileOpen(form, [&] {
+            auto* box = Control<QLineEdit>(form, "ReadNoValueText");
+            box->setText(c.typed);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(preferences.values[analysis::kCountPreference], c.remembered) << c.typed;
+        EXPECT_EQ(boxAtOpening(), c.remembered) << c.typed;
+    }
+    rig.ctx.preferences = nullptr;
 }
 
 } // namespace

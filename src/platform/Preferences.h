@@ -1,0 +1,29 @@
+#pragma once
+// Choices the user made that the next start of the program begins with: the count to read, the
+// file form and folder, the sizes of the chart windows. Stored per user by the window program;
+// a run with --no-settings, the headless commands and the tests have none (a null pointer), and
+// every window then starts from its defaults.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qb::platform {
+
+class Preferences {
+public:
+    virtual ~Preferences() = default;
+    // The text stored under key ("group/name"); nullopt when there is none.
+    virtual std::optional<std::string> value(std::string_view key) const = 0;
+    virtual void setValue(std::string_view key, std::string_view value) = 0;
+};
+
+// The stored text, or nullopt when there are no preferences at all.
+inline std::optional<std::string> Remembered(const Preferences* preferences, std::string_view key) {
+    return preferences ? preferences->value(key) : std::nullopt;
+}
+// Stores the text, when there are preferences.
+inline void Remember(Preferences* preferences, std::string_view key, std::string_view value) {
+    if (preferences) preferences->setValue(key, value);
+}
+
+} // namespace qb::platform
