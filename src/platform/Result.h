@@ -10,6 +10,8 @@
 //
 // Not used for failure: a bool beside an error string, an optional string that means "failed",
 // a hand-made struct with a value and an error field, exceptions.
+// (board/ lies below platform/ and cannot use Result: its option parser, ApplySimOption, still
+// answers with the reason as an optional string.)
 //
 //     Result<std::string> Load(const std::string& path) {
 //         if (path.empty()) return Fail("no file name");
