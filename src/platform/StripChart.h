@@ -29,14 +29,15 @@
 // beside the lower and upper end of an axis). A caption without a role is kept but not drawn.
 //
 // Ranges: the window sets the full x and y ranges, and each axis is drawn exactly between the
-// bounds it was given (so the texts at its ends name its ends), except for the margins a window
+// bounds it was given (on a logarithmic axis, only positive bounds and values count) (so the texts at its ends name its ends), except for the margins a window
 // asks for on an axis without end texts (setAxisMargins) and for equal bounds, which are drawn
 // around their value. The user then zooms (mouse wheel: inside the plot every movable axis, over an axis
 // only that axis), pans (drag with the left button) and returns to the full range (double click,
 // or "Full range" in the context menu); setUserAxes says which axes the user may move. The
 // display bounds read back exactly what the window set until the user changes the view.
 //
-// Cursor: a vertical line at a whole-number x inside the x extent of the loaded data. The user
+// Cursor: a vertical line at a whole-number x inside the x extent of the loaded data (or, for data
+// whose x are not whole numbers, at the x of a point: setCursorOnPoints). The user
 // places it with a left click in the plot (a point drawn within a few pixels of the mouse takes
 // it, so a spike can be hit at any zoom), drags it by the line, and moves it with the arrow keys
 // while the chart has the focus (Shift or Page Up/Down: ten steps; Ctrl: to the next point of the
@@ -84,6 +85,10 @@ enum class CaptionRole {
 // counts and reading numbers). Hex: upper-case hexadecimal as the program writes codes.
 enum class TickNotation { Decimal, Hex };
 
+// How an axis maps values to length. Logarithmic: equal ratios take equal lengths, ticks stand at
+// the powers of ten (labelled "1e-9") with the eight steps between them unlabelled.
+enum class AxisScale { Linear, Logarithmic };
+
 class StripChart : public QCustomPlot {
     Q_OBJECT
 public:
@@ -105,6 +110,11 @@ public:
     };
     void setCaptions(std::initializer_list<CaptionSetup> captions);
     void setTickNotation(Qt::Orientation axis, TickNotation notation);
+    void setAxisScale(Qt::Orientation axis, AxisScale scale);
+    // The cursor goes from point to point of the data (arrow keys: one point, Shift or Page
+    // Up/Down: ten) instead of from whole number to whole number: for x that are not whole
+    // numbers, such as the frequencies of a spectrum.
+    void setCursorOnPoints(bool on);
     // Extra room drawn below the lower and above the upper bound of an axis, as fractions of its
     // span (0.05: five percent), so the tallest spike or the first and last reading do not sit
     // on the frame. The display bounds still read back the range the window set. None unless a
@@ -230,6 +240,7 @@ private:
     double nearestDataX(double x) const;
     double xAtPixel(double px) const;
     double neighbourX(double x, int direction) const;
+    double stepCursor(int steps) const;
     bool nearCursorLine(const QPointF& pos) const;
     bool insidePlot(const QPointF& pos) const;
     // images
@@ -244,6 +255,9 @@ private:
     QCPItemStraightLine* cursorLine_ = nullptr;
     QCPItemText* endText_[4] = {};  // x low, x high, y low, y high
     QSharedPointer<Ticker> xTicker_, yTicker_;
+    QSharedPointer<QCPAxisTicker> logTicker_;
+    bool logarithmic_[2] = {false, false};  // x, y
+    bool cursorOnPoints_ = false;
 
     double traceUpper_ = 1, traceLower_ = 0, yUpper_ = 1, yLower_ = 0;
     double xFrom_ = 0, xTo_ = 1;

@@ -87,6 +87,23 @@ private:
     QCPRange range_;
 };
 
+// Ticks at the powers of ten, labelled "1e-9"; the steps between them unlabelled.
+class LogTicker : public QCPAxisTickerLog {
+public:
+    LogTicker() {
+        setLogBase(10);
+        setSubTickCount(8);
+    }
+
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        if (!(tick > 0)) return {};
+        const double exponent = std::round(std::log10(tick));
+        if (std::abs(tick / std::pow(10.0, exponent) - 1) > 1e-9) return QString::number(tick, 'g', 3);
+        return QStringLiteral("1e%1").arg(static_cast<int>(exponent));
+    }
+};
+
 void StripChart::setUpCaptions() {
     xTicker_ = QSharedPointer<Ticker>::create(this, Qt::Horizontal);
     yTicker_ = QSharedPointer<Ticker>::create(this, Qt::Vertical);
@@ -132,6 +149,16 @@ void StripChart::setUpCaptions() {
 void StripChart::setTickNotation(Qt::Orientation axis, TickNotation notation) {
     (axis == Qt::Horizontal ? xTicker_ : yTicker_)->notation = notation;
     scheduleDraw();
+}
+
+void StripChart::setAxisScale(Qt::Orientation axis, AxisScale scale) {
+    const bool logarithmic = scale == AxisScale::Logarithmic;
+    QCPAxis* a = axis == Qt::Horizontal ? xAxis : yAxis;
+    logarithmic_[axis == Qt::Horizontal ? 0 : 1] = logarithmic;
+    if (!logTicker_) logTicker_ = QSharedPointer<LogTicker>::create();
+    a->setScaleType(logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    a->setTicker(logarithmic ? logTicker_ : QSharedPointer<QCPAxisTicker>(axis == Qt::Horizontal ? xTicker_ : yTicker_));
+    applyRanges();
 }
 
 QString StripChart::tickText(Qt::Orientation axis, double value) const {

@@ -28,8 +28,17 @@ void StripChart::setUpCursor() {
 
 // ---- where the cursor may go --------------------------------------------------------------------
 
+void StripChart::setCursorOnPoints(bool on) {
+    cursorOnPoints_ = on;
+    setCursorPosition(cursorX_);
+}
+
 double StripChart::clampCursor(double x) const {
     if (!std::isfinite(x)) return cursorX_;
+    if (cursorOnPoints_) {
+        const double nearest = nearestDataX(x);
+        return std::isfinite(nearest) ? nearest : x;
+    }
     double r = RoundHalfEven(x);
     double lo = 0, hi = 0;
     if (dataExtent(lo, hi)) {
@@ -132,6 +141,15 @@ double StripChart::neighbourX(double x, int direction) const {
     return best;
 }
 
+// Where `steps` steps (negative: to the left) take the cursor: whole numbers, or points of the
+// data when the cursor goes from point to point (never beyond the first or last).
+double StripChart::stepCursor(int steps) const {
+    if (!cursorOnPoints_) return cursorX_ + steps;
+    double x = cursorX_;
+    for (int i = 0; i < std::abs(steps); ++i) x = neighbourX(x, steps > 0 ? 1 : -1);
+    return x;
+}
+
 // ---- pixels -------------------------------------------------------------------------------------
 
 double StripChart::pixelOfX(double x) const { return xAxis->coordToPixel(x); }
@@ -232,13 +250,13 @@ void StripChart::keyPressEvent(QKeyEvent* event) {
     const bool data = dataExtent(lo, hi);
     switch (event->key()) {
     case Qt::Key_Left:
-        userMovesCursor(toPoint ? neighbourX(cursorX_, -1) : cursorX_ - (big ? 10 : 1), false);
+        userMovesCursor(toPoint ? neighbourX(cursorX_, -1) : stepCursor(big ? -10 : -1), false);
         break;
     case Qt::Key_Right:
-        userMovesCursor(toPoint ? neighbourX(cursorX_, +1) : cursorX_ + (big ? 10 : 1), false);
+        userMovesCursor(toPoint ? neighbourX(cursorX_, +1) : stepCursor(big ? 10 : 1), false);
         break;
-    case Qt::Key_PageUp: userMovesCursor(cursorX_ - 10, false); break;
-    case Qt::Key_PageDown: userMovesCursor(cursorX_ + 10, false); break;
+    case Qt::Key_PageUp: userMovesCursor(stepCursor(-10), false); break;
+    case Qt::Key_PageDown: userMovesCursor(stepCursor(10), false); break;
     case Qt::Key_Home: if (data) userMovesCursor(lo, false); break;
     case Qt::Key_End: if (data) userMovesCursor(hi, false); break;
     default: QCustomPlot::keyPressEvent(event); return;

@@ -29,6 +29,18 @@ QCPRange drawnRange(double a, double b, const double (&margins)[2], const QCPRan
     return {lo - span * margins[0], hi + span * margins[1]};
 }
 
+// The same on a logarithmic axis: only positive bounds count (a lower bound of 0 or less is taken
+// as a millionth of the upper one), margins are ratios, equal bounds are drawn a decade around.
+QCPRange drawnLogRange(double a, double b, const double (&margins)[2], const QCPRange& previous) {
+    double lo = std::min(a, b), hi = std::max(a, b);
+    if (!std::isfinite(hi) || !(hi > 0)) return previous;
+    hi = std::min(hi, kLargestDrawn);
+    if (!std::isfinite(lo) || !(lo > 0)) lo = hi * 1e-6;
+    if (hi <= lo * (1 + 1e-12)) return {lo / 10, hi * 10};
+    const double ratio = hi / lo;
+    return {lo / std::pow(ratio, margins[0]), hi * std::pow(ratio, margins[1])};
+}
+
 } // namespace
 
 void StripChart::setUpTraces() {
@@ -163,8 +175,11 @@ void StripChart::setXRange(double from, double to) {
 }
 
 void StripChart::applyRanges() {
-    xAxis->setRange(drawnRange(xFrom_, xTo_, xMargins_, xAxis->range()));
-    yAxis->setRange(drawnRange(yLower_, yUpper_, yMargins_, yAxis->range()));
+    const auto drawn = [](bool logarithmic, double a, double b, const double (&margins)[2], const QCPRange& previous) {
+        return logarithmic ? drawnLogRange(a, b, margins, previous) : drawnRange(a, b, margins, previous);
+    };
+    xAxis->setRange(drawn(logarithmic_[0], xFrom_, xTo_, xMargins_, xAxis->range()));
+    yAxis->setRange(drawn(logarithmic_[1], yLower_, yUpper_, yMargins_, yAxis->range()));
     scheduleDraw();
 }
 

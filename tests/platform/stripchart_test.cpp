@@ -339,5 +339,66 @@ TEST(StripChartImages, AFailedSaveLeavesTheEarlierPictureWhole) {
     }
 }
 
+// ---- a logarithmic axis and a cursor on points (a spectrum) --------------------------------------
+
+TEST(StripChartLogAxis, DecadesAreLabelledBoundsReadBackAndOnlyPositiveValuesCount) {
+    Rig r;
+    const std::vector<double> hz{0.25, 0.5, 0.75, 1.0}, density{3e-9, 2e-7, 5e-8, 4e-9};
+    r.chart.setAxisScale(Qt::Vertical, AxisScale::Logarithmic);
+    r.chart.loadXYSeries(hz, density, 0);
+    r.chart.setXRange(0.25, 1.0);
+    r.chart.setYAxisLower(1e-9);
+    r.chart.setYAxisUpper(1e-6);
+    r.chart.redraw();
+    EXPECT_EQ(r.chart.yAxis->scaleType(), QCPAxis::stLogarithmic);
+    EXPECT_EQ(r.chart.yAxis->range(), QCPRange(1e-9, 1e-6));
+    EXPECT_EQ(std::make_pair(r.chart.yAxisLowerShown(), r.chart.yAxisUpperShown()), std::make_pair(1e-9, 1e-6));
+    const QVector<QString> labels = r.chart.yAxis->tickVectorLabels();
+    for (const char* decade : {"1e-9", "1e-8", "1e-7", "1e-6"}) EXPECT_TRUE(labels.contains(decade)) << decade;
+
+    // A lower bound of 0 or less is a millionth of the upper one; equal bounds a decade around.
+    r.chart.setYAxisLower(0);
+    EXPECT_EQ(r.chart.yAxis->range(), QCPRange(1e-12, 1e-6));
+    r.chart.setYAxisLower(1e-6);
+    EXPECT_DOUBLE_EQ(r.chart.yAxis->range().lower, 1e-7);
+    EXPECT_DOUBLE_EQ(r.chart.yAxis->range().upper, 1e-5);
+
+    // Zooming keeps the axis positive; back to linear, the whole-number ticks return.
+    r.chart.setYAxisLower(1e-9);
+    r.wheel(r.plot().center(), -3);
+    EXPECT_GT(r.chart.yAxis->range().lower, 0);
+    EXPECT_EQ(r.scaleEvents, 1);
+    r.chart.setAxisScale(Qt::Vertical, AxisScale::Linear);
+    r.chart.setYAxisLower(0);
+    r.chart.setYAxisUpper(10);
+    r.chart.redraw();
+    EXPECT_EQ(r.chart.yAxis->scaleType(), QCPAxis::stLinear);
+    EXPECT_TRUE(r.chart.yAxis->tickVectorLabels().contains("10"));
+}
+
+TEST(StripChartCursor, OnPointsTheCursorGoesFromPointToPoint) {
+    Rig r;
+    std::vector<double> hz, density;
+    for (int k = 0; k <= 20; ++k) hz.push_back(0.3 * k), density.push_back(1.0 + k);
+    r.chart.setCursorOnPoints(true);
+    r.chart.loadXYSeries(hz, density, 0);
+    r.chart.setXRange(0, 6);
+    r.chart.redraw();
+    r.chart.setCursorPosition(1.0);  // nearest point: 0.9
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[3]);
+    EXPECT_EQ(r.chart.valueAtCursor(0), 4.0);
+    QTest::keyClick(&r.chart, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[4]);
+    QTest::keyClick(&r.chart, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[14]);
+    QTest::keyClick(&r.chart, Qt::Key_PageDown);
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[20]);  // stops at the last point
+    QTest::keyClick(&r.chart, Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[19]);
+    QTest::mouseClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.at(2.0));  // between 1.8 and 2.1
+    EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[7]);
+    EXPECT_EQ(r.cursorEvents, (std::vector<double>{hz[4], hz[14], hz[20], hz[19], hz[7]}));
+}
+
 } // namespace
 } // namespace qb::platform
