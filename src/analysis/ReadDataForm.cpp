@@ -40,25 +40,6 @@ platform::TextBox* valueBox(const char* name, const char* text) {
     return box;
 }
 
-// Keys that type nothing and are not mere modifiers (arrows, function keys, Delete) also stop a
-// read: the user is told to press any key.
-bool stopsReadWithoutCharacter(const QKeyEvent& key) {
-    switch (key.key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
-    case Qt::Key_unknown:
-        return false;
-    default:
-        return true;
-    }
-}
-
 } // namespace
 
 ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
@@ -218,7 +199,9 @@ bool ReadDataForm::eventFilter(QObject* watched, QEvent* event) {
     if (Reading && event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (platform::KeyAscii(*key) == 0 && stopsReadWithoutCharacter(*key)) {
+        // Keys that type nothing (arrows, function keys, Delete) also stop a read: the user is
+        // told to press any key.
+        if (platform::IsActionKey(*key)) {
             Reading = false;
             event->accept();
             return true;

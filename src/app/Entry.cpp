@@ -36,7 +36,8 @@ int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool
     case Command::Help: out << HelpText(); return 0;
     case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return 0;
     case Command::Analyse:
-    case Command::Acquire: return RunHeadless(options, arguments, out, err, errIsTerminal);
+    case Command::Acquire:
+    case Command::FastStep: return RunHeadless(options, arguments, out, err, errIsTerminal);
     case Command::Gui: break;
     }
     return RunWindowProgram(options, arguments, err);

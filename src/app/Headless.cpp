@@ -8,6 +8,7 @@
 
 #include "app/PortFactory.h"
 #include "cli/Commands.h"
+#include "cli/FastStepCommand.h"
 #include "link/Context.h"
 #include "link/Startup.h"
 #include "platform/StderrMessages.h"
@@ -33,7 +34,9 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     return cli::RunAnalyse(request, out, err);
 }
 
-int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
+// Runs `command` on a board started up as the main window's load starts it.
+template <class Command>
+int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     PortResult made = MakePort(o, RunKind::Headless);
     if (!made.ok()) {
         err << "qb4160-eval: " << made.error() << '\n';
@@ -43,16 +46,30 @@ int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
     link::SharedSettings settings;
     link::Context ctx{**made, messages, settings, o.commandLine};
     link::StartUp(ctx);  // as the main window's load does
-
-    cli::AcquireRequest request;
-    request.count = o.acquireCount;
-    request.outFile = o.outFile;
-    request.hex = o.hex;
-    request.progress = errIsTerminal;
-    request.csvFile = o.csvFile;
-    const int status = cli::RunAcquire(request, ctx, err);
+    const int status = command(ctx);
     (*made)->flush();
     return status;
+}
+
+int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
+    return onStartedBoard(o, err, [&](link::Context& ctx) {
+        cli::AcquireRequest request;
+        request.count = o.acquireCount;
+        request.outFile = o.outFile;
+        request.hex = o.hex;
+        request.progress = errIsTerminal;
+        request.csvFile = o.csvFile;
+        return cli::RunAcquire(request, ctx, err);
+    });
+}
+
+int fastStep(const Options& o, std::ostream& out, std::ostream& err) {
+    return onStartedBoard(o, err, [&](link::Context& ctx) {
+        cli::FastStepRequest request;
+        request.json = o.json;
+        request.graphFile = o.graphFile;
+        return cli::RunFastStepCommand(request, ctx, out, err);
+    });
 }
 
 } // namespace
@@ -62,7 +79,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     ArgumentVector argv(arguments.qt);
     // Charts are drawn by widgets even when they only go to a PNG file: those runs get a widget
     // application on the display-less platform; everything else needs only the core.
-    const bool drawsCharts = options.command == Command::Analyse &&
+    const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep) &&
                              (!options.graphFile.empty() || !options.histogramFile.empty());
     std::unique_ptr<QCoreApplication> app;
     if (QCoreApplication::instance()) {
@@ -77,6 +94,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     QCoreApplication::setApplicationVersion(QString::fromStdString(shell::VersionText()));
 
     if (options.command == Command::Analyse) return analyse(options, out, err);
+    if (options.command == Command::FastStep) return fastStep(options, out, err);
     return acquire(options, err, errIsTerminal);
 }
 

@@ -21,6 +21,7 @@ std::string UsageText() {
            "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=IMAGE]\n"
            "              [--histogram=IMAGE] [--spectrum=CSV] [--csv=CSV] [L]\n"
            "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --faststep [--json] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --help | --version\n"
            "\n"
            "Board:\n"
@@ -63,8 +64,9 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     const QCommandLineOption spectrum("spectrum", "", "file");
     const QCommandLineOption csv("csv", "", "file");
     const QCommandLineOption noSettings("no-settings");
+    const QCommandLineOption faststep("faststep");
     p.addOptions({help, version, board, trace, analyse, acquire, out, hex, mode, json, graph,
-                  histogram, filter, spectrum, csv, noSettings});
+                  histogram, filter, spectrum, csv, noSettings, faststep});
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
 
@@ -101,8 +103,10 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
         o.command = Command::Help;
     } else if (p.isSet(version)) {
         o.command = Command::Version;
-    } else if (p.isSet(analyse) && p.isSet(acquire)) {
-        error = "--analyse and --acquire cannot be used together";
+    } else if (int(p.isSet(analyse)) + int(p.isSet(acquire)) + int(p.isSet(faststep)) > 1) {
+        error = "--analyse, --acquire and --faststep cannot be used together";
+    } else if (p.isSet(faststep)) {
+        o.command = Command::FastStep;
     } else if (p.isSet(analyse)) {
         o.command = Command::Analyse;
         o.analyseFile = p.value(analyse).toStdString();
@@ -118,9 +122,12 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
             error = "--acquire needs --out FILE or --csv=FILE";
         o.acquireCount = n;
     }
-    if (error.empty() && o.command != Command::Analyse &&
+    if (error.empty() && o.command == Command::FastStep &&
+        (o.hex || !o.outFile.empty() || !o.csvFile.empty() || !o.modeHex.empty() || !o.histogramFile.empty()))
+        error = "--faststep takes --json and --graph, not --hex, --out, --csv, --mode or --histogram";
+    if (error.empty() && o.command != Command::Analyse && o.command != Command::FastStep &&
         (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
-        error = "--json, --mode, --graph and --histogram go with --analyse";
+        error = "--json, --mode, --graph and --histogram go with --analyse (--json and --graph also with --faststep)";
     if (error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
         error = "--filter and --spectrum go with --analyse";
     if (error.empty() && o.command == Command::Gui && !o.csvFile.empty())

@@ -10,7 +10,7 @@
 
 namespace qb::app {
 
-enum class Command { Gui, Analyse, Acquire, Help, Version };
+enum class Command { Gui, Analyse, Acquire, FastStep, Help, Version };
 
 struct Options {
     Command command = Command::Gui;

@@ -1,8 +1,6 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
 #include <iomanip>
 #include <map>
 #include <ostream>
@@ -13,6 +11,7 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/ResolutionFigures.h"
 #include "cli/Evaluation.h"
+#include "cli/Interrupt.h"
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
@@ -79,37 +78,6 @@ std::string describeLoadFailure(const std::string& file, const files::ReadError&
         return file + ": " + error.Describe(form);
     }
 }
-
-// ---- Ctrl-C during an acquisition ---------------------------------------------------------------
-
-std::atomic<bool> g_interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
-
-extern "C" void onInterrupt(int) { g_interrupted.store(true); }
-
-// Ctrl-C stops the read while this object lives; the previous handling comes back afterwards.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interrupted.store(false);
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0;
-        installed_ = sigaction(SIGINT, &action, &previous_) == 0;
-    }
-    ~InterruptGuard() {
-        if (installed_) sigaction(SIGINT, &previous_, nullptr);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-    bool interrupted() const { return g_interrupted.load(); }
-
-private:
-    struct sigaction previous_ {};
-    bool installed_ = false;
-};
 
 // The files an analysis writes besides its printout: each with what the messages call it, what
 // writes it, and whether it is a chart image (a PNG or PDF by its name).

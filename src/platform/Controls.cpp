@@ -32,6 +32,24 @@ int KeyAscii(const QKeyEvent& event) {
     return code;
 }
 
+bool IsActionKey(const QKeyEvent& event) {
+    if (KeyAscii(event) != 0) return false;
+    switch (event.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_unknown:
+        return false;
+    default:
+        return true;
+    }
+}
+
 QKeyEvent* MakeKeyEvent(int keyAscii, const QKeyEvent& original) {
     int key = 0;
     const QString text{QChar{char16_t(keyAscii)}};

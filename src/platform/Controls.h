@@ -40,6 +40,10 @@ W* named(W* widget, const char* name) {
 // keys that type no character (arrows, function keys, Delete, lone modifiers).
 int KeyAscii(const QKeyEvent& event);
 
+// A key that types no character but is a key of its own (arrows, function keys, Delete, Home),
+// not a lone modifier (Shift, Ctrl, Alt, Meta, the locks). "Press any key" counts these too.
+bool IsActionKey(const QKeyEvent& event);
+
 // A key-press event that types `keyAscii` (the inverse of KeyAscii), modelled on `original`
 // (same auto-repeat flag). The caller owns the result.
 QKeyEvent* MakeKeyEvent(int keyAscii, const QKeyEvent& original);

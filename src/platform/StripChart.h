@@ -122,6 +122,8 @@ public:
     void setAxisMargins(Qt::Orientation axis, double belowLower, double aboveUpper);
     // The axes the user may zoom and pan (both unless a window says otherwise).
     void setUserAxes(Qt::Orientations axes);
+    // The corner of the plot the legend stands in (top right unless a window says otherwise).
+    void setLegendCorner(Qt::Alignment corner);
     // The pen of a trace's line (trace 0 is blue and trace 1 red unless a window says otherwise).
     void setTracePen(int trace, const QPen& pen);
     // Message boxes for failed saves from the context menu; without one a QMessageBox is shown.

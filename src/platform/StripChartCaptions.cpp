@@ -146,6 +146,11 @@ void StripChart::setUpCaptions() {
     });
 }
 
+void StripChart::setLegendCorner(Qt::Alignment corner) {
+    axisRect()->insetLayout()->setInsetAlignment(0, corner);
+    scheduleDraw();
+}
+
 void StripChart::setTickNotation(Qt::Orientation axis, TickNotation notation) {
     (axis == Qt::Horizontal ? xTicker_ : yTicker_)->notation = notation;
     scheduleDraw();
@@ -303,7 +308,10 @@ void StripChart::placeEndTexts() {
     QMargins minimum(0, 0, 0, 0);
     if (left > 0) minimum.setLeft(left + yGap + titleRoom(yAxis) + yAxis->padding() + 2);
     if (bottom > 0) minimum.setBottom(bottom + xGap + titleRoom(xAxis) + xAxis->padding() + 2);
-    if (size[kXHigh].width() > 0) minimum.setRight(size[kXHigh].width() / 2 + 12);
+    // The label of a tick at the right end of the x axis, or the end text there, stands half
+    // outside the plot.
+    const int rightLabel = QFontMetrics(xAxis->tickLabelFont()).horizontalAdvance(tickText(Qt::Horizontal, xAxis->range().upper));
+    minimum.setRight(std::max(size[kXHigh].width(), rightLabel) / 2 + 12);
     if (size[kYHigh].height() > 0) minimum.setTop(size[kYHigh].height() / 2 + 4);
     axisRect()->setMinimumMargins(minimum);
 

@@ -8,6 +8,7 @@
 
 #include "analysis/NoiseForm.h"
 #include "analysis/ReadDataForm.h"
+#include "faststep/faststep.h"
 #include "files/FileReadForm.h"
 #include "files/WriteFileForm.h"
 #include "link/CodeCount.h"
@@ -131,8 +132,10 @@ void MainMenuForm::MenuPortCommand_Click() {
     form.showModal();
 }
 
-// The fast-step demonstration has not landed yet: its button opens nothing for now.
-void MainMenuForm::openFastStep() {}
+void MainMenuForm::openFastStep() {
+    faststep::faststep form(ctx_, this);
+    form.showModal();
+}
 
 void MainMenuForm::openProgram() {
     registers::program form(ctx_, this);

@@ -55,6 +55,9 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
     ASSERT_EQ(Why(r), "");
     EXPECT_EQ(r->simOptions, (Words{"--sim-ain1=12.5", "--sim-noref"}));
     EXPECT_TRUE(r->command == Command::Acquire && r->acquireCount == 500 && r->outFile == "a.dat" && r->hex);
+    const auto f = ParseOptions({"qb", "--faststep", "--json", "--graph=s.png", "--sim-seed=3"});
+    ASSERT_EQ(Why(f), "");
+    EXPECT_TRUE(f->command == Command::FastStep && f->json && f->graphFile == "s.png");
 }
 
 TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
@@ -62,7 +65,8 @@ TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
                                {"--acquire", "abc", "--out", "a"}, {"--acquire", "500"},
                                {"--analyse", "a", "--acquire", "500", "--out", "b"}, {"--json"}, {"--hex"}, {"--board"},
                                {"--analyse", "a", "--mode="}, {"--analyse", "a", "--graph="}, {"--acquire", "5", "--out="},
-                               {"--trace="}, {"--board="}};
+                               {"--trace="}, {"--board="}, {"--faststep", "--analyse", "a"}, {"--faststep", "--hex"},
+                               {"--faststep", "--mode=21B0"}, {"--faststep", "--csv=a.csv"}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
         EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();

@@ -101,7 +101,7 @@ TEST(MainMenu, StartUpReadsTheBoardBeforeTheWindowIsShownAndTheCloseBoxEndsWitho
 
 TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
     const std::tuple<const char*, const char*, const char*> buttons[] = {  // name, caption, window it opens
-        {"About", "About", "About"}, {"Command1", "Fast Step Demo", ""}, {"MenuQuitCommand", "Quit", ""},
+        {"About", "About", "About"}, {"Command1", "Fast Step Demo", "QB4160 FastStep"}, {"MenuQuitCommand", "Quit", ""},
         {"MenuProgramCommand", "Program QB4160", "QB4160 Main Program Menu"}, {"MenuReadCommand", "Read Data", "QB4160 Read Data"},
         {"MenuNoiseCommand", "Noise Analysis", ""}, {"MenuResetCommand", "Reset QB4160", "QB4160"},
         {"MenuReadFCommand", "Read from File", "QB4160 File Read"},
@@ -118,8 +118,11 @@ TEST(MainMenu, ControlsWindowsNoiseGateEscapeAndQuit) {
             EXPECT_EQ(b->text().toStdString(), caption);
             EXPECT_TRUE(b->isVisible() && b->isEnabled() && b->width() >= b->sizeHint().width()) << caption;
             EXPECT_EQ(*opens ? Click(form, name) : "", opens);
-            // The program menu reads the status register as it opens; the others touch no port.
-            EXPECT_EQ(test::RegisterTraffic(rig.port.log).size(), std::string(name) == "MenuProgramCommand" ? 1u : 0u) << name;
+            // The program menu reads the status register as it opens; the fast-step window reads
+            // mode, filter and DAC and writes them back as it closes; the others touch no port.
+            const std::string n = name;
+            EXPECT_EQ(test::RegisterTraffic(rig.port.log).size(), n == "MenuProgramCommand" ? 1u : n == "Command1" ? 6u : 0u)
+                << name;
             rig.port.clear();
         }
         for (const int codes : {-1, 0, 4, 5, 5000, 5001}) {

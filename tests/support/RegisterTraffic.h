@@ -4,6 +4,8 @@
 //   "W mode 21A0"   a communications byte that writes a register, then that register's bits
 //   "R status 90"   a communications byte that reads a register, then its bits as clocked in
 //   "C 48"          a communications byte with no register bits after it (start or stop reading)
+//   "D 100000"      a result taken in continuous reading: 26, the ready-line polls, then 18, 26
+//                   and a status read per bit (as many bits as were clocked)
 //   "wait"          status reads outside any transfer: a wait for the ready line
 //   "out 1B"        any other data-register write; "in 37A" / "out 37A=C0" other accesses
 // A send is 26, then 26+b, 18+b, 26+b per bit, then 26; a read is 26, then 18, 26 and a status
@@ -57,6 +59,19 @@ inline std::vector<std::string> RegisterTraffic(const std::vector<PortAccess>& l
         return v;
     };
 
+    const auto dataRead = [&](std::size_t& i) -> int64_t {
+        std::size_t j = i;
+        if (!isWrite(j++, 26) || !isStatusRead(j)) return -1;
+        while (isStatusRead(j)) ++j;
+        uint32_t v = 0;
+        int n = 0;
+        for (; isWrite(j, 18) && isWrite(j + 1, 26) && isStatusRead(j + 2); j += 3, ++n)
+            v = v << 1 | ((log[j + 2].value & 16) ? 1u : 0u);
+        if (n == 0) return -1;
+        i = j;
+        return v;
+    };
+
     std::vector<std::string> out;
     for (std::size_t i = 0; i < log.size();) {
         if (isStatusRead(i)) {
@@ -78,6 +93,12 @@ inline std::vector<std::string> RegisterTraffic(const std::vector<PortAccess>& l
                 i = j;
                 continue;
             }
+        }
+        j = i;
+        if (const int64_t code = dataRead(j); code >= 0) {
+            out.push_back("D " + hex(uint32_t(code)));
+            i = j;
+            continue;
         }
         const PortAccess& a = log[i++];
         if (a.address == base && a.write)

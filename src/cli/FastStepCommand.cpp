@@ -1,0 +1,111 @@
+#include "cli/FastStepCommand.h"
+
+#include <iomanip>
+#include <ostream>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/Interrupt.h"
+#include "faststep/FastStepChart.h"
+#include "faststep/FastStepRun.h"
+#include "platform/Numbers.h"
+#include "platform/Wait.h"
+
+namespace qb::cli {
+
+namespace {
+
+using namespace faststep;
+
+constexpr const char* kProgram = "qb4160-eval: ";
+
+QString hex(double value) { return QString::fromStdString(platform::Hex(value)); }
+
+void printPlain(const link::SharedSettings& s, const SavedRegisters& saved, std::ostream& out) {
+    out << "Fast Step Demonstration\n"
+        << "Registers used: mode " << platform::Hex(kDemoMode) << ", filter " << platform::Hex(kFilterFastStepOff)
+        << " (fast step off) and " << platform::Hex(kFilterFastStepOn) << " (fast step on), DAC " << kDacLow
+        << " then " << kDacHigh << ", " << s.StepReadCount << " readings per level\n"
+        << "Registers restored: mode " << platform::Hex(saved.mode) << ", filter " << platform::Hex(saved.filter)
+        << ", DAC " << saved.dac << "\n\n"
+        << "Reading  FastStep Off  FastStep On\n";
+    for (int i = 1; i <= ReadingsPerSeries(s.StepReadCount); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        out << std::right << std::setw(7) << i << "  " << std::setw(12) << std::fixed << std::setprecision(0)
+            << s.FastStepOffCodes[at] << "  " << std::setw(11) << s.FastStepOnCodes[at] << '\n';
+    }
+}
+
+void printJson(const link::SharedSettings& s, const SavedRegisters& saved, std::ostream& out) {
+    QJsonArray off, on;
+    for (int i = 1; i <= ReadingsPerSeries(s.StepReadCount); ++i) {
+        off.append(s.FastStepOffCodes[static_cast<std::size_t>(i)]);
+        on.append(s.FastStepOnCodes[static_cast<std::size_t>(i)]);
+    }
+    QJsonObject object{
+        {"readingsPerLevel", s.StepReadCount},
+        {"mode", hex(kDemoMode)},
+        {"filterFastStepOff", hex(kFilterFastStepOff)},
+        {"filterFastStepOn", hex(kFilterFastStepOn)},
+        {"dacLow", kDacLow},
+        {"dacHigh", kDacHigh},
+        {"restored", QJsonObject{{"mode", hex(saved.mode)}, {"filter", hex(saved.filter)}, {"dac", saved.dac}}},
+        {"fastStepOff", off},
+        {"fastStepOn", on}};
+    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+}
+
+} // namespace
+
+int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::ostream& out, std::ostream& err) {
+    int taken = 0;
+    bool stopped = false;
+    SavedRegisters saved;
+    {
+        // Ctrl-C ends the run as a close request ends the window's: what was read is kept and the
+        // registers go back. A second Ctrl-C cannot cut the restore short.
+        InterruptGuard guard;
+        const link::Context run = link::WithStopHook(ctx, [&guard] { return guard.interrupted(); });
+        saved = SaveRegisters(run);
+        RunHooks hooks;
+        hooks.settle = [&](int16_t ms) { platform::WaitMs(run.port, ms, [&guard] { return !guard.interrupted(); }); };
+        hooks.afterReading = [&] {
+            ++taken;
+            return !guard.interrupted();
+        };
+        hooks.closing = [&guard] { return guard.interrupted(); };
+        RunFastStep(run, hooks);
+        RestoreRegisters(run, saved);
+        stopped = guard.interrupted();
+    }
+
+    const link::SharedSettings& s = ctx.settings;
+    if (request.json)
+        printJson(s, saved, out);
+    else
+        printPlain(s, saved, out);
+    out.flush();
+
+    int status = out ? 0 : 1;
+    const int all = 2 * ReadingsPerSeries(s.StepReadCount);
+    if (stopped) {
+        err << kProgram << "stopped by Ctrl-C after " << taken << " of " << all
+            << " readings; the registers were restored\n";
+        status = 1;
+    } else if (taken < all) {
+        err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
+        status = 1;
+    }
+    if (!request.graphFile.empty()) {
+        const platform::Result<> image = SaveStepChartImage(s, request.graphFile);
+        if (!image.ok()) {
+            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << image.error() << '\n';
+            status = 1;
+        }
+    }
+    return status;
+}
+
+} // namespace qb::cli

@@ -1,0 +1,111 @@
+// The headless fast-step demonstration on the simulated board: what it prints (columns or
+// JSON), that it puts the registers back, also after Ctrl-C, and its exit status.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <regex>
+#include <sstream>
+
+#include "cli/FastStepCommand.h"
+#include "faststep/FastStepRig.h"
+#include "faststep/FastStepRun.h"
+
+namespace qb::fasttest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+    std::vector<std::string> traffic;
+};
+
+// The command on a board whose registers hold `found`; `interruptAfter` readings of the first
+// series, Ctrl-C (0: never).
+Outcome RunCommand(cli::FastStepRequest request, const faststep::SavedRegisters& found, int interruptAfter = 0) {
+    Rig rig;
+    rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, found.mode);
+    rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, found.filter);
+    rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, found.dac);
+    rig.port.clear();
+    bool raised = false;
+    rig.port.onBusyPoll = [&] {
+        const auto& off = rig.settings.FastStepOffCodes;
+        if (interruptAfter > 0 && !raised && off.size() > std::size_t(interruptAfter) && off[std::size_t(interruptAfter)] != 0)
+            raised = true, std::raise(SIGINT);
+    };
+    std::ostringstream out, err;
+    const int status = cli::RunFastStepCommand(request, rig.ctx, out, err);
+    return {status, out.str(), err.str(), Shape(rig.traffic())};
+}
+
+const faststep::SavedRegisters kFound{0x2031, 0x0A0019, 0x3F};
+
+TEST(FastStepCommand, PrintsBothSeriesAndRestoresTheRegisters) {
+    const Outcome plain = RunCommand({}, kFound);
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.err, "");
+    const Lines saving{"R mode 2031", "R filter A0019", "R DAC 3F"};
+    EXPECT_EQ(plain.traffic, saving + FullRun() + Restore(kFound));
+    std::istringstream lines(plain.out);
+    std::vector<std::string> text;
+    for (std::string line; std::getline(lines, line);) text.push_back(line);
+    ASSERT_EQ(text.size(), 85u);
+    EXPECT_EQ(text[0], "Fast Step Demonstration");
+    EXPECT_EQ(text[1], "Registers used: mode 31B2, filter 400010 (fast step off) and 400110 (fast step on), DAC 2 then 29, "
+                       "40 readings per level");
+    EXPECT_EQ(text[2], "Registers restored: mode 2031, filter A0019, DAC 63");
+    EXPECT_EQ(text[4], "Reading  FastStep Off  FastStep On");
+    // Reading, then the two codes, right-aligned; 5 mV and 72.5 mV of the 0..80 mV range.
+    const std::regex first(R"( {6}1 +\d+ +\d+)"), low(R"( {5}40 +(\d+) +(\d+))"), last(R"( {5}80 +(\d+) +(\d+))");
+    EXPECT_TRUE(std::regex_match(text[5], first)) << text[5];
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text[44], m, low)) << text[44];
+    EXPECT_NEAR(std::stod(m[1]), 1048576, 1000);
+    EXPECT_NEAR(std::stod(m[2]), 1048576, 1000);
+    ASSERT_TRUE(std::regex_match(text[84], m, last)) << text[84];
+    EXPECT_NEAR(std::stod(m[1]), 15204352, 1000);
+    EXPECT_NEAR(std::stod(m[2]), 15204352, 1000);
+
+    const Outcome json = RunCommand({true, ""}, kFound);
+    EXPECT_EQ(json.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_EQ(o.value("mode").toString(), "31B2");
+    EXPECT_EQ(o.value("filterFastStepOff").toString() + "/" + o.value("filterFastStepOn").toString(), "400010/400110");
+    EXPECT_EQ(o.value("dacLow").toInt() * 100 + o.value("dacHigh").toInt(), 229);
+    EXPECT_EQ(o.value("readingsPerLevel").toInt(), 40);
+    const QJsonObject restored = o.value("restored").toObject();
+    EXPECT_EQ(restored.value("mode").toString() + "/" + restored.value("filter").toString(), "2031/A0019");
+    EXPECT_EQ(restored.value("dac").toInt(), 63);
+    const QJsonArray off = o.value("fastStepOff").toArray(), on = o.value("fastStepOn").toArray();
+    ASSERT_EQ(off.size(), 80);
+    ASSERT_EQ(on.size(), 80);
+    EXPECT_NEAR(on.at(42).toDouble(), 15204352, 15204) << "reading 43: settled within 0.1 %";
+}
+
+// Ctrl-C ends the run as closing the window does: the registers go back, what was read is
+// printed, and the status says the series are not whole. The chart is written all the same.
+TEST(FastStepCommand, CtrlCEndsTheRunRestoresAndSaysSo) {
+    QTemporaryDir dir;
+    const std::string png = dir.filePath("step.png").toStdString();
+    const Outcome o = RunCommand({false, png}, kFound, 5);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "qb4160-eval: stopped by Ctrl-C after 5 of 160 readings; the registers were restored\n");
+    EXPECT_EQ(o.traffic, (Lines{"R mode 2031", "R filter A0019", "R DAC 3F", "W mode 31B2", "W filter 400010", "W DAC 2",
+                                "C 33"} + Results(5) + Lines{"out 1A"} + kStop + Restore(kFound)));
+    EXPECT_NE(o.out.find("\n      6             0            0\n"), std::string::npos) << o.out;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(png)));
+
+    const Outcome unwritable = RunCommand({true, dir.filePath("no/such/dir/step.png").toStdString()}, kFound);
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err.rfind("qb4160-eval: cannot write the chart to ", 0), 0u) << unwritable.err;
+}
+
+} // namespace
+} // namespace qb::fasttest

@@ -1,0 +1,136 @@
+// The demonstration's sequence without the window: the exact register traffic of a run, the
+// simulated board's step responses, the time-out path, and what the lists and the chart's y
+// range make of a run.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "faststep/FastStepListing.h"
+#include "faststep/FastStepRun.h"
+#include "faststep/FastStepRig.h"
+#include "platform/Wait.h"
+
+namespace qb::fasttest {
+namespace {
+
+using namespace faststep;
+
+// The hooks a window gives, minus the window: the settling wait passes the port's clock.
+RunHooks Waiting(platform::PortIo& port) {
+    RunHooks h;
+    h.settle = [&port](int16_t ms) { platform::WaitMs(port, ms); };
+    return h;
+}
+
+TEST(FastStepRun, FullRunSendsTheSequenceAndKeepsThe160Results) {
+    Rig rig;
+    EXPECT_EQ(RunFastStep(rig.ctx, Waiting(rig.port)), RunEnd::Complete);
+    const std::vector<std::string> traffic = rig.traffic();
+    EXPECT_EQ(Shape(traffic), FullRun());
+    EXPECT_EQ(rig.port.waits, std::vector<double>{0.1}) << "the one settling wait, after the first start";
+    EXPECT_EQ(rig.settings.StepReadCount, 40);
+    ASSERT_EQ(rig.settings.FastStepOffCodes.size(), 81u);
+    ASSERT_EQ(rig.settings.FastStepOnCodes.size(), 81u);
+    std::vector<double> stored(rig.settings.FastStepOffCodes.begin() + 1, rig.settings.FastStepOffCodes.end());
+    stored.insert(stored.end(), rig.settings.FastStepOnCodes.begin() + 1, rig.settings.FastStepOnCodes.end());
+    EXPECT_EQ(ResultValues(traffic), stored) << "every result read, in order, at its reading";
+    EXPECT_EQ(rig.settings.FastStepOffCodes[0], 0.0);
+    EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+// On the simulated board the step runs from 5 mV to 72.5 mV of the 0..80 mV range; with fast
+// step the result is within 0.1 % of the new level by the third reading after the step, without
+// it the filter takes several times longer.
+TEST(FastStepRun, SimulatedBoardSettlesFastWithFastStepAndSlowlyWithout) {
+    Rig rig;
+    ASSERT_EQ(RunFastStep(rig.ctx, Waiting(rig.port)), RunEnd::Complete);
+    const double low = 1048576, high = 15204352;  // 5 / 80 and 72.5 / 80 of 2^24
+    // Readings after the step until the result stays within 0.1 % of the high level.
+    const auto settling = [&](const std::vector<double>& codes) {
+        int last = 40;
+        for (int i = 41; i <= 80; ++i)
+            if (std::abs(codes[std::size_t(i)] - high) > 0.001 * high) last = i;
+        return last - 40 + 1;
+    };
+    for (const auto* codes : {&rig.settings.FastStepOffCodes, &rig.settings.FastStepOnCodes}) {
+        for (int i = 30; i <= 40; ++i) EXPECT_NEAR((*codes)[std::size_t(i)], low, 1e-4 * low) << "reading " << i;
+        for (int i = 70; i <= 80; ++i) EXPECT_NEAR((*codes)[std::size_t(i)], high, 1e-4 * high) << "reading " << i;
+    }
+    const int on = settling(rig.settings.FastStepOnCodes), off = settling(rig.settings.FastStepOffCodes);
+    EXPECT_LE(on, 3);
+    EXPECT_GE(off, 4 * on) << "fast step off settles after " << off << " readings";
+}
+
+// A board whose ready line never falls: each level loop says so once, stops reading (so the
+// register writes that follow reach a chip that listens) and leaves its routine; the run goes on
+// with the other routine and keeps zeros for the readings not taken.
+TEST(FastStepRun, ATimeOutStopsReadingKeepsTheMessageAndTheRunGoesOn) {
+    test::QuietPollPort port;  // nothing behind it: the status lines float high
+    test::ScriptedMessages messages;
+    link::SharedSettings settings;
+    settings.PortAddress = 0x378;
+    const link::Context ctx{port, messages, settings, ""};
+    EXPECT_EQ(RunFastStep(ctx, Waiting(port)), RunEnd::Complete);
+    const std::vector<std::string> readsNothing = {"C 33", "out 1A", "C 48", "out 1B"};  // 26, then only busy polls
+    EXPECT_EQ(test::RegisterTraffic(port.log),
+              (std::vector<std::string>{"W mode 31B2", "W filter 400010", "W DAC 2"} + readsNothing +
+               std::vector<std::string>{"W DAC 2", "W filter 400110"} + readsNothing));
+    EXPECT_EQ(port.busyPolls, 2 * link::kDataReadyPolls);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>(2, link::kReadErrorMessage));
+    EXPECT_EQ(settings.FastStepOffCodes, std::vector<double>(81, 0.0));
+    EXPECT_EQ(settings.FastStepOnCodes, std::vector<double>(81, 0.0));
+}
+
+// The caller's stop ends the level loop after the reading in hand; a stop of the wait itself
+// ends it without a reading. Either way reading is stopped and the routine left.
+TEST(FastStepRun, AStopEndsTheLevelLoopAndLeavesContinuousReading) {
+    const struct { const char* what; int stopAfter; bool inWait; int stored; } cases[] = {
+        {"after the third reading", 3, false, 3}, {"in the wait for the third", 2, true, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.settings.StepReadCount = 40;
+        std::vector<double> codes(81, 0.0);
+        int taken = 0;
+        bool stopWait = false;
+        RunHooks hooks;
+        hooks.afterReading = [&] {
+            ++taken;
+            stopWait = c.inWait && taken == c.stopAfter;
+            return c.inWait || taken < c.stopAfter;
+        };
+        const link::Context ctx = link::WithStopHook(rig.ctx, [&] { return stopWait; });
+        ReadFastStepOn(ctx, codes, hooks);
+        EXPECT_EQ(Shape(rig.traffic()), (std::vector<std::string>{"W DAC 2", "W filter 400110", "C 33"} +
+                                         Results(c.stored) + std::vector<std::string>(c.inWait, "out 1A") + kStop));
+        EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](double v) { return v != 0; }), c.stored);
+    }
+}
+
+TEST(FastStepListing, EveryReadingListedUnderItsOwnNumber) {
+    std::vector<double> codes(81, 0.0);
+    codes[1] = 1048576;
+    codes[40] = 8388608;
+    codes[80] = 15204352;
+    const std::vector<std::string> lines = ListLines(codes, 40);
+    ASSERT_EQ(lines.size(), 80u);
+    EXPECT_EQ(lines[0], "001       01048576");
+    EXPECT_EQ(lines[1], "002       00000000") << "a reading not taken";
+    EXPECT_EQ(lines[39], "040       08388608");
+    EXPECT_EQ(lines[79], "080       15204352") << "the last reading is listed";
+    EXPECT_EQ(ListLines(std::vector<double>(5, 7.0), 40).size(), 4u) << "a short series lists what it holds";
+    EXPECT_EQ(ListLine(7, 16777215), "007       16777215");
+}
+
+TEST(FastStepListing, YRangeSpansTheFastStepOffReadingsWithAMargin) {
+    const struct { std::vector<double> off; int16_t n; YRange range; } cases[] = {
+        {{0, 1048576, 15204352, 1048580, 15204350}, 2, {48576, 16204352}},
+        {{0, 1048576, 1048576, 0, 0}, 2, {-1000000, 2048576}},  // an aborted run: its zeros count
+        {{0, 9, 5, 7, 999}, 1, {-999995, 1000009}},              // only readings 1..2N are scanned
+        {{0, 10.5, 11.5}, 1, {-999990, 1000012}},               // whole numbers, halves to even
+        {{0}, 40, {-1000000, 1000000}}};                        // nothing read
+    for (const auto& c : cases) EXPECT_EQ(ChartYRange(c.off, c.n), c.range) << c.off.size();
+}
+
+} // namespace
+} // namespace qb::fasttest

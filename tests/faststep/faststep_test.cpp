@@ -1,0 +1,267 @@
+// The fast-step window through its real controls on the simulated board (virtual time): the
+// registers saved at opening and put back on every close, the run's exact traffic, the lists,
+// the two-trace chart and its readout, the abort by a key, the close refused once while reading,
+// and the information window.
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "faststep/FastStepChart.h"
+#include "faststep/FastStepListing.h"
+#include "faststep/FastStepRig.h"
+#include "faststep/fastinfo.h"
+#include "faststep/faststep.h"
+#include "platform/StripChart.h"
+#include "platform/Text.h"
+
+namespace qb::fasttest {
+namespace {
+
+namespace fs = qb::faststep;
+using fs::SavedRegisters;
+using Window = fs::faststep;
+using regtest::Find;
+using regtest::RunModal;
+using regtest::Text;
+using Lines = std::vector<std::string>;
+
+const SavedRegisters kPowerOn{0x21B0, 0x800010, 0};
+
+Lines Items(QWidget& form, const char* list) {
+    Lines out;
+    auto* l = Find<QListWidget>(form, list);
+    for (int i = 0; i < l->count(); ++i) out.push_back(l->item(i)->text().toStdString());
+    return out;
+}
+
+std::string Readout(QWidget& form) {
+    std::string out;
+    for (const char* name : {"lblCursPosition", "lblDec0Value", "lblHex0Value", "lblDec1Value", "lblHex1Value"})
+        out += Text(form, name) + "/";
+    return out;
+}
+
+// Runs `act` on the user-interface thread the next time the run lets events run, once the
+// fast-step-off reading `reading` has been stored (that is, during the wait for the next one).
+void DuringRun(Rig& rig, int reading, std::function<void()> act) {
+    auto pending = std::make_shared<std::function<void()>>(std::move(act));
+    rig.port.onBusyPoll = [&rig, reading, pending] {
+        const auto& off = rig.settings.FastStepOffCodes;
+        if (!*pending || off.size() <= std::size_t(reading) || off[std::size_t(reading)] == 0) return;
+        QMetaObject::invokeMethod(qApp, std::move(*pending), Qt::QueuedConnection);
+        *pending = nullptr;
+    };
+}
+
+void PostKey(QWidget& form, int qtKey, const QString& text) {
+    QCoreApplication::postEvent(Find<QListWidget>(form, "List1"), new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
+}
+
+// A run as the user starts it: the lists, the chart and its readout show both series; buttons
+// clicked while it reads do nothing; the traffic is the saving reads, the run, and on closing the
+// restore.
+TEST(FastStepWindow, RunListsAndPlotsBothSeriesAndClosingRestores) {
+    Rig rig;
+    Window form(rig.ctx);
+    bool clicked = false, infoOpened = false;
+    DuringRun(rig, 10, [&] {
+        QTimer::singleShot(0, [&] {  // closes the information window, should it come up
+            if (QWidget* w = QApplication::activeModalWidget(); w && w != &form) infoOpened = true, w->close();
+        });
+        Find(form, "run")->click();
+        Find(form, "Command2")->click();
+        clicked = true;
+    });
+    Lines traffic;
+    RunModal(form, [&] {
+        EXPECT_EQ(form.caption(), "QB4160 FastStep");
+        EXPECT_FALSE(Find<QWidget>(form, "Frame1")->isVisible());
+        QTest::mouseClick(Find(form, "run"), Qt::LeftButton);
+        EXPECT_FALSE(form.reading());
+        EXPECT_FALSE(Find<QWidget>(form, "Frame1")->isVisible());
+        EXPECT_EQ(Text(form, "Label2"), "");
+        traffic = rig.traffic();
+
+        const auto& s = rig.settings;
+        const Lines off = Items(form, "List1"), on = Items(form, "List2");
+        ASSERT_EQ(off.size(), 80u);
+        ASSERT_EQ(on.size(), 80u);
+        for (int i = 1; i <= 80; ++i) {
+            EXPECT_EQ(off[std::size_t(i - 1)], fs::ListLine(i, s.FastStepOffCodes[std::size_t(i)]));
+            EXPECT_EQ(on[std::size_t(i - 1)], fs::ListLine(i, s.FastStepOnCodes[std::size_t(i)]));
+        }
+        EXPECT_EQ(off[0].substr(0, 10), "001       ");
+        EXPECT_EQ(Text(form, "Label4") + "|" + Text(form, "Label6"), "Iteration      Value|Iteration      Value");
+
+        platform::StripChart& chart = form.chart();
+        EXPECT_EQ(chart.tracePoints(0), 80u);
+        EXPECT_EQ(chart.tracePoints(1), 80u);
+        const fs::YRange y = fs::ChartYRange(s.FastStepOffCodes, 40);
+        EXPECT_EQ(chart.caption(fs::kYMinCaption) + "/" + chart.caption(fs::kYMaxCaption),
+                  platform::Hex(y.lo) + "/" + platform::Hex(y.hi));
+        EXPECT_EQ(chart.xAxisUpperShown(), 80) << "the last reading is on the chart";
+        const auto readout = [&](int reading) {
+            return platform::Str(reading) + "/" + platform::Str(s.FastStepOffCodes[std::size_t(reading)]) + "/" +
+                   platform::Hex(s.FastStepOffCodes[std::size_t(reading)]) + "/" +
+                   platform::Str(s.FastStepOnCodes[std::size_t(reading)]) + "/" +
+                   platform::Hex(s.FastStepOnCodes[std::size_t(reading)]) + "/";
+        };
+        EXPECT_EQ(Readout(form), readout(2)) << "the cursor starts on reading 2";
+        QTest::keyClick(&chart, Qt::Key_Right);
+        EXPECT_EQ(Readout(form), readout(3));
+        QTest::keyClick(&chart, Qt::Key_End);
+        EXPECT_EQ(Readout(form), readout(80));
+        rig.port.clear();
+    });
+    EXPECT_TRUE(clicked && !infoOpened);
+    EXPECT_EQ(Lines(traffic.begin(), traffic.begin() + 3),
+              (Lines{"R mode 21B0", "R filter 800010", "R DAC 0"}));
+    EXPECT_EQ(Shape(Lines(traffic.begin() + 3, traffic.end())), FullRun()) << "one run: Run and Info. did nothing";
+    EXPECT_EQ(rig.traffic(), Restore(kPowerOn));
+    EXPECT_FALSE(form.isVisible());
+}
+
+// What the readout makes of a code: 8388608 is listed as 08388608 and read out as 800000.
+TEST(FastStepWindow, ReadoutInDecimalAndHex) {
+    Rig rig;
+    Window form(rig.ctx);
+    rig.settings.StepReadCount = 40;
+    rig.settings.FastStepOffCodes.assign(81, 0);
+    rig.settings.FastStepOnCodes.assign(81, 0);
+    rig.settings.FastStepOffCodes[2] = 8388608;
+    rig.settings.FastStepOnCodes[2] = 16777215;
+    fs::PlotStepSeries(form.chart(), rig.settings);
+    form.StripGraph_Cursor(0);
+    EXPECT_EQ(Readout(form), " 2/ 8388608/800000/ 16777215/FFFFFF/");
+    EXPECT_EQ(fs::ListLine(2, 8388608), "002       08388608");
+}
+
+// Any key during the fast-step-off half ends its reading; the fast-step-on half then programs
+// the chip, takes exactly one reading and stops. The results are shown, readings not taken as
+// zeros, and the window stays open (Escape too is only a key here).
+TEST(FastStepWindow, AKeyAbortsTheRunAndTheSecondHalfTakesOneReading) {
+    const std::pair<const char*, std::function<void(QWidget&)>> keys[] = {
+        {"a letter", [](QWidget& f) { PostKey(f, Qt::Key_X, "x"); }},
+        {"an arrow", [](QWidget& f) { PostKey(f, Qt::Key_Left, {}); }},
+        {"Escape", [](QWidget& f) { PostKey(f, Qt::Key_Escape, QString(QChar(27))); }}};
+    for (const auto& [what, press] : keys) {
+        SCOPED_TRACE(what);
+        Rig rig;
+        Window form(rig.ctx);
+        DuringRun(rig, 5, [&] { press(form); });
+        RunModal(form, [&] {
+            rig.port.clear();
+            Find(form, "run")->click();
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(Shape(rig.traffic()),
+                      (Lines{"W mode 31B2", "W filter 400010", "W DAC 2", "C 33"} + Results(5) + Lines{"out 1A"} + kStop +
+                       Lines{"W DAC 2", "W filter 400110", "C 33", "D"} + kStop));
+            const Lines off = Items(form, "List1"), on = Items(form, "List2");
+            ASSERT_EQ(off.size(), 80u);
+            EXPECT_NE(off[4].substr(10), "00000000");
+            EXPECT_EQ(off[5], "006       00000000");
+            EXPECT_NE(on[0].substr(10), "00000000");
+            EXPECT_EQ(on[1], "002       00000000");
+            EXPECT_EQ(form.chart().caption(fs::kYMinCaption), platform::Hex(-1000000)) << "its zeros count";
+            rig.port.clear();
+        });
+        EXPECT_EQ(rig.traffic(), Restore(kPowerOn));
+    }
+}
+
+// A close request while reading is refused once: it ends the reading and puts the registers
+// back; the run then returns at once and closes the window, putting them back again. The end of
+// the program only ends the reading.
+TEST(FastStepWindow, ACloseWhileReadingIsRefusedOnceThenTheWindowCloses) {
+    const SavedRegisters found{0x20B0, 0x1F4011, 0x25};
+    const struct { const char* what; std::function<void(Window&)> close; Lines after; } cases[] = {
+        {"the close box", [](Window& f) { f.close(); }, kStop + Restore(found) + kStop + Restore(found)},
+        {"Back", [](Window& f) { Find(f, "Command1")->click(); }, kStop + Restore(found) + kStop + Restore(found)},
+        {"the program ending", [](Window&) { platform::Form::endProgram(0); }, kStop}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, found.mode);
+        rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, found.filter);
+        rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, found.dac);
+        Window form(rig.ctx);
+        bool openAfterRequest = false;
+        DuringRun(rig, 5, [&] {
+            c.close(form);
+            openAfterRequest = form.isVisible();
+        });
+        RunModal(form, [&] {
+            rig.port.clear();
+            Find(form, "run")->click();
+        });
+        EXPECT_TRUE(openAfterRequest);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(Shape(rig.traffic()),
+                  (Lines{"W mode 31B2", "W filter 400010", "W DAC 2", "C 33"} + Results(5) + Lines{"out 1A"} + c.after));
+        EXPECT_TRUE(rig.messages.shown.empty());
+        platform::Form::resetProgramEnding();
+    }
+}
+
+// Whatever the registers held when the window opened (power-on values, or values the editors
+// set), each run sends the same sequence, and every way of closing after any number of runs puts
+// back exactly what was found: mode, then filter, then DAC.
+TEST(FastStepWindow, SameRunFromAnyRegistersAndEveryCloseRestoresWhatWasFound) {
+    const SavedRegisters edited{0x2031, 0x0A0019, 0x3F};
+    const struct { SavedRegisters found; int runs; const char* closeBy; } cases[] = {
+        {kPowerOn, 0, "Back"}, {kPowerOn, 1, "the close box"}, {edited, 1, "Back"}, {edited, 2, "Escape"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.runs) + " runs, " + c.closeBy + ", mode " + platform::Hex(c.found.mode));
+        Rig rig;
+        if (!(c.found == kPowerOn)) {
+            rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, c.found.mode);
+            rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, c.found.filter);
+            rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, c.found.dac);
+            rig.port.clear();
+        }
+        Window form(rig.ctx);
+        RunModal(form, [&] {
+            EXPECT_EQ(rig.traffic(), (Lines{"R mode " + platform::Hex(c.found.mode), "R filter " + platform::Hex(c.found.filter),
+                                            "R DAC " + platform::Hex(c.found.dac)}));
+            for (int run = 0; run < c.runs; ++run) {
+                rig.port.clear();
+                Find(form, "run")->click();
+                EXPECT_EQ(Shape(rig.traffic()), FullRun()) << "run " << run + 1;
+            }
+            rig.port.clear();
+            if (c.closeBy == std::string("Back")) Find(form, "Command1")->click();
+            else if (c.closeBy == std::string("Escape")) QTest::keyClick(Find<QWidget>(form, "List1"), Qt::Key_Escape);
+            else form.close();
+            EXPECT_FALSE(form.isVisible());
+        });
+        EXPECT_EQ(rig.traffic(), Restore(c.found));
+        rig.port.clear();
+        EXPECT_EQ(fs::SaveRegisters(rig.ctx), c.found) << "the converter holds what it held before";
+    }
+}
+
+TEST(FastStepWindow, InfoShowsTheFixedTextsAndBackCloses) {
+    Rig rig;
+    Window form(rig.ctx);
+    std::vector<std::string> seen;
+    RunModal(form, [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* info = QApplication::activeModalWidget();
+            ASSERT_NE(info, nullptr);
+            seen.push_back(info->windowTitle().toStdString());
+            for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) seen.push_back(Text(*info, name));
+            QTest::mouseClick(Find(*info, "Command1"), Qt::LeftButton);
+            seen.push_back(info->isVisible() ? "still open" : "closed");
+        });
+        QTest::mouseClick(Find(form, "Command2"), Qt::LeftButton);
+        EXPECT_TRUE(form.isVisible());
+    });
+    EXPECT_EQ(seen, (Lines{" QB4160", "Fast Step Demo Information", fs::kInfoIntro, fs::kInfoSetup,
+                           fs::kInfoRun, "closed"}));
+    EXPECT_NE(std::string(fs::kInfoSetup).find("Ain1(-)/Ain1(-)  with a 5Vreference"), std::string::npos);
+    EXPECT_NE(std::string(fs::kInfoRun).find("is set and  the process"), std::string::npos);
+}
+
+} // namespace
+} // namespace qb::fasttest
