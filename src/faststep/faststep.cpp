@@ -75,7 +75,7 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     List2 = makeList("List2", "Fast-Step Response");
 
     StripGraph = new platform::StripChart("StripGraph");
-    StripGraph->setMinimumSize(600, 400);
+    StripGraph->setMinimumSize(520, 360);
     StripGraph->setMessageSink(&ctx.messages);
     SetUpStepChart(*StripGraph);
     StripGraph->onCursor([this](double x) { StripGraph_Cursor(x); });
