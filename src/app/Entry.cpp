@@ -17,11 +17,13 @@ std::string HelpText() {
            "  The window program runs it on wall-clock time, headless commands on virtual time (as\n"
            "  fast as the machine allows) unless --sim-time=wall is given.\n"
            "\nExit status:\n"
-           "  0    done (--acquire: the file holds every code asked for)\n"
+           "  0    done (--acquire: the file holds every code asked for; --faststep: all 160\n"
+           "       readings came)\n"
            "  1    a failure, said in one line on standard error (nothing is written)\n"
            "  2    a usage error (a bad option or value)\n"
            "  130  --acquire stopped by Ctrl-C: the codes read so far are written, and the line on\n"
-           "       standard error says how many the file holds\n";
+           "       standard error says how many the file holds; --faststep stopped by Ctrl-C: the\n"
+           "       registers are put back and what was read is printed\n";
 }
 
 int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {

@@ -1,16 +1,21 @@
 #include "cli/FastStepCommand.h"
 
 #include <iomanip>
+#include <optional>
 #include <ostream>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "analysis/ChartImages.h"
+#include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepRun.h"
 #include "platform/Numbers.h"
+#include "platform/PlotImage.h"
+#include "platform/SafeSave.h"
 #include "platform/Wait.h"
 
 namespace qb::cli {
@@ -60,6 +65,21 @@ void printJson(const link::SharedSettings& s, const SavedRegisters& saved, std::
 } // namespace
 
 int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::ostream& out, std::ostream& err) {
+    // The chart's file is checked before the board is touched.
+    std::optional<platform::ChartImageFormat> format;
+    if (!request.graphFile.empty()) {
+        format = platform::ImageFormatOf(request.graphFile);
+        if (!format) {
+            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << analysis::kImageNameMessage
+                << '\n';
+            return 2;
+        }
+        if (const platform::Result<> target = platform::CheckSaveTarget(request.graphFile); !target.ok()) {
+            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << target.error() << '\n';
+            return 1;
+        }
+    }
+
     int taken = 0;
     bool stopped = false;
     SavedRegisters saved;
@@ -89,21 +109,22 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
     out.flush();
 
     int status = out ? 0 : 1;
-    const int all = 2 * ReadingsPerSeries(s.StepReadCount);
-    if (stopped) {
-        err << kProgram << "stopped by Ctrl-C after " << taken << " of " << all
-            << " readings; the registers were restored\n";
-        status = 1;
-    } else if (taken < all) {
-        err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
-        status = 1;
-    }
-    if (!request.graphFile.empty()) {
-        const platform::Result<> image = SaveStepChartImage(s, request.graphFile);
+    if (format) {
+        const platform::Result<> image = SaveStepChartImage(s, request.graphFile, *format);
         if (!image.ok()) {
             err << kProgram << "cannot write the chart to " << request.graphFile << ": " << image.error() << '\n';
             status = 1;
         }
+    }
+    const int all = 2 * ReadingsPerSeries(s.StepReadCount);
+    if (stopped) {
+        err << kProgram << "stopped by Ctrl-C after " << taken << " of " << all
+            << " readings; the registers were restored\n";
+        return kStoppedStatus;
+    }
+    if (taken < all) {
+        err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
+        return 1;
     }
     return status;
 }

@@ -28,20 +28,16 @@ std::span<const double> readings(const std::vector<double>& codes, int16_t n) {
 } // namespace
 
 void SetUpStepChart(StripChart& chart) {
-    chart.setCaptionRole(kTitleCaption, CaptionRole::Title);
-    chart.setCaptionRole(kYTitleCaption, CaptionRole::YAxisTitle);
-    chart.setCaptionRole(kXTitleCaption, CaptionRole::XAxisTitle);
+    chart.setCaptions({{kTitleCaption, CaptionRole::Title, "Graph"},
+                       {kYTitleCaption, CaptionRole::YAxisTitle, "Value(Hex)"},
+                       {kXTitleCaption, CaptionRole::XAxisTitle, "Code Read"},
+                       {kYMinCaption, CaptionRole::YAxisLowEnd, "yMin"},
+                       {kYMaxCaption, CaptionRole::YAxisHighEnd, "YMax"}});
+    // The legend's names of the two traces.
     chart.setCaptionRole(kOffNameCaption, CaptionRole::TraceName, 0);
     chart.setCaptionRole(kOnNameCaption, CaptionRole::TraceName, 1);
-    chart.setCaptionRole(kYMinCaption, CaptionRole::YAxisLowEnd);
-    chart.setCaptionRole(kYMaxCaption, CaptionRole::YAxisHighEnd);
-    chart.setCaption(kTitleCaption, "Graph");
-    chart.setCaption(kYTitleCaption, "Value(Hex)");
-    chart.setCaption(kXTitleCaption, "Code Read");
     chart.setCaption(kOffNameCaption, "FastStep Off");
     chart.setCaption(kOnNameCaption, "FastStep On");
-    chart.setCaption(kYMinCaption, "yMin");
-    chart.setCaption(kYMaxCaption, "YMax");
     chart.setTickNotation(Qt::Vertical, platform::TickNotation::Hex);
     // The first and last reading stay off the frame; the y axis runs between its end texts.
     chart.setAxisMargins(Qt::Horizontal, 0.01, 0.01);
@@ -86,7 +82,8 @@ StepReadout ReadStepCursor(const StripChart& chart) {
     return r;
 }
 
-platform::Result<> SaveStepChartImage(const link::SharedSettings& settings, const std::string& pngPath) {
+platform::Result<> SaveStepChartImage(const link::SharedSettings& settings, const std::string& path,
+                                      platform::ChartImageFormat format) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return platform::Fail("Chart images need a QApplication.");
     StripChart chart("StripGraph");
@@ -94,8 +91,7 @@ platform::Result<> SaveStepChartImage(const link::SharedSettings& settings, cons
     chart.resize(kStepImageWidth, kStepImageHeight);
     PlotStepSeries(chart, settings);
     chart.setCursorVisible(false);  // a picture of the data, not of the session
-    return chart.saveImage(QString::fromStdString(pngPath), platform::ChartImageFormat::Png, kStepImageWidth,
-                           kStepImageHeight);
+    return chart.saveImage(QString::fromStdString(path), format, kStepImageWidth, kStepImageHeight);
 }
 
 } // namespace qb::faststep

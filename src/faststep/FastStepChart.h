@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/SharedSettings.h"
+#include "platform/PlotImage.h"
 #include "platform/Result.h"
 
 namespace qb::platform {
@@ -40,12 +41,14 @@ struct StepReadout {
 };
 StepReadout ReadStepCursor(const platform::StripChart& chart);
 
-// Size of the image in pixels.
+// Size of the image in pixels (points in a PDF).
 inline constexpr int kStepImageWidth = 1000;
 inline constexpr int kStepImageHeight = 620;
 
-// Writes the chart of the two series in the settings to pngPath without showing a window (a
-// QApplication must exist; the offscreen platform will do).
-platform::Result<> SaveStepChartImage(const link::SharedSettings& settings, const std::string& pngPath);
+// Writes the chart of the two series in the settings to `path` as a PNG image or a PDF document,
+// through the safe save, without showing a window (a QApplication must exist; the offscreen
+// platform will do). Fails, saying why, without one or when the file cannot be written.
+platform::Result<> SaveStepChartImage(const link::SharedSettings& settings, const std::string& path,
+                                      platform::ChartImageFormat format);
 
 } // namespace qb::faststep

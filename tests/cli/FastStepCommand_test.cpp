@@ -11,6 +11,7 @@
 #include <regex>
 #include <sstream>
 
+#include "cli/Commands.h"
 #include "cli/FastStepCommand.h"
 #include "faststep/FastStepRig.h"
 #include "faststep/FastStepRun.h"
@@ -90,21 +91,34 @@ TEST(FastStepCommand, PrintsBothSeriesAndRestoresTheRegisters) {
 }
 
 // Ctrl-C ends the run as closing the window does: the registers go back, what was read is
-// printed, and the status says the series are not whole. The chart is written all the same.
+// printed and charted, and the status says the command was stopped.
 TEST(FastStepCommand, CtrlCEndsTheRunRestoresAndSaysSo) {
     QTemporaryDir dir;
-    const std::string png = dir.filePath("step.png").toStdString();
-    const Outcome o = RunCommand({false, png}, kFound, 5);
-    EXPECT_EQ(o.status, 1);
+    const std::string pdf = dir.filePath("step.PDF").toStdString();
+    const Outcome o = RunCommand({false, pdf}, kFound, 5);
+    EXPECT_EQ(o.status, cli::kStoppedStatus);
     EXPECT_EQ(o.err, "qb4160-eval: stopped by Ctrl-C after 5 of 160 readings; the registers were restored\n");
     EXPECT_EQ(o.traffic, (Lines{"R mode 2031", "R filter A0019", "R DAC 3F", "W mode 31B2", "W filter 400010", "W DAC 2",
                                 "C 33"} + Results(5) + Lines{"out 1A"} + kStop + Restore(kFound)));
     EXPECT_NE(o.out.find("\n      6             0            0\n"), std::string::npos) << o.out;
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(png)));
+    QFile written(QString::fromStdString(pdf));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.read(4).startsWith("%PDF"));
+}
 
-    const Outcome unwritable = RunCommand({true, dir.filePath("no/such/dir/step.png").toStdString()}, kFound);
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err.rfind("qb4160-eval: cannot write the chart to ", 0), 0u) << unwritable.err;
+// The chart's file is checked before the board is touched.
+TEST(FastStepCommand, AChartThatCannotBeWrittenIsRefusedFirst) {
+    QTemporaryDir dir;
+    const struct { std::string file; int status; const char* why; } cases[] = {
+        {dir.filePath("step.jpg").toStdString(), 2, "a chart image is a .png or a .pdf file"},
+        {dir.filePath("no/such/dir/step.png").toStdString(), 1, "does not exist"}};
+    for (const auto& c : cases) {
+        const Outcome o = RunCommand({true, c.file}, kFound);
+        EXPECT_EQ(o.status, c.status) << c.file;
+        EXPECT_EQ(o.err.rfind("qb4160-eval: cannot write the chart to " + c.file + ": ", 0), 0u) << o.err;
+        EXPECT_NE(o.err.find(c.why), std::string::npos) << o.err;
+        EXPECT_TRUE(o.traffic.empty() && o.out.empty());
+    }
 }
 
 } // namespace
