@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "faststep/FastStepChart.h"
@@ -67,6 +68,7 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     setCaption(kFastStepCaption);
     setKeyPreview(true);
     setResizable(true);
+    rememberSize(ctx.preferences, "faststep");
 
     auto* Frame2 = named(new QGroupBox, "Frame2");
     (new QVBoxLayout(Frame2))->addWidget(platform::TitleLabel("Label1", QStringLiteral("Fast Step Demonstration Mode")));
@@ -154,7 +156,10 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     setTabOrder(Command1, StripGraph);
     setTabOrder(StripGraph, List1);
     setTabOrder(List1, List2);
-    resize(1180, 700);
+    // Room for the lists and a wide chart, within the screen.
+    QSize size(1180, 700);
+    if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
 }
 
 void faststep::Form_Load() {
