@@ -6,6 +6,7 @@
 #include "analysis/GraphForm.h"
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
+#include "analysis/SpectrumForm.h"
 #include "platform/Messages.h"
 #include "platform/StripChart.h"
 
@@ -58,6 +59,15 @@ platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, cons
     HistForm form(*copy, nullptr, &messages);
     if (!form.BuildHistogram())
         return platform::Fail(messages.last.empty() ? std::string(kHistNotCountable) : messages.last);
+    return write(form.chart(), path);
+}
+
+platform::Result<> SaveSpectrumImage(const link::SharedSettings& settings, const std::string& path) {
+    const auto copy = prepare(settings);
+    if (!copy.ok()) return platform::Fail(copy.error());
+    CollectMessages messages;
+    SpectrumForm form(*copy, nullptr, &messages);
+    if (!form.PlotSpectrum()) return platform::Fail("no spectrum: " + form.whyNone());
     return write(form.chart(), path);
 }
 

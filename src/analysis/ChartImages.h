@@ -1,6 +1,7 @@
 #pragma once
-// The code graph and the histogram of the code buffer written to PNG or PDF files without
-// showing a window, for the headless analysis. They draw exactly what GraphForm and HistForm draw, with the
+// The code graph, the histogram and the noise spectrum of the code buffer written to PNG or PDF
+// files without showing a window, for the headless analysis. They draw exactly what GraphForm,
+// HistForm and SpectrumForm draw, with the
 // smallest and largest code taken from the buffer itself (the statistics in the settings are not
 // needed).
 //
@@ -28,5 +29,10 @@ platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const st
 // Writes the histogram of Codes(1..CodesRead) to `path` in the same way. Fails as above, and when
 // a code cannot be counted (not a number, or outside the 32-bit range).
 platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& path);
+
+// Writes the noise spectrum of Codes(1..CodesRead), at the rate of FilterRegValue and
+// MasterClockHz, to `path` in the same way. Fails as above, and when there is no spectrum (too
+// few codes, no sample rate).
+platform::Result<> SaveSpectrumImage(const link::SharedSettings& settings, const std::string& path);
 
 } // namespace qb::analysis

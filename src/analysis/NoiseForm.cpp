@@ -1,8 +1,11 @@
 #include "analysis/NoiseForm.h"
 
+#include <filesystem>
 #include <initializer_list>
+#include <system_error>
 #include <utility>
 
+#include <QFileDialog>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,11 +14,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/CodesCsv.h"
+#include "analysis/FiguresForm.h"
 #include "analysis/GraphForm.h"
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
+#include "analysis/NoiseSpectrum.h"
+#include "analysis/ResolutionFigures.h"
+#include "analysis/SpectrumForm.h"
 #include "platform/Controls.h"
 #include "platform/FormWidgets.h"
+#include "platform/Preferences.h"
+#include "platform/SafeSave.h"
 
 namespace qb::analysis {
 
@@ -55,12 +65,18 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     auto* NoisePlotCommand = platform::CommandButton("NoisePlotCommand", "Plot Graph", 120);
     auto* NoiseHisCommand = platform::CommandButton("NoiseHisCommand", "Plot Histogram", 120);
     auto* Command3D1 = platform::CommandButton("Command3D1", "Back...", 120);
+    auto* SpectrumCommand = platform::CommandButton("SpectrumCommand", tr("Noise Spectrum..."), 120);
+    auto* MoreCommand = platform::CommandButton("MoreCommand", tr("More..."), 120);
+    auto* CsvCommand = platform::CommandButton("CsvCommand", tr("Save as CSV..."), 120);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(NoisePlotCommand);
-    buttons->addWidget(NoiseHisCommand);
-    buttons->addStretch(1);
-    buttons->addWidget(Command3D1);
+    // The charts on one row; the figures, the CSV file and "Back..." on the next.
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(NoisePlotCommand, 0, 0);
+    buttons->addWidget(NoiseHisCommand, 0, 1);
+    buttons->addWidget(SpectrumCommand, 0, 2);
+    buttons->addWidget(MoreCommand, 1, 0);
+    buttons->addWidget(CsvCommand, 1, 1);
+    buttons->addWidget(Command3D1, 1, 2);
 
     // Conditions beside the resolution in counts, the results in codes beside the results in
     // volts, the noise-free resolution with the buttons below.
@@ -78,6 +94,9 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     connect(NoisePlotCommand, &QPushButton::clicked, this, [this] { NoisePlotCommand_Click(); });
     connect(NoiseHisCommand, &QPushButton::clicked, this, [this] { NoiseHisCommand_Click(); });
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
+    connect(SpectrumCommand, &QPushButton::clicked, this, [this] { SpectrumCommand_Click(); });
+    connect(MoreCommand, &QPushButton::clicked, this, [this] { MoreCommand_Click(); });
+    connect(CsvCommand, &QPushButton::clicked, this, [this] { CsvCommand_Click(); });
 }
 
 void NoiseForm::Form_Load() {
@@ -104,6 +123,53 @@ void NoiseForm::NoiseHisCommand_Click() {
 }
 
 void NoiseForm::Command3D1_Click() { unload(); }
+
+void NoiseForm::SpectrumCommand_Click() {
+    const link::SharedSettings& s = ctx_.settings;
+    const auto spectrum = ComputeNoiseSpectrum(s.Codes, s.CodesRead, DataFormatOf(s), SampleRateOf(s));
+    if (!spectrum.ok()) {
+        ctx_.messages.exclamation("There is no noise spectrum: " + spectrum.error() + ".");
+        return;
+    }
+    openSpectrum();
+}
+
+void NoiseForm::MoreCommand_Click() { openFigures(); }
+
+void NoiseForm::CsvCommand_Click() {
+    const std::optional<std::string> path = chooseCsvFile();
+    if (!path) return;
+    const platform::Result<> saved = platform::SaveFileSafely(*path, CodesCsv(ctx_.settings));
+    if (!saved.ok()) {
+        ctx_.messages.exclamation("The codes could not be written to " + *path + ": " + saved.error() + ".");
+        return;
+    }
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(*path, ec).parent_path();
+    if (!ec) platform::Remember(ctx_.preferences, platform::kLastFolderPreference, folder.string());
+}
+
+void NoiseForm::openSpectrum() {
+    SpectrumForm form(ctx_, this);
+    form.showModal();
+}
+
+void NoiseForm::openFigures() {
+    FiguresForm form(ctx_, this);
+    form.showModal();
+}
+
+std::optional<std::string> NoiseForm::chooseCsvFile() {
+    QFileDialog dialog(this, tr("Save the codes as CSV"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("CSV files (*.csv)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (const auto folder = platform::Remembered(ctx_.preferences, platform::kLastFolderPreference))
+        dialog.setDirectory(QString::fromStdString(*folder));
+    dialog.selectFile(QStringLiteral("Codes.csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
 
 void NoiseForm::openGraph() {
     GraphForm form(ctx_, this);

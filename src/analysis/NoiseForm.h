@@ -1,7 +1,9 @@
 #pragma once
 // NoiseForm: the noise figures of the code buffer in codes, volts and bits, grouped in six
 // frames. The figures come from NoiseFigures, as in the headless analysis. From here the user
-// opens the code graph and, when the code span allows it, the histogram.
+// opens the code graph and, when the code span allows it, the histogram; the noise spectrum;
+// the evaluator's figures in decimal ("More..."); and saves the codes as CSV.
+#include <optional>
 #include <map>
 #include <string>
 
@@ -22,6 +24,9 @@ public:
     void NoisePlotCommand_Click();
     void NoiseHisCommand_Click();
     void Command3D1_Click();
+    void SpectrumCommand_Click();
+    void MoreCommand_Click();
+    void CsvCommand_Click();
 
 protected:
     void Form_Load() override;
@@ -30,6 +35,12 @@ protected:
     virtual void openGraph();
     // "Plot Histogram", once the code span has let it through: opens the histogram.
     virtual void openHistogram();
+    // "Noise Spectrum...", once the buffer has a spectrum: opens the spectrum window.
+    virtual void openSpectrum();
+    // "More...": opens the evaluator's figures.
+    virtual void openFigures();
+    // "Save as CSV...": the file the user chooses; nullopt when the choice is cancelled.
+    virtual std::optional<std::string> chooseCsvFile();
 
     const link::Context& context() const { return ctx_; }
 

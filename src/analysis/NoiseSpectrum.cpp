@@ -10,6 +10,7 @@
 #include <fftw3.h>
 
 #include "analysis/ResolutionFigures.h"
+#include "platform/Text.h"
 
 namespace qb::analysis {
 
@@ -113,6 +114,46 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& 
     std::vector<double> volts(n);
     for (std::size_t i = 0; i < n; ++i) volts[i] = codes[i + 1] * lsbVolts;
     return WelchDensity(volts, *sampleRateHz);
+}
+
+std::string DensityText(double v) {
+    static constexpr struct { double scale; const char* name; } units[] = {
+        {1e12, "pV"}, {1e9, "nV"}, {1e6, "uV"}, {1e3, "mV"}, {1, "V"}};
+    if (!std::isfinite(v)) return "none";
+    const double magnitude = std::fabs(v);
+    std::size_t u = 0;
+    while (u + 1 < std::size(units) && magnitude * units[u].scale >= 999.5) ++u;
+    const double shown = v * units[u].scale;
+    const int decimals = shown == 0 ? 2 : std::clamp(2 - static_cast<int>(std::floor(std::log10(std::fabs(shown)))), 0, 2);
+    return platform::Format(shown, decimals ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0") +
+           " " + units[u].name + "/\u221AHz";
+}
+
+std::string FrequencyText(double hz, double binWidthHz) {
+    int decimals = 2;
+    if (binWidthHz > 0 && std::isfinite(binWidthHz))
+        decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(binWidthHz))), 0, 6);
+    return platform::Format(hz, decimals ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0") + " Hz";
+}
+
+double MeanDensity(const NoiseSpectrum& s) {
+    if (s.densityVPerRootHz.size() < 2) return 0;
+    double sum = 0;
+    for (std::size_t k = 1; k < s.densityVPerRootHz.size(); ++k) sum += s.densityVPerRootHz[k];
+    return sum / static_cast<double>(s.densityVPerRootHz.size() - 1);
+}
+
+std::size_t PeakBin(const NoiseSpectrum& s) {
+    if (s.densityVPerRootHz.size() < 2) return 0;
+    return static_cast<std::size_t>(std::max_element(s.densityVPerRootHz.begin() + 1, s.densityVPerRootHz.end()) -
+                                    s.densityVPerRootHz.begin());
+}
+
+std::string SpectrumSummary(const NoiseSpectrum& s) {
+    return "Sample rate " + platform::Format(s.sampleRateHz, "0.00") + " Hz, " + std::to_string(s.segments) +
+           (s.segments == 1 ? " segment of " : " segments of ") + std::to_string(s.segmentLength) +
+           " codes, bins of " + FrequencyText(s.binWidthHz, s.binWidthHz / 100) + "; mean density " +
+           DensityText(MeanDensity(s));
 }
 
 std::string SpectrumCsv(const NoiseSpectrum& s) {

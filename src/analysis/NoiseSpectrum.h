@@ -3,6 +3,7 @@
 // per root hertz against frequency, averaged over overlapping segments as Welch's method does
 // (each segment has its mean removed and a Hann window applied; the transforms come from FFTW).
 // Free of widgets, so the spectrum window, the headless analysis and the tests share it.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,6 +47,20 @@ NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRate
 // fewer than kMinSpectrumCodes codes or no sample rate.
 platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
                                     const DataFormat& format, std::optional<double> sampleRateHz);
+
+// Texts of the spectrum window and the headless picture.
+// A density with three significant digits in the unit that suits: "41.3 nV/\u221AHz".
+std::string DensityText(double vPerRootHz);
+// A frequency with as many decimals as the bin width needs: "12.30 Hz" for bins of 0.049 Hz.
+std::string FrequencyText(double hz, double binWidthHz);
+// The mean density over every bin but the first (bin 0 holds what the segments' means lost);
+// for white noise of sigma volts it is about sigma x sqrt(2 / fs).
+double MeanDensity(const NoiseSpectrum& spectrum);
+// The bin of the largest density, bin 0 left out (0 when there is no other bin).
+std::size_t PeakBin(const NoiseSpectrum& spectrum);
+// One line on how the spectrum was made and what it holds: "Sample rate 50.00 Hz, 8 segments of
+// 1024 codes, bins of 0.049 Hz; mean density 41.3 nV/\u221AHz".
+std::string SpectrumSummary(const NoiseSpectrum& spectrum);
 
 // The spectrum as CSV: comment lines ("# ...") giving the sample rate, the bin width, the
 // segments and the window, then "frequency_hz,asd_v_per_sqrt_hz" and one line per bin.

@@ -8,6 +8,7 @@
 
 #include "app/PortFactory.h"
 #include "cli/Commands.h"
+#include "cli/Evaluation.h"
 #include "cli/FastStepCommand.h"
 #include "link/Context.h"
 #include "link/Startup.h"
@@ -80,7 +81,8 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     // Charts are drawn by widgets even when they only go to a PNG file: those runs get a widget
     // application on the display-less platform; everything else needs only the core.
     const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep) &&
-                             (!options.graphFile.empty() || !options.histogramFile.empty());
+                             (!options.graphFile.empty() || !options.histogramFile.empty() ||
+                              cli::SpectrumFormOf(options.spectrumFile) == cli::SpectrumForm::Image);
     std::unique_ptr<QCoreApplication> app;
     if (QCoreApplication::instance()) {
         // Already inside an application (the tests run the entry point in theirs): use it.

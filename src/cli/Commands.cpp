@@ -85,15 +85,21 @@ struct AnalysisOutput {
     std::string file;
     const char* what;
     platform::Result<> (*save)(const link::SharedSettings&, const std::string&);
-    bool image;
+    bool (*nameOk)(const std::string&);  // whether the name's ending says a form it can take
+    const char* nameRule;                // what the name must be
 };
+
+bool anyName(const std::string&) { return true; }
+bool imageName(const std::string& path) { return platform::ImageFormatOf(path).has_value(); }
+bool spectrumName(const std::string& path) { return SpectrumFormOf(path).has_value(); }
 
 std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     std::vector<AnalysisOutput> outputs;
-    const AnalysisOutput all[] = {{request.spectrumFile, "spectrum", &WriteSpectrum, false},
-                                  {request.csvFile, "codes", &WriteCodesCsv, false},
-                                  {request.graphFile, "graph", &analysis::SaveGraphImage, true},
-                                  {request.histogramFile, "histogram", &analysis::SaveHistogramImage, true}};
+    const AnalysisOutput all[] = {
+        {request.spectrumFile, "spectrum", &WriteSpectrum, &spectrumName, kSpectrumNameMessage},
+        {request.csvFile, "codes", &WriteCodesCsv, &anyName, ""},
+        {request.graphFile, "graph", &analysis::SaveGraphImage, &imageName, analysis::kImageNameMessage},
+        {request.histogramFile, "histogram", &analysis::SaveHistogramImage, &imageName, analysis::kImageNameMessage}};
     for (const AnalysisOutput& output : all)
         if (!output.file.empty()) outputs.push_back(output);
     return outputs;
@@ -131,9 +137,9 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     // neither PNG nor PDF is a usage error, a place that cannot be written a failure.
     const std::vector<AnalysisOutput> outputs = analysisOutputs(request);
     for (const AnalysisOutput& output : outputs) {
-        if (output.image && !platform::ImageFormatOf(output.file)) {
+        if (!output.nameOk(output.file)) {
             err << kProgram << "cannot write the " << output.what << " to " << output.file << ": "
-                << analysis::kImageNameMessage << '\n';
+                << output.nameRule << '\n';
             return 2;
         }
     }

@@ -7,8 +7,10 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include "analysis/ChartImages.h"
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
+#include "platform/PlotImage.h"
 #include "platform/SafeSave.h"
 #include "platform/Text.h"
 
@@ -42,12 +44,14 @@ std::optional<SpectrumForm> SpectrumFormOf(const std::string& path) {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (lower.ends_with(".csv")) return SpectrumForm::Csv;
+    if (platform::ImageFormatOf(path)) return SpectrumForm::Image;
     return std::nullopt;
 }
 
 platform::Result<> WriteSpectrum(const link::SharedSettings& settings, const std::string& path) {
     const std::optional<SpectrumForm> form = SpectrumFormOf(path);
-    if (!form) return platform::Fail("the name must end in .csv");
+    if (!form) return platform::Fail(kSpectrumNameMessage);
+    if (*form == SpectrumForm::Image) return analysis::SaveSpectrumImage(settings, path);
     const auto spectrum = analysis::ComputeNoiseSpectrum(
         settings.Codes, settings.CodesRead, analysis::DataFormatOf(settings), analysis::SampleRateOf(settings));
     if (!spectrum.ok()) return platform::Fail("no spectrum: " + spectrum.error());

@@ -19,13 +19,15 @@ std::string AnalysisJson(const analysis::NoiseLabels& labels, const analysis::Re
 // "0x". nullopt for anything else.
 std::optional<int32_t> ParseRegisterHex(std::string_view text, std::size_t maxDigits);
 
-enum class SpectrumForm { Csv };
-// The form a spectrum file's name asks for (".csv", either case); nullopt otherwise.
+enum class SpectrumForm { Csv, Image };
+inline constexpr const char* kSpectrumNameMessage = "a spectrum is a .csv, .png or .pdf file";
+// The form a spectrum file's name asks for (".csv", or ".png" or ".pdf" for a picture of the
+// spectrum chart; either case); nullopt otherwise.
 std::optional<SpectrumForm> SpectrumFormOf(const std::string& path);
 
-// Writes the noise spectrum of the buffer, at the sample rate of its filter register, as CSV.
-// Fails, saying why, with too few codes, no sample rate, a name that is not .csv, or a file that
-// cannot be written.
+// Writes the noise spectrum of the buffer, at the sample rate of its filter register, as CSV or as
+// a picture of the spectrum chart (which needs a QApplication). Fails, saying why, with too few
+// codes, no sample rate, a name that is not .csv, .png or .pdf, or a file that cannot be written.
 platform::Result<> WriteSpectrum(const link::SharedSettings& settings, const std::string& path);
 
 // Writes the codes as CSV (analysis::CodesCsv) by safe save.

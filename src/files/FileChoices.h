@@ -5,15 +5,12 @@
 #include <string>
 
 #include "files/DataFile.h"
-
-namespace qb::platform {
-class Preferences;
-}
+#include "platform/Preferences.h"
 
 namespace qb::files {
 
 inline constexpr const char* kFormPreference = "files/form";      // "decimal" or "hex"
-inline constexpr const char* kFolderPreference = "files/folder";  // an absolute path
+inline constexpr const char* kFolderPreference = platform::kLastFolderPreference;
 
 // The remembered form; nullopt when none is remembered.
 std::optional<CodeForm> RememberedForm(const platform::Preferences* preferences);

@@ -9,6 +9,10 @@
 
 namespace qb::platform {
 
+// The folder of the last file the user saved or loaded (an absolute path), where the next file
+// dialog or file window starts.
+inline constexpr const char* kLastFolderPreference = "files/folder";
+
 class Preferences {
 public:
     virtual ~Preferences() = default;

@@ -1,11 +1,16 @@
 // The code buffer as CSV: the conditions in comment lines, one line per code with its volts, and
-// the capture time that a file load forgets.
+// the capture time that a file load forgets; saved from the noise window where the user chose.
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "analysis/CodesCsv.h"
+#include "analysis/EvaluatorRig.h"
 #include "files/DataFile.h"
 #include "link/SharedSettings.h"
 #include "link/Startup.h"
@@ -64,3 +69,38 @@ TEST(CodesCsv, UnipolarSixteenBitFromAFileWithNoRate) {
 
 } // namespace
 } // namespace qb::analysis
+
+// ---- "Save as CSV..." in the noise window -------------------------------------------------------
+
+namespace qb::evaltest {
+namespace {
+
+TEST(NoiseWindowCsv, SavesTheCodesAsCsvWhereTheUserChoseAndRemembersTheFolder) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("qb-csv-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    Rig rig({8388608, 8388610});
+    const struct { std::optional<std::string> choice; const char* says; bool written; } cases[] = {
+        {std::nullopt, nullptr, false},                                    // the dialog was cancelled
+        {(dir / "none" / "c.csv").string(), "The codes could not be written to ", false},
+        {(dir / "c.csv").string(), nullptr, true},
+    };
+    for (const auto& c : cases) {
+        rig.messages.clear();
+        CountingNoiseForm form(rig.ctx);
+        form.csvChoice = c.choice;
+        form.click({"CsvCommand"});
+        ASSERT_EQ(rig.messages.shown.size(), c.says ? 1u : 0u);
+        if (c.says) {
+            EXPECT_TRUE(rig.messages.shown[0].text.starts_with(c.says)) << rig.messages.shown[0].text;
+        }
+    }
+    std::ifstream in(dir / "c.csv");
+    const std::string csv{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(csv, analysis::CodesCsv(rig.settings));
+    EXPECT_EQ(rig.preferences.values.at("files/folder"), dir.string());
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace qb::evaltest

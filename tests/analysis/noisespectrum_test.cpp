@@ -109,5 +109,21 @@ TEST(NoiseSpectrum, CsvGivesTheSettingsThenOneLinePerBin) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5 + 5);
 }
 
+TEST(NoiseSpectrum, TextsOfTheWindow) {
+    const struct { double v; const char* text; } densities[] = {
+        {41.33e-9, "41.3 nV/\u221AHz"}, {4.133e-9, "4.13 nV/\u221AHz"}, {999.6e-9, "1.00 uV/\u221AHz"},
+        {0.5e-9, "500 pV/\u221AHz"},    {0, "0.00 pV/\u221AHz"},       {2.5, "2.50 V/\u221AHz"}};
+    for (const auto& d : densities) EXPECT_EQ(DensityText(d.v), d.text) << d.v;
+    const struct { double hz, bin; const char* text; } frequencies[] = {
+        {50, 2, "50 Hz"}, {12.30469, 0.0488, "12.30 Hz"}, {1024, 32, "1024 Hz"}, {0.5, 0.25, "0.5 Hz"}};
+    for (const auto& f : frequencies) EXPECT_EQ(FrequencyText(f.hz, f.bin), f.text) << f.hz;
+
+    NoiseSpectrum s;
+    s.densityVPerRootHz = {100, 1, 3, 2};  // bin 0 is left out of the mean and the peak
+    EXPECT_EQ(MeanDensity(s), 2.0);
+    EXPECT_EQ(PeakBin(s), 2u);
+    EXPECT_EQ(PeakBin(NoiseSpectrum{}), 0u);
+}
+
 } // namespace
 } // namespace qb::analysis

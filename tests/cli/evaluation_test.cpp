@@ -92,8 +92,10 @@ TEST(AnalyseSpectrum, AtTheRateOfTheFilterRegisterAndClockOrOneLineSayingWhyNot)
         {"", 4915200, "s.csv", 0, "# sample_rate_hz: 50\n"},          // power-on: word 2048, chopping
         {"", 2457600, "s.CSV", 0, "# sample_rate_hz: 25\n"},          // L: the slow clock
         {"0x096000", 4915200, "s.csv", 0, "# sample_rate_hz: 2048\n"},
+        {"", 4915200, "s.png", 0, "\x89PNG"},                         // a picture of the chart
+        {"000010", 4915200, "s.pdf", 1, "no spectrum: filter word 0"},
         {"000010", 4915200, "s.csv", 1, "no spectrum: filter word 0"},
-        {"", 4915200, "s.txt", 1, "must end in .csv"},
+        {"", 4915200, "s.txt", 2, "a spectrum is a .csv, .png or .pdf file"},
         {"1000000", 4915200, "s.csv", 2, "bad filter register value \"1000000\""},
         {"80001G", 4915200, "s.csv", 2, "bad filter register value"},
     };

@@ -1,0 +1,147 @@
+#include "analysis/SpectrumForm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "analysis/ResolutionFigures.h"
+#include "platform/Controls.h"
+#include "platform/FormWidgets.h"
+#include "platform/StripChart.h"
+
+namespace qb::analysis {
+
+using platform::StripChart;
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The decade at or below (direction -1) or at or above (+1) a positive value.
+double decade(double v, int direction) {
+    const double e = std::log10(v);
+    return std::pow(10.0, direction < 0 ? std::floor(e) : std::ceil(e));
+}
+
+} // namespace
+
+SpectrumForm::SpectrumForm(const link::Context& ctx, QWidget* parent) : SpectrumForm(ctx.settings, parent, &ctx.messages) {
+    rememberSize(ctx.preferences, "SpectrumForm");
+}
+
+SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
+    : Form(parent), settings_(settings) {
+    setCaption("QB4160 Noise Spectrum");
+    setResizable(true);
+
+    StripSpectrum = new StripChart("StripSpectrum");
+    StripSpectrum->setMinimumSize(640, 380);
+    StripSpectrum->setMessageSink(messages);
+    StripSpectrum->setCaptions({{kSpectrumTitleCaption, platform::CaptionRole::Title, "Noise Spectrum"},
+                                {kSpectrumXTitleCaption, platform::CaptionRole::XAxisTitle, "Frequency (Hz)"},
+                                {kSpectrumYTitleCaption, platform::CaptionRole::YAxisTitle, "Density (V/\u221AHz)"}});
+    StripSpectrum->setAxisScale(Qt::Vertical, platform::AxisScale::Logarithmic);
+    // A little room beyond the whole decades, so the decades at both ends keep their labels.
+    StripSpectrum->setAxisMargins(Qt::Vertical, 0.01, 0.01);
+    StripSpectrum->setCursorOnPoints(true);
+    StripSpectrum->setGridMode(StripChart::kGridOn);
+    StripSpectrum->onCursor([this](double x) { StripSpectrum_Cursor(x); });
+
+    lblFrequencyValue = platform::ReadoutLabel("lblFrequencyValue", {}, 130);
+    lblDensityValue = platform::ReadoutLabel("lblDensityValue", {}, 130);
+    auto* lblFrequency = platform::CaptionLabel("lblFrequency", tr("Frequency:"));
+    auto* lblDensity = platform::CaptionLabel("lblDensity", tr("Density:"));
+    lblFrequency->setBuddy(lblFrequencyValue);
+    lblDensity->setBuddy(lblDensityValue);
+    lblFrequencyValue->setAccessibleName(tr("Frequency"));
+    lblDensityValue->setAccessibleName(tr("Density"));
+    auto* readout = new QGridLayout;
+    readout->addWidget(lblFrequency, 0, 0);
+    readout->addWidget(lblFrequencyValue, 0, 1);
+    readout->addWidget(lblDensity, 1, 0);
+    readout->addWidget(lblDensityValue, 1, 1);
+
+    lblSummary = platform::CaptionLabel("lblSummary", {});
+    lblSummary->setWordWrap(true);
+    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    Command3D1 = platform::CommandButton("Command3D1", tr("Back..."));
+    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(readout);
+    bottom->addSpacing(16);
+    bottom->addWidget(lblSummary, 1);
+    bottom->addWidget(Command3D1, 0, Qt::AlignBottom);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(StripSpectrum, 1);
+    layout->addLayout(bottom);
+}
+
+void SpectrumForm::Form_Load() { PlotSpectrum(); }
+
+bool SpectrumForm::PlotSpectrum() {
+    StripChart& chart = *StripSpectrum;
+    chart.clearTraces();
+    auto computed = ComputeNoiseSpectrum(settings_.Codes, settings_.CodesRead, DataFormatOf(settings_),
+                                         SampleRateOf(settings_));
+    if (!computed.ok()) {
+        spectrum_.reset();
+        whyNone_ = computed.error();
+        lblSummary->setText(qs("No spectrum: " + whyNone_ + "."));
+        lblFrequencyValue->clear();
+        lblDensityValue->clear();
+        chart.redraw();
+        return false;
+    }
+    spectrum_ = std::move(*computed);
+    whyNone_.clear();
+    const NoiseSpectrum& s = *spectrum_;
+
+    // Bin 0 holds only what the segments' means lost; the chart starts at the first frequency.
+    const std::vector<double> hz(s.frequencyHz.begin() + 1, s.frequencyHz.end());
+    const std::vector<double> density(s.densityVPerRootHz.begin() + 1, s.densityVPerRootHz.end());
+    chart.loadXYSeries(hz, density, 0);
+    double lo = 0, hi = 0;
+    for (double d : density)
+        if (d > 0 && std::isfinite(d)) {
+            lo = lo > 0 ? std::min(lo, d) : d;
+            hi = std::max(hi, d);
+        }
+    // Whole decades around the densities; a spectrum of nothing but zeros shows one decade.
+    if (hi > 0) {
+        chart.setYAxisLower(decade(lo, -1));
+        chart.setYAxisUpper(decade(hi, +1));
+    } else {
+        chart.setYAxisLower(1e-10);
+        chart.setYAxisUpper(1e-9);
+    }
+    chart.setXRange(0, s.sampleRateHz / 2);
+    chart.setCursorPosition(s.frequencyHz[PeakBin(s)]);
+    lblSummary->setText(qs(SpectrumSummary(s)));
+    chart.redraw();
+    StripSpectrum_Cursor(chart.cursorPosition());
+    return true;
+}
+
+void SpectrumForm::Command3D1_Click() { unload(); }
+
+void SpectrumForm::StripSpectrum_Cursor(double /*x*/) {
+    const double density = StripSpectrum->valueAtCursor(0);
+    if (!spectrum_ || std::isnan(density)) {
+        lblFrequencyValue->clear();
+        lblDensityValue->clear();
+        return;
+    }
+    lblFrequencyValue->setText(qs(FrequencyText(StripSpectrum->cursorPosition(), spectrum_->binWidthHz)));
+    lblDensityValue->setText(qs(DensityText(density)));
+}
+
+} // namespace qb::analysis

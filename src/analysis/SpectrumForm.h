@@ -1,0 +1,69 @@
+#pragma once
+// SpectrumForm: the noise spectrum of the code buffer, the amplitude spectral density in V/sqrt(Hz)
+// on a logarithmic axis against frequency in Hz, at the sample rate of the filter register and
+// master clock. A readout gives the frequency and density at the chart cursor, which opens on
+// the highest peak; a line says how the spectrum was made. The chart's menu saves it as PNG or
+// PDF, as the other charts do.
+//
+//     SpectrumForm f(ctx, parent);   // or SpectrumForm f(settings, parent) for a picture
+//     f.showModal();
+//
+// It reads Codes, CodesRead, the data format, FilterRegValue and MasterClockHz, and changes no
+// shared setting.
+#include <optional>
+#include <string>
+
+#include "analysis/NoiseSpectrum.h"
+#include "link/Context.h"
+#include "link/SharedSettings.h"
+#include "platform/Form.h"
+
+class QLabel;
+class QPushButton;
+
+namespace qb::platform {
+class MessageSink;
+class StripChart;
+}
+
+namespace qb::analysis {
+
+inline constexpr int16_t kSpectrumTitleCaption = 0;   // "Noise Spectrum"
+inline constexpr int16_t kSpectrumXTitleCaption = 1;  // "Frequency (Hz)"
+inline constexpr int16_t kSpectrumYTitleCaption = 2;  // "Density (V/sqrt(Hz))"
+
+class SpectrumForm : public platform::Form {
+    Q_OBJECT
+public:
+    explicit SpectrumForm(const link::Context& ctx, QWidget* parent = nullptr);
+    explicit SpectrumForm(const link::SharedSettings& settings, QWidget* parent = nullptr,
+                          platform::MessageSink* messages = nullptr);
+
+    // Computes and draws the spectrum, puts the cursor on its highest peak and fills the
+    // readout (what opening the window does). False, with the reason in the summary line and an
+    // empty chart, when there is no spectrum (too few codes, no sample rate).
+    bool PlotSpectrum();
+    const std::string& whyNone() const { return whyNone_; }
+
+    void Command3D1_Click();
+    // The chart's cursor event: frequency and density at the cursor.
+    void StripSpectrum_Cursor(double x);
+
+    platform::StripChart& chart() { return *StripSpectrum; }
+
+protected:
+    void Form_Load() override;
+
+private:
+    const link::SharedSettings& settings_;
+    std::optional<NoiseSpectrum> spectrum_;
+    std::string whyNone_;
+
+    platform::StripChart* StripSpectrum = nullptr;
+    QLabel* lblFrequencyValue = nullptr;
+    QLabel* lblDensityValue = nullptr;
+    QLabel* lblSummary = nullptr;
+    QPushButton* Command3D1 = nullptr;
+};
+
+} // namespace qb::analysis
