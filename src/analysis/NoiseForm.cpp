@@ -77,6 +77,9 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     buttons->addWidget(MoreCommand, 1, 0);
     buttons->addWidget(CsvCommand, 1, 1);
     buttons->addWidget(Command3D1, 1, 2);
+    // The keyboard goes through the buttons as they are read, row by row.
+    QWidget* order[] = {NoisePlotCommand, NoiseHisCommand, SpectrumCommand, MoreCommand, CsvCommand, Command3D1};
+    for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     // Conditions beside the resolution in counts, the results in codes beside the results in
     // volts, the noise-free resolution with the buttons below.
