@@ -15,21 +15,12 @@
 #include "analysis/mdlArray.h"
 #include "files/DataFile.h"
 
+#include "BenchCodes.h"
+
 namespace {
 
-constexpr int16_t kCodes = 5000;
-
-// A noisy 24-bit reading around mid-scale, as the converter delivers it (index 0 unused).
-const std::vector<double>& codeBuffer() {
-    static const std::vector<double> buffer = [] {
-        std::mt19937 g(2024);
-        std::normal_distribution<double> noise(8388608.0, 40.0);
-        std::vector<double> b{0.0};
-        for (int i = 0; i < kCodes; ++i) b.push_back(std::round(noise(g)));
-        return b;
-    }();
-    return buffer;
-}
+using qb::bench::kCodes;
+const std::vector<double>& codeBuffer() { return qb::bench::CodeBuffer(); }
 
 void NoiseFigures(benchmark::State& state) {
     const qb::analysis::DataFormat format{2, 20, 24, 2.5};

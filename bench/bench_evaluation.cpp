@@ -2,29 +2,18 @@
 // Targets: figures under 1 ms, spectrum under 5 ms of CPU.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <random>
 #include <vector>
 
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
 
+#include "BenchCodes.h"
+
 namespace {
 
-constexpr int16_t kCodes = 5000;
+using qb::bench::kCodes;
 constexpr qb::analysis::DataFormat kFormat{2, 80, 24, 5.0};
-
-// A noisy 24-bit reading around mid-scale, as the converter delivers it (index 0 unused).
-const std::vector<double>& codeBuffer() {
-    static const std::vector<double> buffer = [] {
-        std::mt19937 g(2024);
-        std::normal_distribution<double> noise(8388608.0, 40.0);
-        std::vector<double> b{0.0};
-        for (int i = 0; i < kCodes; ++i) b.push_back(std::round(noise(g)));
-        return b;
-    }();
-    return buffer;
-}
+const std::vector<double>& codeBuffer() { return qb::bench::CodeBuffer(); }
 
 void ResolutionFigures(benchmark::State& state) {
     for (auto _ : state) {

@@ -1,24 +1,14 @@
 #include "analysis/CodesCsv.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ctime>
 
 #include "analysis/ResolutionFigures.h"
 #include "link/SharedSettings.h"
 #include "platform/Numbers.h"
+#include "platform/Text.h"
 
 namespace qb::analysis {
-
-namespace {
-
-std::string number(double x) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x);
-    return std::string(buf, r.ptr);
-}
-
-} // namespace
 
 std::string UtcTimeText(std::chrono::system_clock::time_point t) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(t);
@@ -42,14 +32,16 @@ std::string CodesCsv(const link::SharedSettings& s) {
     text += "# filter_register: " + platform::Hex(s.FilterRegValue) + "\n";
     text += "# dac_register: " + platform::Hex(s.DacRegValue) + "\n";
     text += "# master_clock_hz: " + std::to_string(s.MasterClockHz) + "\n";
-    text += "# sample_rate_hz: " + (rate ? number(*rate) : std::string("none (") + kNoSampleRateReason + ")") + "\n";
+    text += "# sample_rate_hz: " +
+            (rate ? platform::ShortestText(*rate) : std::string("none (") + kNoSampleRateReason + ")") + "\n";
     text += std::string("# polarity: ") + (format.Polarity == 1 ? "unipolar" : "bipolar") + "\n";
     text += "# word_length_bits: " + std::to_string(format.WordLengthBits) + "\n";
     text += "# input_range_mv: " + std::string(format.Polarity == 1 ? "0 to " : "+-") + std::to_string(format.InputRangeMv) + "\n";
-    text += "# reference_v: " + number(format.RefVoltage) + "\n";
+    text += "# reference_v: " + platform::ShortestText(format.RefVoltage) + "\n";
     text += "index,code,volts\n";
     for (std::size_t i = 1; i <= n; ++i)
-        text += std::to_string(i) + "," + number(s.Codes[i]) + "," + number(CodeVolts(s.Codes[i], format)) + "\n";
+        text += std::to_string(i) + "," + platform::ShortestText(s.Codes[i]) + "," +
+                platform::ShortestText(CodeVolts(s.Codes[i], format)) + "\n";
     return text;
 }
 

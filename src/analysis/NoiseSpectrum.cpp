@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -35,12 +34,6 @@ std::vector<double> hann(int length) {
     return w;
 }
 
-// Shortest text that reads back as the same double.
-std::string number(double x) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x);
-    return std::string(buf, r.ptr);
-}
 
 } // namespace
 
@@ -159,13 +152,13 @@ std::string SpectrumSummary(const NoiseSpectrum& s) {
 std::string SpectrumCsv(const NoiseSpectrum& s) {
     std::string text;
     text += "# noise spectrum: amplitude spectral density, one-sided\n";
-    text += "# sample_rate_hz: " + number(s.sampleRateHz) + "\n";
-    text += "# bin_width_hz: " + number(s.binWidthHz) + "\n";
+    text += "# sample_rate_hz: " + platform::ShortestText(s.sampleRateHz) + "\n";
+    text += "# bin_width_hz: " + platform::ShortestText(s.binWidthHz) + "\n";
     text += "# segments: " + std::to_string(s.segments) + " of " + std::to_string(s.segmentLength) +
             " codes, half overlapping, mean removed, Hann window\n";
     text += "frequency_hz,asd_v_per_sqrt_hz\n";
     for (std::size_t i = 0; i < s.frequencyHz.size(); ++i)
-        text += number(s.frequencyHz[i]) + "," + number(s.densityVPerRootHz[i]) + "\n";
+        text += platform::ShortestText(s.frequencyHz[i]) + "," + platform::ShortestText(s.densityVPerRootHz[i]) + "\n";
     return text;
 }
 

@@ -113,12 +113,6 @@ Picture parsePicture(std::string_view picture) {
     return p;
 }
 
-// Shortest text of a finite number without a leading blank ("-2.5", "0.125", "1E+300").
-std::string shortestText(double x) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x);
-    return std::string(buf, r.ptr);
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -231,7 +225,7 @@ std::string Str(double x) {
 std::string Format(double x, std::string_view picture) {
     if (!std::isfinite(x)) return nonFinite(x);
     const Picture p = parsePicture(picture);
-    if (!p.valid) return shortestText(x == 0 ? 0.0 : x);
+    if (!p.valid) return ShortestText(x == 0 ? 0.0 : x);
 
     Decimal d = shortestDecimal(std::fabs(x));
     roundToDecimals(d, static_cast<int>(p.maxDecimals));
@@ -283,6 +277,12 @@ std::optional<uint32_t> ParseHexDigits(std::string_view text, std::size_t maxDig
         value = (value << 4) | static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
     }
     return value;
+}
+
+std::string ShortestText(double x) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, r.ptr);
 }
 
 } // namespace qb::platform

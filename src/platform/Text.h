@@ -45,4 +45,8 @@ bool IsHexDigit(int c);
 // either case, with no blanks, sign or prefix ("FF", "800000"); nullopt for anything else.
 std::optional<uint32_t> ParseHexDigits(std::string_view text, std::size_t maxDigits);
 
+// The shortest text that reads back as the same double, without a leading blank, for files that
+// scripts read ("-2.5", "0.125", "1.9073486328125e-08", "0").
+std::string ShortestText(double x);
+
 } // namespace qb::platform

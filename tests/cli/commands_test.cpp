@@ -18,6 +18,7 @@
 #include "analysis/AnalysisRead.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/ReadRig.h"
+#include "cli/CliRig.h"
 #include "cli/Commands.h"
 #include "files/DataFile.h"
 #include "platform/Numbers.h"
@@ -27,19 +28,8 @@ namespace {
 using namespace qb;
 constexpr auto npos = std::string::npos;
 
-struct Dir : QTemporaryDir {
-    std::string file(const char* name) const { return filePath(name).toStdString(); }
-    std::string write(const char* name, const std::string& content) const {
-        std::ofstream(file(name), std::ios::binary) << content;
-        return file(name);
-    }
-    qsizetype entries() const { return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(); }
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using clitest::Dir;
+using clitest::ReadAll;
 
 // The texts the noise window's value labels show for these codes under this mode register value.
 std::map<std::string, std::string> WindowTexts(const std::vector<double>& codes, int32_t mode) {

@@ -16,6 +16,7 @@
 
 #include "analysis/ReadRig.h"
 #include "analysis/ResolutionFigures.h"
+#include "cli/CliRig.h"
 #include "cli/Commands.h"
 #include "cli/Evaluation.h"
 
@@ -24,18 +25,8 @@ namespace {
 using namespace qb;
 constexpr auto npos = std::string::npos;
 
-struct Dir : QTemporaryDir {
-    std::string file(const char* name) const { return filePath(name).toStdString(); }
-    std::string write(const char* name, const std::string& content) const {
-        std::ofstream(file(name), std::ios::binary) << content;
-        return file(name);
-    }
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using clitest::Dir;
+using clitest::ReadAll;
 
 struct Outcome {
     int status;
