@@ -13,6 +13,7 @@
 #include "link/Context.h"
 #include "link/Startup.h"
 #include "platform/StderrMessages.h"
+#include "platform/TracePort.h"
 #include "shell/Version.h"
 
 namespace qb::app {
@@ -46,9 +47,18 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     platform::StderrMessages messages(err);
     link::SharedSettings settings;
     link::Context ctx{**made, messages, settings, o.commandLine};
-    link::StartUp(ctx);  // as the main window's load does
-    const int status = command(ctx);
+    ctx.headless = true;
+    // As the main window's load does; a converter that does not answer has been named, and
+    // waiting for its results would only end in a time-out.
+    int status = link::StartUp(ctx) ? command(ctx) : 1;
     (*made)->flush();
+    // A trace that could not be written is a failure of the run, even when the codes were read.
+    if (auto* trace = dynamic_cast<platform::TracePort*>(made->get())) {
+        if (const std::string error = trace->takeNewError(); !error.empty()) {
+            err << "qb4160-eval: " << error << '\n';
+            if (status == 0) status = 1;
+        }
+    }
     return status;
 }
 

@@ -6,12 +6,14 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QTimer>
 
 #include "app/Display.h"
 #include "app/PortFactory.h"
 #include "link/Context.h"
 #include "platform/ProgramState.h"
 #include "platform/QtMessages.h"
+#include "platform/TracePort.h"
 #include "platform/QtPreferences.h"
 #include "shell/MainMenuForm.h"
 #include "shell/Version.h"
@@ -42,10 +44,21 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
     QApplication::setApplicationVersion(QString::fromStdString(shell::VersionText()));
 
     // The trace is complete whenever the program waits for the user: before each message box,
-    // and whenever the event loop is about to sleep (the main window standing idle).
-    platform::QtMessages messages([&port] { port.flush(); });
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &app, [&port] { port.flush(); });
+    // and whenever the event loop is about to sleep (the main window standing idle). The first
+    // time the trace cannot be written, the user is told on standard error and, once the
+    // program is back in its event loop, in a message box.
+    std::unique_ptr<platform::QtMessages> boxes;
+    const auto flush = [&] {
+        port.flush();
+        auto* trace = dynamic_cast<platform::TracePort*>(&port);
+        const std::string error = trace ? trace->takeNewError() : std::string();
+        if (error.empty()) return;
+        err << "qb4160-eval: " << error << std::endl;
+        QTimer::singleShot(0, &app, [&boxes, error] { boxes->exclamation("The port trace is incomplete: " + error + "."); });
+    };
+    boxes = std::make_unique<platform::QtMessages>(flush);
+    platform::QtMessages& messages = *boxes;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app, flush);
 
     // The run's state: the settings the windows share, and whether the program is ending.
     link::SharedSettings settings;
@@ -59,7 +72,7 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
         shell::MainMenuForm mainWindow(ctx);
         mainWindow.showModal();
     }
-    port.flush();
+    flush();
     return program.exitCode();
 }
 

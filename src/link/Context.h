@@ -28,6 +28,9 @@ struct Context {
     // The user's remembered choices (count to read, file form and folder, chart window sizes);
     // null when nothing is to be remembered (--no-settings, headless commands, tests).
     platform::Preferences* preferences = nullptr;
+
+    // A headless command: messages point to command-line options, not to buttons of windows.
+    bool headless = false;
 };
 
 // A copy of `ctx` whose waits ask `stopRequested`.

@@ -16,7 +16,7 @@ bool reservedAddress(int16_t address) { return io(address) <= 2; }
 void reportNoPort(const Context& ctx) {
     if (ctx.settings.NoPortMessageShown) return;
     ctx.settings.NoPortMessageShown = true;
-    ctx.messages.exclamation(kNoPortMessage);
+    ctx.messages.exclamation(ctx.headless ? kNoPortHeadlessMessage : kNoPortMessage);
 }
 
 // What an absent port gives for `bitCount` bits: a floating data-out line reads as ones.

@@ -12,7 +12,7 @@
 // An absent port. While the port's base address is unusable (0, or so close to either end of the
 // I/O space that base..base+2 would reach addresses 0 to 2, which belong to the PC itself), the
 // board is left alone: no routine touches the port, and the user is told once per run, with
-// kNoPortMessage, how to choose a port. The absent port then behaves like a floating line:
+// kNoPortMessage (kNoPortHeadlessMessage in a headless command), how to choose a port. The absent port then behaves like a floating line:
 // every status read gives 255, so a register read returns all ones, a data read returns the
 // no-data marker at once (no polling), and WaitForReady returns at once without its time-out
 // message (the user has already been told why).
@@ -57,6 +57,10 @@ inline constexpr const char* kDrdyTooLongMessage = "DRDY High Too Long!";
 inline constexpr const char* kNoPortMessage =
     "No parallel port address is known, so the board is left alone. Choose the port with "
     "\"Select Printer Port\" on the main menu.";
+// The same for a headless command.
+inline constexpr const char* kNoPortHeadlessMessage =
+    "No parallel port address is known, so the board is left alone. Name the port with "
+    "--board=ppdev:DEVICE or --board=io:ADDRESS.";
 
 // True when base..base+2 are all clear of the I/O addresses 0 to 2.
 bool PortUsable(int16_t portAddress);

@@ -1,5 +1,6 @@
 #include "link/Startup.h"
 
+#include "link/FilterRate.h"
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "platform/Numbers.h"
@@ -52,9 +53,32 @@ void ApplyCommandLineClock(const Context& ctx) {
     if (SlowClockRequested(ctx.commandLine)) ctx.settings.MasterClockHz = kSlowMasterClockHz;
 }
 
-void StartUp(const Context& ctx, const VersionQuery& query) {
+bool ConverterAnswered(const SharedSettings& s) {
+    const bool allOnes = s.ModeRegValue == 0xFFFF && s.FilterRegValue == 0xFFFFFF;
+    const bool allZeros = s.ModeRegValue == 0 && s.FilterRegValue == 0;
+    return !allOnes && !allZeros && FilterWordOf(s.FilterRegValue) >= kMinFilterWord;
+}
+
+std::string NoAnswerMessage(const Context& ctx) {
+    const SharedSettings& s = ctx.settings;
+    std::string text = "The QB4160 does not answer on " + ctx.port.describe() + " (port address 0x" +
+                       platform::Hex(static_cast<uint16_t>(s.PortAddress)) + "): the mode register reads " +
+                       platform::Hex(s.ModeRegValue) + " and the filter register " + platform::Hex(s.FilterRegValue) +
+                       ", which no working converter holds. Check that the board is on this port, "
+                       "connected and powered.";
+    text += ctx.headless ? " Name another port with --board=ppdev:DEVICE or --board=io:ADDRESS."
+                         : " Another port can be chosen with \"Select Printer Port\" on the main menu.";
+    return text;
+}
+
+bool StartUp(const Context& ctx, const VersionQuery& query) {
     InitSettings(ctx, query);
+    // Without a known port the user has already been told why the board is left alone.
+    const bool portKnown = PortUsable(ctx.settings.PortAddress);
+    const bool answered = portKnown && ConverterAnswered(ctx.settings);
+    if (portKnown && !answered) ctx.messages.exclamation(NoAnswerMessage(ctx));
     ApplyCommandLineClock(ctx);
+    return answered;
 }
 
 } // namespace qb::link

@@ -29,7 +29,23 @@ bool SlowClockRequested(const std::string& commandLine);
 // MasterClockHz = 2457600 when SlowClockRequested(ctx.commandLine); otherwise unchanged.
 void ApplyCommandLineClock(const Context& ctx);
 
-// InitSettings, then the command-line clock choice.
-void StartUp(const Context& ctx, const VersionQuery& query = GetWindowsVersion);
+// Smallest filter word a working converter holds.
+inline constexpr int32_t kMinFilterWord = 19;
+
+// Whether the mode and filter registers as read could come from a working converter. Both all
+// ones (a floating line: no board, no power, the wrong port), both all zeros (a line held low),
+// or a filter word below kMinFilterWord cannot.
+bool ConverterAnswered(const SharedSettings& settings);
+
+// What the user is told when the converter does not answer: the port, what the registers read
+// and the likely causes; in the windows also where another port is chosen, in a headless command
+// how to name one.
+std::string NoAnswerMessage(const Context& ctx);
+
+// InitSettings, then, when a port is known but the converter did not answer (ConverterAnswered),
+// NoAnswerMessage once; then the command-line clock choice. False when the converter did not
+// answer, or no port is known (the user has been told why): the windows carry on (every read
+// will then say that it failed), a headless command stops.
+bool StartUp(const Context& ctx, const VersionQuery& query = GetWindowsVersion);
 
 } // namespace qb::link

@@ -37,7 +37,9 @@ void InitPort(const Context& ctx, const VersionQuery& query) {
 }
 
 void ClaimPort(const Context& ctx) {
-    if (ctx.port.ClaimParallelPort(1, -1) == 0) ctx.messages.exclamation(kClaimFailedMessage);
+    if (ctx.port.ClaimParallelPort(1, -1) != 0) return;
+    const std::string reason = ctx.port.failureReason();
+    ctx.messages.exclamation(reason.empty() ? std::string(kClaimFailedMessage) : kClaimFailedMessage + ("\n" + reason));
 }
 
 void GetPortAddress(const Context& ctx) {

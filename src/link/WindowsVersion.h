@@ -27,7 +27,8 @@ std::string GetWindowsVersion();
 // ShowStatus. With no usable address the control register is left alone (see Serial.h).
 void InitPort(const Context& ctx, const VersionQuery& query = GetWindowsVersion);
 
-// Claims parallel port 1 (second argument -1); "claim parallel port failed" when refused.
+// Claims parallel port 1 (second argument -1); "claim parallel port failed" when refused, with
+// the port's reason on the next line when it gives one.
 void ClaimPort(const Context& ctx);
 
 // PortAddress = the base address the port layer reports for port 1. On failure, or when the

@@ -28,6 +28,7 @@ public:
 
     bool claimed() const { return claimed_; }
     const std::string& lastError() const { return lastError_; }
+    std::string failureReason() const override { return lastError_; }
 
 private:
     bool reachable(uint16_t address) const;

@@ -28,6 +28,10 @@ public:
     // Writes `value` to I/O address `address`.
     virtual void OutByte(uint16_t address, uint8_t value) = 0;
 
+    // Why the last claim (or another access) failed, in the system's words ("/dev/parport0:
+    // cannot open: Permission denied"); empty when nothing failed or the port cannot say.
+    virtual std::string failureReason() const { return {}; }
+
     // The program is about to wait for the user: anything buffered (a trace) goes out now.
     virtual void flush() {}
 

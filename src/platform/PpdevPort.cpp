@@ -79,11 +79,18 @@ int PpdevPort::ClaimParallelPort(int, int) {
     if (fd_ >= 0) return 1;
     const int fd = system_->open(devicePath_);
     if (fd < 0) {
-        fail("cannot open", errno);
+        const int error = errno;
+        fail("cannot open", error);
+        if (error == EACCES || error == EPERM)
+            lastError_ += " (the user needs read and write access to the device, usually through the lp group)";
         return 0;
     }
     if (system_->ioctl(fd, PPCLAIM, nullptr) < 0) {
-        fail("cannot claim the port", errno);
+        const int error = errno;
+        if (error == ENOTTY || error == EINVAL)
+            lastError_ = devicePath_ + ": not a parallel port device (" + std::strerror(error) + ")";
+        else
+            fail("cannot claim the port", error);
         system_->close(fd);
         return 0;
     }

@@ -53,6 +53,7 @@ public:
     uint16_t base() const { return base_; }
     // Why the last claim, port-info query or register access failed; empty when none has.
     const std::string& lastError() const { return lastError_; }
+    std::string failureReason() const override { return lastError_; }
 
 private:
     bool transfer(unsigned long request, void* argument, const char* what);

@@ -83,7 +83,9 @@ void TracePort::writeOut() {
 
 int TracePort::ClaimParallelPort(int portNumber, int flags) {
     const int result = inner_.ClaimParallelPort(portNumber, flags);
-    comment("claim port " + std::to_string(portNumber) + " -> " + std::to_string(result));
+    std::string text = "claim port " + std::to_string(portNumber) + " -> " + std::to_string(result);
+    if (result == 0 && !inner_.failureReason().empty()) text += " (" + inner_.failureReason() + ")";
+    comment(text);
     return result;
 }
 
@@ -114,6 +116,12 @@ void TracePort::OutByte(uint16_t address, uint8_t value) {
 void TracePort::flush() {
     writeOut();
     inner_.flush();
+}
+
+std::string TracePort::takeNewError() {
+    if (lastError_.empty() || errorTaken_) return {};
+    errorTaken_ = true;
+    return lastError_;
 }
 
 std::string TracePort::describe() const { return inner_.describe() + ", traced to " + path_; }

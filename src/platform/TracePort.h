@@ -2,7 +2,7 @@
 // A port that passes every access on to another port and writes it to a file, one line each:
 //   W 0378 1A     a write: address and value in upper-case hexadecimal
 //   R 0379 7F     a read and the value it gave
-//   # claim port 1 -> 1
+//   # claim port 1 -> 1             (-> 0, and the reason the port gives, when refused)
 //   # port info 1 -> base 0378      (or "-> 0" when the port reported none)
 //   # wait 100 ms                   (a pause or settling wait of the program)
 // Lines starting with "# " are comments. Lines are buffered; flush() writes them out, and so
@@ -36,13 +36,17 @@ public:
     // Writes the buffered lines to the file and flushes the inner port.
     void flush() override;
     std::string describe() const override;
+    std::string failureReason() const override { return inner_.failureReason(); }
     bool clockIsVirtual() const override { return inner_.clockIsVirtual(); }
     void passTime(double seconds) override;
 
     const std::string& path() const { return path_; }
-    // Why writing the trace failed (a full disk, say); empty while it has not. Tracing never
-    // stops the port from working.
+    // Why writing the trace first failed (a full disk, say); empty while it has not. Tracing
+    // never stops the port from working.
     const std::string& lastError() const { return lastError_; }
+    // lastError() the first time it is asked for after a failure, so the user is told once;
+    // empty otherwise.
+    std::string takeNewError();
 
 private:
     TracePort(PortIo& inner, std::unique_ptr<PortIo> owned, std::FILE* file, std::string path);
@@ -56,6 +60,7 @@ private:
     std::string path_;
     std::string buffer_;
     std::string lastError_;
+    bool errorTaken_ = false;
 };
 
 } // namespace qb::platform

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -110,6 +111,29 @@ TEST(Entry, HelpListsEachSimulatedBoardOptionOnceAndTheExitStatuses) {
     for (const char* says : {"headless commands on virtual time", "unless --sim-time=wall", "\n  130  --acquire stopped by Ctrl-C",
                              "\n  2    a usage error"})
         EXPECT_NE(out.find(says), std::string::npos) << says;
+}
+
+// A headless run that cannot do its work says why in one line: a board that does not answer
+// stops it at start-up (no wait for results that never come); a trace that cannot be written
+// makes it fail although the codes were written.
+TEST(Entry, AHeadlessRunSaysWhyItFailed) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    QTemporaryDir dir;
+    const std::string out = dir.filePath("a.dat").toStdString();
+    const std::tuple<Words, std::string, bool> cases[] = {  // words, what err says, file written
+        {{"--acquire", "5", "--out", out, "--sim-fault=absent"},
+         "QB4160 Evaluation Software: The QB4160 does not answer on simulated board (virtual time, fault absent) "
+         "(port address 0x378): the mode register reads FFFF and the filter register FFFFFF, which no working "
+         "converter holds. Check that the board is on this port, connected and powered. Name another port with "
+         "--board=ppdev:DEVICE or --board=io:ADDRESS.\n",
+         false},
+        {{"--acquire", "5", "--out", out, "--trace=/dev/full"},
+         "qb4160-eval: cannot write the trace file /dev/full: No space left on device\n", true}};
+    for (const auto& [words, says, written] : cases) {
+        std::filesystem::remove(out);
+        EXPECT_EQ(Program(words), std::make_tuple(1, std::string(), says)) << words.back();
+        EXPECT_EQ(std::filesystem::exists(out), written);
+    }
 }
 
 TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {

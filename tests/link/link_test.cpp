@@ -231,13 +231,16 @@ TEST(InitPort, OldWindowsTakes888OthersClaimAndQueryThenTheControlRegisterIsMask
 }
 
 TEST(InitPort, RefusedClaimAndFailedQueryAreReportedAndStartUpCarriesOn) {
-    struct Case { int claim, info; uint32_t base; std::string text; int address; };
+    struct Case { int claim, info; uint32_t base; std::string text; int address; std::string reason = {}; };
     for (const Case& c : std::vector<Case>{{0, 1, 0x378, "claim parallel port failed", 0x378},
+                                           {0, 1, 0x378, "claim parallel port failed\n/dev/parport0: cannot open: Permission denied",
+                                            0x378, "/dev/parport0: cannot open: Permission denied"},  // the port's reason below
                                            {1, 0, 0x378, kNoPrinterPort, 632},
                                            {1, 1, 0x10378, kNoPrinterPort, 632}}) {
-        SCOPED_TRACE(c.base);
+        SCOPED_TRACE(c.text);
         Rig rig("", 632);
         rig.port.claimResult = c.claim;
+        rig.port.claimFailure = c.reason;
         rig.port.infoResult = c.info;
         rig.port.infoBase = c.base;  // beyond the I/O space it would alias another address
         link::InitPort(rig.ctx, version("Windows 2000"));
@@ -258,6 +261,7 @@ TEST(StartUp, SlashSsAnywhereShowsTheStatusAndOnlyTheWholeCommandLineLSelectsThe
                                            {" L", false, 4915200}, {"Low", false, 4915200}}) {
         SCOPED_TRACE(c.commandLine);
         Rig rig(c.commandLine, 0);
+        rig.script("0010000110110000" "100000000000000000010000");  // mode 21B0, filter 800010: a converter
         link::StartUp(rig.ctx, version("Windows 98"));
         EXPECT_EQ(rig.settings.MasterClockHz, c.clockHz);
         ASSERT_EQ(rig.messages.shown.size(), c.shown ? 1u : 0u);
@@ -322,19 +326,56 @@ TEST(DecodeModeRegister, EveryFieldFromItsBitsWhateverItHeldBefore) {
     }
 }
 
+// A headless command is told how to name a port on its command line, not which button to press.
+// Start-up reports that no converter answered, without a second message.
 TEST(NoPort, StartUpWithoutAnAddressTouchesNoPortAndSaysSoOnce) {
     for (const bool refused : {true, false}) {  // no address, or the port layer reports 0
+      for (const bool headless : {false, true}) {
         Rig rig("/SS", 0);
+        rig.ctx.headless = headless;
         rig.port.infoResult = refused ? 0 : 1;
         rig.port.infoBase = 0;
-        link::StartUp(rig.ctx, version(""));
+        EXPECT_FALSE(link::StartUp(rig.ctx, version("")));
         EXPECT_TRUE(rig.port.log.empty());
-        std::vector<std::string> texts{link::kNoPortMessage, "Windows Version:\rPort Address:0x0"};
+        std::vector<std::string> texts{headless ? link::kNoPortHeadlessMessage : link::kNoPortMessage,
+                                       "Windows Version:\rPort Address:0x0"};
         if (refused) texts.insert(texts.begin(), kNoPrinterPort);
         EXPECT_EQ(rig.messages.texts(), texts);
         // What an absent board shows: a floating data-out line, read as ones.
         EXPECT_EQ(rig.settings.ModeRegValue, 0xFFFF);
         EXPECT_EQ(rig.settings.FilterRegValue, 0xFFFFFF);
+      }
+    }
+}
+
+// No working converter holds both registers all ones (a floating line) or all zeros, or a
+// filter word below 19; a sane filter register beside any mode register could be a converter.
+TEST(StartUp, RegistersNoConverterHoldsAreNamedOnceWithThePortAndTheCauses) {
+    const struct { int32_t mode, filter; bool answered; } table[] = {
+        {0xFFFF, 0xFFFFFF, false}, {0, 0, false}, {0x21B0, 0x012010, false}, {0x21B0, 0x800000, true},
+        {0x21B0, 0x013010, true}, {0xFFFF, 0x800010, true}, {0, 0x800010, true}, {0x21B0, 0x7FF010, true}};
+    for (const auto& c : table) {
+        link::SharedSettings s;
+        s.ModeRegValue = c.mode, s.FilterRegValue = c.filter;
+        EXPECT_EQ(link::ConverterAnswered(s), c.answered) << std::hex << c.mode << " " << c.filter;
+    }
+    for (const bool headless : {false, true}) {
+        board::SimOptions absent;
+        absent.fault = board::Fault::Absent;
+        platform::SimPort sim(absent, board::TimeMode::Virtual);
+        test::ScriptedMessages messages;
+        link::SharedSettings s;
+        link::Context ctx{sim, messages, s, ""};
+        ctx.headless = headless;
+        EXPECT_FALSE(link::StartUp(ctx));
+        const std::string says = "The QB4160 does not answer on simulated board (virtual time, fault absent) (port "
+                                 "address 0x378): the mode register reads FFFF and the filter register FFFFFF, which "
+                                 "no working converter holds. Check that the board is on this port, connected and "
+                                 "powered. ";
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{says + (headless ? "Name another port with --board=ppdev:DEVICE "
+                                                                               "or --board=io:ADDRESS."
+                                                                             : "Another port can be chosen with \"Select "
+                                                                               "Printer Port\" on the main menu.")});
     }
 }
 

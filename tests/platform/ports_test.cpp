@@ -85,6 +85,26 @@ TEST(PpdevPort, ClaimsOnceReleasesAtTheEndAndLeavesARefusedPortUntouched) {
     }
 }
 
+// A refused claim says why, in words a user can act on.
+TEST(PpdevPort, ARefusedClaimSaysWhy) {
+    QTemporaryDir tmp;
+    const std::string missing = tmp.path().toStdString() + "/parport7";
+    const std::pair<std::string, std::string> real[] = {  // the real system calls
+        {missing, missing + ": cannot open: No such file or directory"},
+        {"/dev/null", "/dev/null: not a parallel port device (Inappropriate ioctl for device)"}};
+    for (const auto& [device, reason] : real) {
+        PpdevPort port(device);
+        EXPECT_EQ(port.ClaimParallelPort(1, -1), 0);
+        EXPECT_EQ(port.failureReason(), reason);
+    }
+    FakeState state;
+    state.openFails = true;  // with EACCES
+    PpdevPort denied("/dev/parport0", std::make_unique<FakePpdev>(state));
+    EXPECT_EQ(denied.ClaimParallelPort(1, -1), 0);
+    EXPECT_EQ(denied.failureReason(), "/dev/parport0: cannot open: Permission denied (the user needs read and write "
+                                      "access to the device, usually through the lp group)");
+}
+
 TEST(PpdevPort, MapsTheThreeAddressesAtTheBaseToRegisterRequests) {
     struct Case { bool write; uint16_t address; uint8_t value; Requests requests; };
     const Case cases[] = {
@@ -180,7 +200,9 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
     EXPECT_EQ(trace->GetParallelPortInfo(1, info), 1);
     EXPECT_EQ(info.baseAddress, 0x378u);
     inner.claimResult = inner.infoResult = 0;
+    inner.claimFailure = "/dev/parport9: cannot open: No such file or directory";
     EXPECT_EQ(trace->ClaimParallelPort(2, -1), 0);
+    EXPECT_EQ(trace->failureReason(), inner.claimFailure);
     EXPECT_EQ(trace->GetParallelPortInfo(2, info), 0);
     trace->OutByte(0xFFFF, 0x0B);
     EXPECT_EQ(trace->InByte(0x0001), 0x01);
@@ -195,7 +217,9 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
     ASSERT_EQ(lines.size(), 7u + kAccesses);
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 9),
               (std::vector<std::string>{"# port trace of recording port", "# claim port 1 -> 1",
-                                        "# port info 1 -> base 0378", "# claim port 2 -> 0", "# port info 2 -> 0",
+                                        "# port info 1 -> base 0378",
+                                        "# claim port 2 -> 0 (/dev/parport9: cannot open: No such file or directory)",
+                                        "# port info 2 -> 0",
                                         "W FFFF 0B", "R 0001 01", "R 0300 00", "W 0301 01"}));
     EXPECT_EQ(lines.back(), "W 031F 1F");  // i = 19999: 0x300 + 31, value 19999 & 0xFF
     trace->OutByte(0x378, 0x1A);
@@ -205,6 +229,27 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
     const auto last = LinesOf(file);
     EXPECT_EQ(std::vector<std::string>(last.end() - 2, last.end()),
               (std::vector<std::string>{"W 0378 1A", "# wait 100 ms"}));
+}
+
+// A trace that cannot be written (a full disk) keeps the port working and gives its first
+// error once, so the user is told once.
+TEST(TracePort, AWriteErrorIsKeptAndHandedOutOnce) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    test::RecordingPort inner;
+    auto opened = TracePort::open(inner, "/dev/full");
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    auto& trace = *opened;
+    EXPECT_EQ(trace->takeNewError(), "");
+    trace->OutByte(0x378, 0x1A);
+    trace->flush();
+    EXPECT_EQ(inner.log.size(), 1u);
+    const std::string expected = "cannot write the trace file /dev/full: No space left on device";
+    EXPECT_EQ(trace->takeNewError(), expected);
+    EXPECT_EQ(trace->takeNewError(), "");
+    trace->OutByte(0x378, 0x1B);
+    trace->flush();
+    EXPECT_EQ(trace->takeNewError(), "");
+    EXPECT_EQ(trace->lastError(), expected);
 }
 
 TEST(TracePort, AnUnwritableFileLeavesThePortToTheCallerAndAnOwningTraceTakesIt) {

@@ -29,6 +29,7 @@ public:
     std::function<uint8_t(uint16_t)> reader;
     std::map<uint16_t, uint8_t> fixed;
     int claimResult = 1;
+    std::string claimFailure;  // what failureReason() says (when there is no inner port)
     int infoResult = 1;
     uint32_t infoBase = 0x378;
 
@@ -57,6 +58,7 @@ public:
         if (inner_) inner_->OutByte(address, value);
     }
     std::string describe() const override { return "recording port"; }
+    std::string failureReason() const override { return inner_ ? inner_->failureReason() : claimFailure; }
     // Alone, the recording port keeps virtual time, so waits take none; in front of another
     // port it keeps that port's clock.
     bool clockIsVirtual() const override { return inner_ ? inner_->clockIsVirtual() : true; }
