@@ -362,7 +362,7 @@ TEST(StartUp, RegistersNoConverterHoldsAreNamedOnceWithThePortAndTheCauses) {
     for (const bool headless : {false, true}) {
         board::SimOptions absent;
         absent.fault = board::Fault::Absent;
-        platform::SimPort sim(absent, board::TimeMode::Virtual);
+        app::SimPort sim(absent, board::TimeMode::Virtual);
         test::ScriptedMessages messages;
         link::SharedSettings s;
         link::Context ctx{sim, messages, s, ""};

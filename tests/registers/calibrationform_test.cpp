@@ -42,7 +42,7 @@ TEST(CalibrationWindows, OpeningAndEntries) {
             rig.load(which->writeAddress, 0x123456);
             const int32_t opened = 0x123456 ^ c.faulty;
             CalibrationForm form(rig.ctx, *which);
-            RunModal(form, [&] {
+            RunModal(form, [&, &which = which, &reg = reg] {  // clang 14 captures no binding by itself
                 EXPECT_EQ(rig.traffic(), Lines{std::string("R ") + reg + " " + platform::Hex(opened)});
                 EXPECT_EQ(Shown(form, {"Label2", "new_word"}), platform::Hex(opened) + "|" + platform::Hex(opened) + "|" + platform::Hex(opened));
                 EXPECT_EQ(form.caption(), which->caption);

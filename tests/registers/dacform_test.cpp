@@ -26,7 +26,7 @@ TEST(DacWindow, OpeningShowsTheLowSixBits) {
         Rig rig;
         rig.load(link::comms::kDacWrite, reg);
         registers::DAC_form form(rig.ctx);
-        RunModal(form, [&] { EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), shown); });
+        RunModal(form, [&, &shown = shown] { EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), shown); });
         EXPECT_EQ(rig.traffic(), Lines{"R DAC " + platform::Hex(reg)});
         EXPECT_EQ(rig.settings.DacRegValue, reg & 63);
     }

@@ -41,7 +41,7 @@ TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWri
         rig.port.onBusyPoll = [&] { noticedPolls += notice->isVisible(); };
         std::vector<std::size_t> accessesAtPrompt;
         rig.messages.onShow = [&](const platform::Message&) { accessesAtPrompt.push_back(rig.port.log.size()); };
-        RunModal(form, [&] {
+        RunModal(form, [&, &button = button] {  // clang 14 captures no binding by itself
             rig.port.clear();
             rig.port.busyPolls = 0;
             Click(form, button);

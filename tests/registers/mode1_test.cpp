@@ -146,7 +146,7 @@ TEST(Mode1, ReadBackMismatchGivesOneMessagePerChange) {
         registers::Mode1 form(rig.ctx);
         int dialogChoiceWhileUp = -1;
         rig.messages.onShow = [&](const platform::Message&) { dialogChoiceWhileUp = rig.settings.DialogChoice; };
-        RunModal(form, [&] {
+        RunModal(form, [&, &name = name, &written = written] {  // clang 14 captures no binding by itself
             rig.port.clear();
             Click(form, name);
             EXPECT_EQ(Text(form, "Label4"), Hex4(written ^ 1));

@@ -29,12 +29,12 @@ TEST(Program, ShowsTheStatusRegisterReadOnceAtOpening) {
         // A chip that shifts out `status`, most significant bit first, on the data-out line.
         test::RecordingPort port;
         int sample = 0;
-        port.reader = [&](uint16_t) { return uint8_t((status >> (7 - sample++ % 8)) & 1 ? 0x10 : 0); };
+        port.reader = [&, &status = status](uint16_t) { return uint8_t((status >> (7 - sample++ % 8)) & 1 ? 0x10 : 0); };
         test::ScriptedMessages messages;
         link::SharedSettings settings;
         settings.PortAddress = 0x378;
         registers::program form({port, messages, settings, ""});
-        RunModal(form, [&] {
+        RunModal(form, [&, &row = row] {  // clang 14 captures no binding by itself
             EXPECT_EQ(form.caption(), "QB4160 Main Program Menu");
             EXPECT_EQ(StatusRow(form), row);
         });

@@ -171,7 +171,7 @@ TEST(PortForm, SelectsTheOptionOfTheAddressInUseAndEachClickSetsTheAddressAtOnce
         rig.settings.PortAddress = address;
         link::PortForm form(rig.ctx);
         std::vector<int> seen;
-        RunModal(form, [&] {
+        RunModal(form, [&, &selected = selected] {  // clang 14 captures no binding by itself
             for (const char* name : {"LPT1", "LPT2", "PRN"})
                 EXPECT_EQ(form.findChild<platform::OptionButton*>(name)->value(), selected == name) << name;
             for (const char* name : {"LPT2", "PRN", "LPT1", "LPT2"}) {
@@ -200,7 +200,7 @@ TEST(ResetForm, EachButtonWritesItsResetAndCloses) {
             Rig rig;
             rig.settings.PortAddress = base;
             link::ResetForm form(rig.ctx);
-            RunModal(form, [&] {
+            RunModal(form, [&, &button = button] {
                 Click(form, button);
                 EXPECT_FALSE(form.isVisible());
             });
