@@ -20,7 +20,7 @@ std::string HelpText() {
            "  0    done (--acquire: the file holds every code asked for; --faststep: all 160\n"
            "       readings came)\n"
            "  1    a failure, said in one line on standard error (nothing is written)\n"
-           "  2    a usage error (a bad option or value)\n"
+           "  2    a usage error (a bad option or value, or an empty one such as --mode=)\n"
            "  130  --acquire stopped by Ctrl-C: the codes read so far are written, and the line on\n"
            "       standard error says how many the file holds; --faststep stopped by Ctrl-C: the\n"
            "       registers are put back and what was read is printed\n";
