@@ -150,7 +150,7 @@ TEST(FastStepWindow, AKeyAbortsTheRunAndTheSecondHalfTakesOneReading) {
         SCOPED_TRACE(what);
         Rig rig;
         Window form(rig.ctx);
-        DuringRun(rig, 5, [&] { press(form); });
+        DuringRun(rig, 5, [&, &press = press] { press(form); });  // clang 14 captures no binding by itself
         RunModal(form, [&] {
             rig.port.clear();
             Find(form, "run")->click();
