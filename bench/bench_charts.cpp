@@ -19,7 +19,7 @@
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
 #include "link/SharedSettings.h"
-#include "platform/StripChart.h"
+#include "platform/chart/StripChart.h"
 
 namespace {
 

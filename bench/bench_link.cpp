@@ -8,7 +8,7 @@
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
-#include "platform/Messages.h"
+#include "platform/base/Messages.h"
 
 namespace {
 

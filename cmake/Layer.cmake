@@ -2,6 +2,9 @@
 #
 #   qb_layer(NAME [USES LAYER...] [QT TARGET...] [LIBS TARGET...])
 #
+# NAME is the layer's folder below src/, which may lie in a group folder ("platform/port"); its
+# libraries are named with '_' for '/' (qb_platform_port).
+#
 # USES: the layers whose headers NAME includes; each must be declared before it. QT: the Qt
 # (or Qt-based) libraries NAME's own files use; none means the layer builds without Qt. LIBS:
 # other libraries its Qt-free files use.
@@ -29,9 +32,10 @@ function(qb_layer name)
       message(FATAL_ERROR "layer ${name} uses ${dep}, which is not declared before it")
     endif()
   endforeach()
+  string(REPLACE "/" "_" target ${name})
   set_property(GLOBAL APPEND PROPERTY QB_LAYERS ${name})
-  set_property(GLOBAL PROPERTY QB_USES_${name} ${arg_USES})
-  set_property(GLOBAL PROPERTY QB_QT_${name} ${arg_QT})
+  set_property(GLOBAL PROPERTY QB_USES_${target} ${arg_USES})
+  set_property(GLOBAL PROPERTY QB_QT_${target} ${arg_QT})
 
   file(GLOB_RECURSE sources RELATIVE ${PROJECT_SOURCE_DIR}/src CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/src/${name}/*.cpp ${PROJECT_SOURCE_DIR}/src/${name}/*.h)
@@ -53,13 +57,14 @@ function(qb_layer name)
   set(logic_deps ${arg_LIBS})
   set(deps)
   foreach(dep IN LISTS arg_USES)
+    string(REPLACE "/" "_" dep ${dep})
     list(APPEND logic_deps qb_${dep}_logic)
     list(APPEND deps qb_${dep})
   endforeach()
 
-  qb_layer_library(qb_${name}_logic "${logic}" ${logic_deps})
-  set_target_properties(qb_${name}_logic PROPERTIES AUTOMOC OFF)
-  qb_layer_library(qb_${name} "${windows}" qb_${name}_logic ${deps} ${arg_QT})
+  qb_layer_library(qb_${target}_logic "${logic}" ${logic_deps})
+  set_target_properties(qb_${target}_logic PROPERTIES AUTOMOC OFF)
+  qb_layer_library(qb_${target} "${windows}" qb_${target}_logic ${deps} ${arg_QT})
 endfunction()
 
 # A static library of `files` linking ARGN, or an interface library when `files` holds no .cpp.
@@ -85,9 +90,10 @@ function(qb_write_layer_table path)
   set(text "# Written by cmake/Layer.cmake from the qb_layer() calls of CMakeLists.txt.\n")
   string(APPEND text "set(QB_LAYERS \"${layers}\")\nset(QB_LOGIC_FILES \"${logic}\")\n")
   foreach(layer IN LISTS layers)
-    get_property(uses GLOBAL PROPERTY QB_USES_${layer})
-    get_property(qt GLOBAL PROPERTY QB_QT_${layer})
-    string(APPEND text "set(QB_USES_${layer} \"${uses}\")\nset(QB_QT_${layer} \"${qt}\")\n")
+    string(REPLACE "/" "_" key ${layer})
+    get_property(uses GLOBAL PROPERTY QB_USES_${key})
+    get_property(qt GLOBAL PROPERTY QB_QT_${key})
+    string(APPEND text "set(QB_USES_${key} \"${uses}\")\nset(QB_QT_${key} \"${qt}\")\n")
   endforeach()
   file(WRITE ${path} "${text}")
 endfunction()

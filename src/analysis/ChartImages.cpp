@@ -7,8 +7,8 @@
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/SpectrumForm.h"
-#include "platform/Messages.h"
-#include "platform/StripChart.h"
+#include "platform/base/Messages.h"
+#include "platform/chart/StripChart.h"
 
 namespace qb::analysis {
 

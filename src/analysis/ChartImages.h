@@ -10,7 +10,7 @@
 #include <string>
 
 #include "link/SharedSettings.h"
-#include "platform/Result.h"
+#include "platform/base/Result.h"
 
 namespace qb::analysis {
 

@@ -5,8 +5,8 @@
 
 #include "analysis/ResolutionFigures.h"
 #include "link/SharedSettings.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

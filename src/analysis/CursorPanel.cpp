@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "platform/FormWidgets.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::analysis {
 

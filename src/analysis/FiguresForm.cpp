@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "analysis/ResolutionFigures.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::analysis {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QPushButton;
 

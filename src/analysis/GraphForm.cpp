@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Numbers.h"
-#include "platform/StripChart.h"
-#include "platform/Text.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Numbers.h"
+#include "platform/chart/StripChart.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

@@ -11,7 +11,7 @@
 #include "analysis/CursorPanel.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QPushButton;
 

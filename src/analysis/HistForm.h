@@ -15,7 +15,7 @@
 #include "analysis/HistPoints.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QPushButton;
 

@@ -1,8 +1,8 @@
 #include "analysis/HistPoints.h"
 
 #include "analysis/mdlArray.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "link/SharedSettings.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

@@ -22,10 +22,10 @@
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
 #include "analysis/SpectrumForm.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Preferences.h"
-#include "platform/SafeSave.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Preferences.h"
+#include "platform/base/SafeSave.h"
 
 namespace qb::analysis {
 

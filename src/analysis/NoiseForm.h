@@ -9,7 +9,7 @@
 
 #include "analysis/NoiseFigures.h"
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QLabel;
 class QPushButton;

@@ -9,7 +9,7 @@
 #include <fftw3.h>
 
 #include "analysis/ResolutionFigures.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

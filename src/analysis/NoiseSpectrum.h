@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/NoiseFigures.h"
-#include "platform/Result.h"
+#include "platform/base/Result.h"
 
 namespace qb::analysis {
 

@@ -17,12 +17,12 @@
 #include "analysis/AnalysisRead.h"
 #include "analysis/NoiseForm.h"
 #include "link/Serial.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Numbers.h"
-#include "platform/Preferences.h"
-#include "platform/Text.h"
-#include "platform/Wait.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Preferences.h"
+#include "platform/base/Text.h"
+#include "platform/widgets/Wait.h"
 
 namespace qb::analysis {
 

@@ -10,7 +10,7 @@
 
 #include "link/Context.h"
 #include "link/Register.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;
@@ -25,7 +25,7 @@ class TextBox;
 namespace qb::analysis {
 
 inline constexpr const char* kStopReadingPrompt = "Press any key to stop Reading!";
-// Where the count of the last analysis read is remembered (platform/Preferences.h).
+// Where the count of the last analysis read is remembered (platform/base/Preferences.h).
 inline constexpr const char* kCountPreference = "read/count";
 // Longest pause between display reads, in milliseconds.
 inline constexpr int16_t kMaxPauseMs = 32767;

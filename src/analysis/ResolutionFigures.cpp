@@ -5,7 +5,7 @@
 
 #include "link/FilterRate.h"
 #include "link/SharedSettings.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 namespace qb::analysis {
 

@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 
 #include "analysis/ResolutionFigures.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/StripChart.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/chart/StripChart.h"
 
 namespace qb::analysis {
 

@@ -16,7 +16,7 @@
 #include "analysis/NoiseSpectrum.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QLabel;
 class QPushButton;

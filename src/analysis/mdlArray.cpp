@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Numbers.h"
+#include "platform/base/Numbers.h"
 
 namespace qb::analysis {
 

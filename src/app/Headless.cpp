@@ -12,8 +12,8 @@
 #include "cli/FastStepCommand.h"
 #include "link/Context.h"
 #include "link/Startup.h"
-#include "platform/StderrMessages.h"
-#include "platform/TracePort.h"
+#include "platform/base/StderrMessages.h"
+#include "platform/port/TracePort.h"
 #include "shell/Version.h"
 
 namespace qb::app {

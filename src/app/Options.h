@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Result.h"
+#include "platform/base/Result.h"
 
 namespace qb::app {
 

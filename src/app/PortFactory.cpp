@@ -5,9 +5,9 @@
 #include "app/SimPort.h"
 #include "board/SimOptions.h"
 #include "link/Startup.h"
-#include "platform/DirectIoPort.h"
-#include "platform/PpdevPort.h"
-#include "platform/TracePort.h"
+#include "platform/port/DirectIoPort.h"
+#include "platform/port/PpdevPort.h"
+#include "platform/port/TracePort.h"
 
 namespace qb::app {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "app/Options.h"
-#include "platform/PortIo.h"
-#include "platform/Result.h"
+#include "platform/port/PortIo.h"
+#include "platform/base/Result.h"
 
 namespace qb::app {
 

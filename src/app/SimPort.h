@@ -16,7 +16,7 @@
 
 #include "board/Qb4160Board.h"
 #include "board/SimOptions.h"
-#include "platform/PortIo.h"
+#include "platform/port/PortIo.h"
 
 namespace qb::app {
 

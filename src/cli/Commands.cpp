@@ -15,10 +15,10 @@
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
-#include "platform/Numbers.h"
-#include "platform/PlotImage.h"
-#include "platform/Result.h"
-#include "platform/SafeSave.h"
+#include "platform/base/Numbers.h"
+#include "platform/chart/PlotImage.h"
+#include "platform/base/Result.h"
+#include "platform/base/SafeSave.h"
 
 namespace qb::cli {
 

@@ -10,9 +10,9 @@
 #include "analysis/ChartImages.h"
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
-#include "platform/PlotImage.h"
-#include "platform/SafeSave.h"
-#include "platform/Text.h"
+#include "platform/chart/PlotImage.h"
+#include "platform/base/SafeSave.h"
+#include "platform/base/Text.h"
 
 namespace qb::cli {
 

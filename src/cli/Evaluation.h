@@ -8,7 +8,7 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/ResolutionFigures.h"
 #include "link/SharedSettings.h"
-#include "platform/Result.h"
+#include "platform/base/Result.h"
 
 namespace qb::cli {
 

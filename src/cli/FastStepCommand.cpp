@@ -13,10 +13,10 @@
 #include "cli/Interrupt.h"
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepRun.h"
-#include "platform/Numbers.h"
-#include "platform/PlotImage.h"
-#include "platform/SafeSave.h"
-#include "platform/Wait.h"
+#include "platform/base/Numbers.h"
+#include "platform/chart/PlotImage.h"
+#include "platform/base/SafeSave.h"
+#include "platform/widgets/Wait.h"
 
 namespace qb::cli {
 

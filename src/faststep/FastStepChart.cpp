@@ -8,9 +8,9 @@
 
 #include "faststep/FastStepListing.h"
 #include "faststep/FastStepRun.h"
-#include "platform/Numbers.h"
-#include "platform/StripChart.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/chart/StripChart.h"
+#include "platform/base/Text.h"
 
 namespace qb::faststep {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "link/SharedSettings.h"
-#include "platform/PlotImage.h"
-#include "platform/Result.h"
+#include "platform/chart/PlotImage.h"
+#include "platform/base/Result.h"
 
 namespace qb::platform {
 class StripChart;

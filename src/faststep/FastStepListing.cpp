@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::faststep {
 

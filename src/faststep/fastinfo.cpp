@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/FormWidgets.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::faststep {
 

@@ -1,7 +1,7 @@
 #pragma once
 // fastinfo: what the fast-step demonstration does, in fixed text, with a "Back" button. Shown
 // modally over the fast-step window; it has no other behaviour.
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 namespace qb::faststep {
 

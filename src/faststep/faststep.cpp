@@ -15,10 +15,10 @@
 #include "faststep/FastStepListing.h"
 #include "faststep/fastinfo.h"
 #include "link/Register.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/StripChart.h"
-#include "platform/Wait.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/chart/StripChart.h"
+#include "platform/widgets/Wait.h"
 
 namespace qb::faststep {
 

@@ -12,7 +12,7 @@
 
 #include "faststep/FastStepRun.h"
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "link/SharedSettings.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::files {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "link/CodeCount.h"
-#include "platform/SafeSave.h"
-#include "platform/Result.h"
+#include "platform/base/SafeSave.h"
+#include "platform/base/Result.h"
 
 namespace qb::link {
 struct SharedSettings;
@@ -38,7 +38,7 @@ std::optional<std::string> FormatCodeLine(double code, CodeForm form);
 // elements.
 platform::Result<std::string> EncodeCodes(const std::vector<double>& codes, int32_t codesRead, CodeForm form);
 
-// Data files are saved through the platform's safe save (platform/SafeSave.h).
+// Data files are saved through the platform's safe save (platform/base/SafeSave.h).
 using platform::SaveFileSafely;
 
 // ---- Reading ----------------------------------------------------------------------------------

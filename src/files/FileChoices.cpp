@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/Preferences.h"
+#include "platform/base/Preferences.h"
 
 namespace qb::files {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "files/DataFile.h"
-#include "platform/Preferences.h"
+#include "platform/base/Preferences.h"
 
 namespace qb::files {
 

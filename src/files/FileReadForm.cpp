@@ -7,7 +7,7 @@
 
 #include "files/FileChoices.h"
 #include "files/WriteFileForm.h"
-#include "platform/FormWidgets.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::files {
 

@@ -15,9 +15,9 @@
 
 #include "files/DataFile.h"
 #include "link/Context.h"
-#include "platform/Controls.h"
-#include "platform/FileLists.h"
-#include "platform/Form.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FileLists.h"
+#include "platform/widgets/Form.h"
 
 namespace qb::files {
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "files/FileChoices.h"
-#include "platform/FormWidgets.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::files {
 

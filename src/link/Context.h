@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "link/SharedSettings.h"
-#include "platform/Messages.h"
-#include "platform/PortIo.h"
-#include "platform/Preferences.h"
+#include "platform/base/Messages.h"
+#include "platform/port/PortIo.h"
+#include "platform/base/Preferences.h"
 
 namespace qb::link {
 

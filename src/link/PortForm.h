@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

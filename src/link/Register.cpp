@@ -1,7 +1,7 @@
 #include "link/Register.h"
 
 #include "link/Serial.h"
-#include "platform/Numbers.h"
+#include "platform/base/Numbers.h"
 
 namespace qb::link {
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "link/Serial.h"
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 
 namespace qb::link {
 

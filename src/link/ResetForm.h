@@ -3,7 +3,7 @@
 // data line high) or the whole device ("Hardware Reset": one write with the reset line low), then
 // closes. "Cancel" closes without touching the port. No register is re-read afterwards.
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QLabel;
 class QPushButton;

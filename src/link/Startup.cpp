@@ -3,7 +3,7 @@
 #include "link/FilterRate.h"
 #include "link/Register.h"
 #include "link/Serial.h"
-#include "platform/Numbers.h"
+#include "platform/base/Numbers.h"
 
 namespace qb::link {
 

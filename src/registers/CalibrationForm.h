@@ -6,7 +6,7 @@
 // the indicators and the hexadecimal text keep showing the contents from before.
 #include "link/Context.h"
 #include "link/Register.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 #include "registers/CalibrationRegister.h"
 
 class QGroupBox;

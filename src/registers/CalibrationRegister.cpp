@@ -1,7 +1,7 @@
 #include "registers/CalibrationRegister.h"
 
 #include "link/Register.h"
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 namespace qb::registers {
 

@@ -6,8 +6,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::registers {
 

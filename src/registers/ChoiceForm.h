@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QLabel;
 class QPushButton;

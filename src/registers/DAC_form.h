@@ -6,7 +6,7 @@
 // offset the word gives at the 5 V and at the 2.5 V reference.
 #include "link/Context.h"
 #include "link/Register.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

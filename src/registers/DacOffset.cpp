@@ -1,6 +1,6 @@
 #include "registers/DacOffset.h"
 
-#include "platform/Text.h"
+#include "platform/base/Text.h"
 
 namespace qb::registers {
 

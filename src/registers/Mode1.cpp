@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Numbers.h"
 #include "registers/ModeRegister.h"
 
 namespace qb::registers {

@@ -10,7 +10,7 @@
 // rule that an Ain2 channel and the digital outputs exclude each other (channelform), the
 // digital-output levels, and the clock-output warning (warning).
 //
-// Controls changed from code run their handlers as a click would (platform/Controls.h); while
+// Controls changed from code run their handlers as a click would (platform/widgets/Controls.h); while
 // UpdatingControls is set the handlers update ModeRegValue, the settings and the display but
 // WriteModeRegister writes nothing.
 #include <array>
@@ -18,7 +18,7 @@
 
 #include "link/Context.h"
 #include "link/Register.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "link/Serial.h"
-#include "platform/Controls.h"
-#include "platform/Wait.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Wait.h"
 #include "registers/ChoiceForm.h"
 #include "registers/Mode1.h"
 #include "registers/ModeRegister.h"

@@ -11,11 +11,11 @@
 #include <QVBoxLayout>
 
 #include "link/FilterRate.h"
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 #include "registers/ChoiceForm.h"
 #include "registers/FilterRegister.h"
 #include "registers/WriteAndCheck.h"

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/Controls.h"
-#include "platform/FormWidgets.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/base/Numbers.h"
 #include "registers/CalibrationForm.h"
 #include "registers/DAC_form.h"
 #include "registers/Mode1.h"

@@ -7,7 +7,7 @@
 
 #include "link/Context.h"
 #include "link/Register.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 #include "shell/Version.h"
 
 namespace qb::shell {

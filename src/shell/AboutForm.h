@@ -1,6 +1,6 @@
 #pragma once
 // AboutForm: the program's title, version and publisher. "OK" closes it.
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QLabel;
 class QPushButton;

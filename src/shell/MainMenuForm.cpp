@@ -15,7 +15,7 @@
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
 #include "link/Startup.h"
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 #include "registers/program.h"
 #include "shell/AboutForm.h"
 

@@ -4,7 +4,7 @@
 // choice) before the window is first shown. Closing it ends the program at once; "Quit" asks
 // first.
 #include "link/Context.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 
 class QGroupBox;
 class QLabel;

@@ -25,8 +25,8 @@
 #include "analysis/NoiseForm.h"
 #include "analysis/mdlArray.h"
 #include "link/Startup.h"
-#include "platform/Numbers.h"
-#include "platform/StripChart.h"
+#include "platform/base/Numbers.h"
+#include "platform/chart/StripChart.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 

@@ -13,8 +13,8 @@
 #include "analysis/AnalysisRead.h"
 #include "analysis/ReadDataForm.h"
 #include "analysis/ReadRig.h"
-#include "platform/Controls.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/Controls.h"
+#include "platform/base/Numbers.h"
 #include "support/MemoryPreferences.h"
 
 namespace {

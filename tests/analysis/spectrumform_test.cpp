@@ -8,7 +8,7 @@
 
 #include "analysis/EvaluatorRig.h"
 #include "analysis/SpectrumForm.h"
-#include "platform/StripChart.h"
+#include "platform/chart/StripChart.h"
 
 namespace qb::evaltest {
 namespace {

@@ -21,7 +21,7 @@
 #include "cli/CliRig.h"
 #include "cli/Commands.h"
 #include "files/DataFile.h"
-#include "platform/Numbers.h"
+#include "platform/base/Numbers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "faststep/FastStepRun.h"
-#include "platform/Numbers.h"
+#include "platform/base/Numbers.h"
 #include "registers/RegisterRig.h"
 
 namespace qb::fasttest {

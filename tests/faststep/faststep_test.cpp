@@ -12,8 +12,8 @@
 #include "faststep/FastStepRig.h"
 #include "faststep/fastinfo.h"
 #include "faststep/faststep.h"
-#include "platform/StripChart.h"
-#include "platform/Text.h"
+#include "platform/chart/StripChart.h"
+#include "platform/base/Text.h"
 #include "support/ProgramRun.h"
 
 namespace qb::fasttest {

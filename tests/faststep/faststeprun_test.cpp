@@ -8,7 +8,7 @@
 #include "faststep/FastStepListing.h"
 #include "faststep/FastStepRun.h"
 #include "faststep/FastStepRig.h"
-#include "platform/Wait.h"
+#include "platform/widgets/Wait.h"
 
 namespace qb::fasttest {
 namespace {

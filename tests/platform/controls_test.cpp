@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/Form.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Form.h"
 
 using namespace qb::platform;
 

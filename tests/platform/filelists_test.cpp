@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/FileLists.h"
+#include "platform/widgets/FileLists.h"
 
 using namespace qb::platform;
 namespace fs = std::filesystem;

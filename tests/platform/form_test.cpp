@@ -14,11 +14,11 @@
 #include <sstream>
 #include <utility>
 
-#include "platform/Controls.h"
-#include "platform/Form.h"
-#include "platform/ProgramState.h"
-#include "platform/QtMessages.h"
-#include "platform/StderrMessages.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Form.h"
+#include "platform/base/ProgramState.h"
+#include "platform/widgets/QtMessages.h"
+#include "platform/base/StderrMessages.h"
 #include "support/ProgramRun.h"
 
 using namespace qb::platform;

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/DirectIoPort.h"
-#include "platform/PpdevPort.h"
-#include "platform/TracePort.h"
+#include "platform/port/DirectIoPort.h"
+#include "platform/port/PpdevPort.h"
+#include "platform/port/TracePort.h"
 #include "support/RecordingPort.h"
 
 namespace qb::platform {

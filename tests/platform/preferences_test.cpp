@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 #include "support/MemoryPreferences.h"
 
 namespace qb::platform {

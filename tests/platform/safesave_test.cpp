@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "platform/SafeSave.h"
+#include "platform/base/SafeSave.h"
 #include "support/AsUser.h"
 
 namespace qb::platform {

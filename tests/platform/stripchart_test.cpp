@@ -19,7 +19,7 @@
 #include <limits>
 #include <tuple>
 
-#include "platform/StripChart.h"
+#include "platform/chart/StripChart.h"
 
 namespace qb::platform {
 namespace {

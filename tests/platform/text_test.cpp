@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "platform/base/Numbers.h"
+#include "platform/base/Text.h"
 
 namespace qb::platform {
 namespace {

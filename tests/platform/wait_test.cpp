@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "platform/Wait.h"
+#include "platform/widgets/Wait.h"
 #include "support/RecordingPort.h"
 
 namespace qb::platform {

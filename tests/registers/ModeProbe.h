@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/BitRow.h"
+#include "platform/widgets/BitRow.h"
 #include "registers/RegisterRig.h"
 
 namespace qb::regtest {

@@ -7,9 +7,9 @@
 #include <QGroupBox>
 #include <QTest>
 
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/base/Numbers.h"
 #include "registers/CalibrationForm.h"
 #include "registers/RegisterRig.h"
 

@@ -5,9 +5,9 @@
 
 #include <QTest>
 
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/base/Numbers.h"
 #include "registers/DAC_form.h"
 #include "registers/RegisterRig.h"
 

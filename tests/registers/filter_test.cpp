@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QTest>
 
-#include "platform/BitRow.h"
-#include "platform/Controls.h"
-#include "platform/Numbers.h"
+#include "platform/widgets/BitRow.h"
+#include "platform/widgets/Controls.h"
+#include "platform/base/Numbers.h"
 #include "registers/ChoiceForm.h"
 #include "registers/RegisterRig.h"
 #include "registers/filter.h"

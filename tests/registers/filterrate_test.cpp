@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "link/Register.h"
-#include "platform/Controls.h"
-#include "platform/Text.h"
+#include "platform/widgets/Controls.h"
+#include "platform/base/Text.h"
 #include "registers/RegisterRig.h"
 #include "registers/filter.h"
 

@@ -3,7 +3,7 @@
 // the Ain2 rule, the digital outputs and the clock-output warning.
 #include <gtest/gtest.h>
 
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 #include "registers/Mode1.h"
 #include "registers/ModeRegister.h"
 #include "registers/ModeProbe.h"

@@ -11,7 +11,7 @@
 #include "app/SimPort.h"
 #include "link/PortForm.h"
 #include "link/ResetForm.h"
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 #include "shell/AboutForm.h"
 #include "shell/MainMenuForm.h"
 #include "support/ProgramRun.h"

@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "app/SimPort.h"
-#include "platform/Form.h"
+#include "platform/widgets/Form.h"
 #include "shell/MainMenuForm.h"
 #include "support/ScriptedMessages.h"
 

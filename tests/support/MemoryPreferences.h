@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "platform/Preferences.h"
+#include "platform/base/Preferences.h"
 
 namespace qb::test {
 

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include "platform/ProgramState.h"
+#include "platform/base/ProgramState.h"
 
 namespace qb::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PortIo.h"
+#include "platform/port/PortIo.h"
 
 namespace qb::test {
 

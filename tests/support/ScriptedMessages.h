@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Messages.h"
+#include "platform/base/Messages.h"
 
 namespace qb::test {
 

@@ -1,0 +1,47 @@
+#pragma once
+// Saving a whole file so that a failure never destroys what was there, for every file the
+// program writes (data files, chart images).
+//
+// The content goes to a new temporary file in the target's folder, which is flushed to the disk,
+// closed and then renamed over the target; on any failure the temporary file is removed and the
+// old file (if any) is untouched. A target that is a symbolic link has the file it points to
+// replaced. A new file gets the usual permissions (read-write as the umask allows); a replaced
+// file keeps its permission bits (and its owner, where the system allows).
+//
+// Refused, changing nothing: no name; a directory, a device, a named pipe or anything else that
+// is not a plain file; a file the user could not open for writing (a write-protected file: the
+// system decides, so root may write where others may not); a folder that does not exist.
+//
+// In place: when no temporary file can be made beside the target (a folder the user may not
+// write) but the target itself can be opened for writing and reading, the target is written in
+// place, with its old content kept in memory and put back if the write fails.
+//
+// Ending signals: a SIGINT or SIGTERM that arrives during a save while it would end the program
+// (its default handling) first removes the temporary file, or puts the old content back into a
+// file being written in place; then the program ends as it would have. (SIGKILL cannot be
+// helped.)
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/base/Result.h"
+
+namespace qb::platform {
+
+// Writes the whole content into the open file `fd` from its current position; the reason on
+// failure ("No space left on device").
+using ContentWriter = std::function<Result<>(int fd)>;
+
+// Replaces the file at path with bytes, or leaves it as it was. On failure, what went wrong, in
+// words that follow the file's name in the caller's message ("cannot write x.dat: " + reason):
+// "Permission denied", "it is not a plain file", "the directory /a/b does not exist".
+Result<> SaveFileSafely(const std::string& path, std::string_view bytes);
+// The same with the content written by `write`.
+Result<> SaveFileSafely(const std::string& path, const ContentWriter& write);
+
+// Whether a save to `path` would be refused, found without changing anything: the refusals
+// above with the same reasons. For checking a target before long work that makes its content
+// (reading codes from the board, drawing a chart).
+Result<> CheckSaveTarget(const std::string& path);
+
+} // namespace qb::platform

@@ -1,0 +1,186 @@
+#include "platform/widgets/Form.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPointer>
+#include <QScreen>
+
+#include "platform/widgets/Controls.h"
+#include "platform/base/Preferences.h"
+#include "platform/base/ProgramState.h"
+#include "platform/base/Text.h"
+
+namespace qb::platform {
+
+namespace {
+bool ending() { return Form::programEnding(); }
+} // namespace
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+Form::~Form() {
+    if (keyPreview_ && qApp) qApp->removeEventFilter(this);
+}
+
+int Form::showModal() {
+    if (inModal_ || ending()) return QDialog::Rejected;
+    inModal_ = true;
+    loaded_ = true;
+    closed_ = false;
+    setResult(QDialog::Rejected);
+    if (layout() && !resizable_) layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    QPointer<Form> alive(this);
+    Form_Load();
+    if (!alive) return QDialog::Rejected;
+    restoreSize();
+    if (!closed_ && !ending()) exec();
+    if (!alive) return QDialog::Rejected;
+    inModal_ = false;
+
+    // The display ended while the window still stood: the event loops were told to stop, so the
+    // program is ending. (A window merely hidden from code counts as closed.)
+    if (!closed_ && isVisible())
+        if (ProgramState* state = ProgramState::current()) state->end(state->exitCode());
+    if (ending()) {
+        hide();
+        return result();
+    }
+    loaded_ = false;
+    Form_Unload();
+    return result();
+}
+
+bool Form::unload() {
+    close();
+    return closed_;
+}
+
+void Form::done(int result) {
+    pendingResult_ = result;
+    close();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    if (!ending()) {
+        bool cancel = false;
+        QPointer<Form> alive(this);
+        Form_QueryUnload(cancel);
+        if (!alive) return;
+        if (cancel) {
+            pendingResult_ = QDialog::Rejected;
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    closed_ = true;
+    if (resizable_ && !sizeKey_.empty())
+        Remember(preferences_, sizeKey_, std::to_string(width()) + "x" + std::to_string(height()));
+    const int result = pendingResult_;
+    pendingResult_ = QDialog::Rejected;
+    QDialog::done(result);  // hides the window and ends its modal display
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        close();
+        return;
+    }
+    // Unlike QDialog, Enter clicks no default button here.
+    event->ignore();
+}
+
+void Form::rememberSize(Preferences* preferences, std::string name) {
+    preferences_ = preferences;
+    sizeKey_ = "windows/" + name + "/size";
+}
+
+void Form::restoreSize() {
+    if (!resizable_ || sizeKey_.empty()) return;
+    const std::optional<std::string> text = Remembered(preferences_, sizeKey_);
+    if (!text) return;
+    const std::size_t x = text->find('x');
+    if (x == std::string::npos) return;
+    const std::optional<double> w = ParseNumber(std::string_view(*text).substr(0, x));
+    const std::optional<double> h = ParseNumber(std::string_view(*text).substr(x + 1));
+    if (!w || !h) return;
+    // Never smaller than the layout needs, never larger than the screen.
+    QSize size(static_cast<int>(std::clamp(*w, 0.0, 100000.0)), static_cast<int>(std::clamp(*h, 0.0, 100000.0)));
+    size = size.expandedTo(minimumSizeHint());
+    if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
+}
+
+void Form::setCaption(std::string_view caption) {
+    setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
+}
+
+std::string Form::caption() const { return windowTitle().toStdString(); }
+
+void Form::setKeyPreview(bool on) {
+    if (on == keyPreview_ || !qApp) return;
+    keyPreview_ = on;
+    // Keys go straight to the focused widget; only an application-wide filter sees them first,
+    // whichever control has the focus and however the event arrives (also from processEvents).
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    if (std::find(forwarding_.begin(), forwarding_.end(), event) != forwarding_.end()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int code = KeyAscii(*key);
+    if (code == 0) return false;  // keys that type nothing are not previewed
+
+    int previewed = code;
+    QPointer<Form> alive(this);
+    QPointer<QWidget> target(widget);
+    Form_KeyPress(previewed);
+    // The original event stops here; what the preview let through goes on as a fresh event, so
+    // the preview runs once per key even when the key travels up to the window.
+    event->accept();
+    if (!alive || !target || previewed == 0) return true;
+    std::unique_ptr<QKeyEvent> onward(previewed == code ? key->clone() : MakeKeyEvent(previewed, *key));
+    forwarding_.push_back(onward.get());
+    QCoreApplication::sendEvent(target, onward.get());
+    if (alive) std::erase(forwarding_, onward.get());
+    return true;
+}
+
+void Form::endProgram(int exitCode) {
+    if (ProgramState* state = ProgramState::current()) state->end(exitCode);
+    // exit() (not quit()) leaves every running event loop without asking the windows to close,
+    // and makes loops started later return at once.
+    if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
+}
+
+bool Form::programEnding() {
+    const ProgramState* state = ProgramState::current();
+    return state && state->ending();
+}
+
+int Form::programExitCode() {
+    const ProgramState* state = ProgramState::current();
+    return state ? state->exitCode() : 0;
+}
+
+bool Form::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return !ending();
+}
+
+} // namespace qb::platform
