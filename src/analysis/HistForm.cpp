@@ -49,8 +49,9 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     // along the codes.
     StripHist->setAxisMargins(Qt::Vertical, 0, 0.05);
     StripHist->setUserAxes(Qt::Horizontal);
+    StripHist->setTraceStyle(0, platform::TraceStyle::Spikes);
     QPen spikes(QColor(0, 70, 180), 2);
-    spikes.setCosmetic(true);  // drawn fast, also with thousands of spikes
+    spikes.setCosmetic(true);
     StripHist->setTracePen(0, spikes);
     StripHist->setGridMode(StripChart::kGridOn);
     StripHist->onCursor([this](double x) { StripHist_Cursor(x); });

@@ -16,9 +16,11 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <limits>
 #include <tuple>
 
+#include "platform/chart/SpikeColumns.h"
 #include "platform/chart/StripChart.h"
 
 namespace qb::platform {
@@ -398,6 +400,59 @@ TEST(StripChartCursor, OnPointsTheCursorGoesFromPointToPoint) {
     QTest::mouseClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.at(2.0));  // between 1.8 and 2.1
     EXPECT_DOUBLE_EQ(r.chart.cursorPosition(), hz[7]);
     EXPECT_EQ(r.cursorEvents, (std::vector<double>{hz[4], hz[14], hz[20], hz[19], hz[7]}));
+}
+
+// ---- spikes: one per pixel column, the tallest --------------------------------------------------
+
+TEST(SpikeColumns, EachColumnKeepsItsTallestPointAndALonePointShows) {
+    using Spikes = std::vector<std::pair<int, double>>;
+    const struct { const char* name; std::vector<double> px, y; Spikes want; } cases[] = {
+        {"a lone point", {12.0}, {1}, {{12, 1}}},
+        {"one column, the tallest wins", {11.6, 12.0, 12.4}, {3, 9, 4}, {{12, 9}}},
+        {"to the nearest column", {10.49, 10.5, 13.2}, {1, 2, 3}, {{10, 1}, {11, 2}, {13, 3}}},
+        {"out of the columns or not a number", {9.4, 20.5, kNaN, 15}, {5, 5, 5, kNaN}, {}},
+        {"zero heights still count", {10, 10, 19}, {0, 0, 7}, {{10, 0}, {19, 7}}},
+        {"any order", {19, 10, 19, 10}, {2, 1, 8, 6}, {{10, 6}, {19, 8}}},
+    };
+    for (const auto& c : cases) {
+        Spikes got;
+        for (const ColumnSpike& s : TallestPerColumn(c.px, c.y, 10, 10)) got.emplace_back(s.column, s.top);
+        EXPECT_EQ(got, c.want) << c.name;
+    }
+}
+
+// 5000 codes over 750 columns: every column's peak survives, nothing else is drawn.
+TEST(SpikeColumns, NoPeakIsLostAmongThousandsOfPoints) {
+    std::vector<double> px, y;
+    std::map<int, double> peaks;
+    for (int i = 0; i < 5000; ++i) {
+        px.push_back(100 + 0.15 * i);
+        y.push_back((i * 7919) % 23);
+        double& peak = peaks.try_emplace(static_cast<int>(std::floor(px.back() + 0.5)), 0).first->second;
+        peak = std::max(peak, y.back());
+    }
+    std::map<int, double> got;
+    for (const ColumnSpike& s : TallestPerColumn(px, y, 100, 800)) got[s.column] = s.top;
+    EXPECT_EQ(got, peaks);
+}
+
+// A chart loaded before it is shown is drawn once when it appears, however many changes came first.
+TEST(StripChartDrawing, LoadedThenShownDrawsOnce) {
+    StripChart chart("StripHist");
+    int draws = 0;
+    QObject::connect(&chart, &QCustomPlot::afterReplot, [&draws] { ++draws; });
+    chart.setTraceStyle(0, TraceStyle::Spikes);
+    chart.loadXYSeries(std::vector<double>{1, 1, 1, 4, 4, 4}, std::vector<double>{0, 2, 0, 0, 1, 0}, 0);
+    chart.setXRange(1, 4);
+    chart.setYAxisUpper(2);
+    chart.redraw();
+    chart.resize(600, 400);
+    chart.show();
+    QApplication::processEvents();
+    EXPECT_EQ(draws, 1);
+    chart.setYAxisUpper(3);
+    QApplication::processEvents();
+    EXPECT_EQ(draws, 2);
 }
 
 } // namespace

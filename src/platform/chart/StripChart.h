@@ -49,6 +49,7 @@
 //  - scale event: the visible range of an axis has changed (zoom, pan, return to full range).
 //
 // Beyond the windows' needs: the context menu saves the chart as PNG or PDF (saveImage).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,6 +63,7 @@
 #include <qcustomplot.h>
 
 #include "platform/chart/PlotImage.h"
+#include "platform/chart/SpikePlot.h"
 #include "platform/base/Result.h"
 
 namespace qb::platform {
@@ -84,6 +86,11 @@ enum class CaptionRole {
 // How an axis writes its tick labels. Ticks always fall on whole numbers (the charts show codes,
 // counts and reading numbers). Hex: upper-case hexadecimal as the program writes codes.
 enum class TickNotation { Decimal, Hex };
+
+// How a trace draws its points. Lines: joined in the order given. Spikes: each point of an x-y
+// series a vertical line from zero up to its y; where many points share a pixel column, only the
+// tallest is drawn (a histogram of thousands of codes draws as fast as one of twenty).
+enum class TraceStyle { Lines, Spikes };
 
 // How an axis maps values to length. Logarithmic: equal ratios take equal lengths, ticks stand at
 // the powers of ten (labelled "1e-9") with the eight steps between them unlabelled.
@@ -126,6 +133,8 @@ public:
     void setLegendCorner(Qt::Alignment corner);
     // The pen of a trace's line (trace 0 is blue and trace 1 red unless a window says otherwise).
     void setTracePen(int trace, const QPen& pen);
+    // How trace `trace` draws an x-y series (Lines unless a window says otherwise).
+    void setTraceStyle(int trace, TraceStyle style);
     // Message boxes for failed saves from the context menu; without one a QMessageBox is shown.
     void setMessageSink(MessageSink* messages) { messages_ = messages; }
 
@@ -169,8 +178,9 @@ public:
     std::string caption(int16_t index) const;  // empty when never set
 
     // ---- drawing --------------------------------------------------------------------------------
-    // Draws now. (Every change also asks for a drawing on the next pass of the event loop, so
-    // nothing stays undrawn when a window draws before it loads its data.)
+    // Draws now; a chart not on screen is drawn when it is shown. (Every change also asks for a
+    // drawing on the next pass of the event loop, so nothing stays undrawn when a window draws
+    // before it loads its data; a drawing made meanwhile, by redraw() or a resize, answers it.)
     void redraw();
     void setGridMode(int32_t mode);
 
@@ -205,11 +215,14 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Trace {
         QCPGraph* graph = nullptr;  // y series
         QCPCurve* curve = nullptr;  // x-y series
+        SpikePlot* spikes = nullptr;  // x-y series in the Spikes style
+        TraceStyle style = TraceStyle::Lines;
         std::vector<double> x, y;   // the points as loaded (x ascending for a y series)
         bool ascending = true;      // x never decreases
     };
@@ -249,6 +262,9 @@ private:
     void saveFromMenu(ChartImageFormat format);
 
     void scheduleDraw();
+    // The plottable that shows trace `t` now, and all three of its plottables.
+    static QCPAbstractPlottable* shown(const Trace& t);
+    static std::array<QCPAbstractPlottable*, 3> plottables(const Trace& t);
 
     std::map<int16_t, std::string> captions_;
     std::map<int16_t, Place> places_;
@@ -266,6 +282,9 @@ private:
     double xMargins_[2] = {0, 0}, yMargins_[2] = {0, 0};  // below the lower, above the upper bound
     double cursorX_ = 0;
     bool userView_ = false;
+    bool drawPending_ = false;  // changed since the last drawing
+    bool drawQueued_ = false;   // a drawing is asked for on the next pass of the event loop
+    bool layingOutAgain_ = false;
 
     enum class Drag { None, Cursor, Plot };
     Drag drag_ = Drag::None;

@@ -133,16 +133,21 @@ void StripChart::setUpCaptions() {
     for (int k : {kYLow, kYHigh}) endText_[k]->setPositionAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     connect(this, &QCustomPlot::beforeReplot, this, [this] { placeEndTexts(); });
-    connect(this, &QCustomPlot::afterReplot, this, [this] {
+    connect(this, &QCustomPlot::afterLayout, this, [this] {
         // Which tick labels give way to the end texts depends on the laid-out axis lengths; when
-        // this drawing laid the chart out anew, draw once more with the fitting choice.
+        // this layout changed them, lay out once more with the fitting choice before drawing.
+        if (layingOutAgain_) return;
         const double oldX[2] = {xTicker_->clearLow, xTicker_->clearHigh};
         const double oldY[2] = {yTicker_->clearLow, yTicker_->clearHigh};
         placeEndTexts();
         const auto moved = [](double a, double b) { return std::abs(a - b) > 0.002; };
         if (moved(oldX[0], xTicker_->clearLow) || moved(oldX[1], xTicker_->clearHigh) ||
-            moved(oldY[0], yTicker_->clearLow) || moved(oldY[1], yTicker_->clearHigh))
-            replot(rpQueuedReplot);
+            moved(oldY[0], yTicker_->clearLow) || moved(oldY[1], yTicker_->clearHigh)) {
+            layingOutAgain_ = true;
+            updateLayout();
+            placeEndTexts();
+            layingOutAgain_ = false;
+        }
     });
 }
 
@@ -256,11 +261,9 @@ void StripChart::updateLegend() {
     bool any = false;
     for (int t = 0; t < kTraces; ++t) {
         const Trace& tr = traces_[t];
-        QCPAbstractPlottable* used = tr.curve->dataCount() > 0 ? static_cast<QCPAbstractPlottable*>(tr.curve)
-                                                               : static_cast<QCPAbstractPlottable*>(tr.graph);
-        QCPAbstractPlottable* unused = used == tr.curve ? static_cast<QCPAbstractPlottable*>(tr.graph)
-                                                        : static_cast<QCPAbstractPlottable*>(tr.curve);
-        unused->removeFromLegend();
+        QCPAbstractPlottable* used = shown(tr);
+        for (QCPAbstractPlottable* p : plottables(tr))
+            if (p != used) p->removeFromLegend();
         const std::string name = traceName(t);
         if (name.empty()) {
             used->removeFromLegend();
@@ -274,8 +277,7 @@ void StripChart::updateLegend() {
     if (any) {
         std::vector<QCPAbstractPlottable*> order;
         for (const Trace& tr : traces_)
-            for (QCPAbstractPlottable* p : {static_cast<QCPAbstractPlottable*>(tr.graph),
-                                            static_cast<QCPAbstractPlottable*>(tr.curve)})
+            for (QCPAbstractPlottable* p : plottables(tr))
                 if (legend->hasItemWithPlottable(p)) order.push_back(p);
         for (QCPAbstractPlottable* p : order) p->removeFromLegend();
         for (QCPAbstractPlottable* p : order) p->addToLegend();

@@ -49,8 +49,8 @@ void StripChart::setUpTraces() {
     for (int t = 0; t < kTraces; ++t) {
         traces_[t].graph = addGraph();
         traces_[t].curve = new QCPCurve(xAxis, yAxis);
-        for (QCPAbstractPlottable* p : {static_cast<QCPAbstractPlottable*>(traces_[t].graph),
-                                        static_cast<QCPAbstractPlottable*>(traces_[t].curve)}) {
+        traces_[t].spikes = new SpikePlot(xAxis, yAxis);
+        for (QCPAbstractPlottable* p : plottables(traces_[t])) {
             QPen pen(colours[t], 1);
             pen.setCosmetic(true);  // drawn fast, also with thousands of points
             p->setPen(pen);
@@ -68,6 +68,7 @@ void StripChart::clearTraces() {
         t.ascending = true;
         t.graph->data()->clear();
         t.curve->data()->clear();
+        t.spikes->clearPoints();
     }
     updateLegend();
     scheduleDraw();
@@ -94,6 +95,7 @@ void StripChart::loadYSeries(std::span<const double> y, int trace, std::size_t f
     t.ascending = true;
     t.graph->setData(keys, values, true);
     t.curve->data()->clear();
+    t.spikes->clearPoints();
     afterDataChange();
 }
 
@@ -104,9 +106,15 @@ void StripChart::loadXYSeries(std::span<const double> x, std::span<const double>
     t.x.assign(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n));
     t.y.assign(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(n));
     t.ascending = std::is_sorted(t.x.begin(), t.x.end());
-    // A curve keeps the order of its points, so spikes (c, 0), (c, n), (c, 0) draw as given.
-    t.curve->setData(QVector<double>(t.x.begin(), t.x.end()), QVector<double>(t.y.begin(), t.y.end()));
     t.graph->data()->clear();
+    if (t.style == TraceStyle::Spikes) {
+        t.spikes->setPoints(t.x, t.y);
+        t.curve->data()->clear();
+    } else {
+        // A curve keeps the order of its points, so spikes (c, 0), (c, n), (c, 0) draw as given.
+        t.curve->setData(QVector<double>(t.x.begin(), t.x.end()), QVector<double>(t.y.begin(), t.y.end()));
+        t.spikes->clearPoints();
+    }
     afterDataChange();
 }
 
