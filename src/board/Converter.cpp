@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "board/Transfer.h"
 
@@ -82,6 +83,11 @@ void Converter::setAnalogInput(int input, double millivolts) {
     if (input != 1 && input != 2) return;
     ain_[input - 1] = millivolts;
     inputChanged();
+}
+
+double Converter::nextChange() const {
+    if (!running_) return std::numeric_limits<double>::infinity();
+    return t0_ + static_cast<double>(periods_ + 1) * period_;
 }
 
 void Converter::advanceTo(double t) {

@@ -36,6 +36,10 @@ public:
     // Completes every conversion period that has ended by t. Earlier times are taken as now.
     void advanceTo(double t);
     double now() const { return now_; }
+    // When the converter's state can next change by itself (the end of the current conversion
+    // period); infinity while nothing runs. Nothing the port shows changes before then unless
+    // the PC writes.
+    double nextChange() const;
 
     // Serial-interface side; all act at now().
     int length(int reg) const { return regs_.length(reg); }

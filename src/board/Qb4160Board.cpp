@@ -1,5 +1,7 @@
 #include "board/Qb4160Board.h"
 
+#include <limits>
+
 namespace qb::board {
 namespace {
 constexpr uint8_t kDataIn = 0x01;
@@ -59,6 +61,11 @@ uint8_t Qb4160Board::read(int offset, double t) {
     if (serial_.dataOut()) s |= kDataOut;
     if (!converter_.readyLineLow()) s |= kReady;
     return s;
+}
+
+double Qb4160Board::nextStatusChange() const {
+    if (options_.fault == Fault::Absent || resetHeld_) return std::numeric_limits<double>::infinity();
+    return converter_.nextChange();
 }
 
 void Qb4160Board::setAnalogInput(int input, double millivolts, double t) {

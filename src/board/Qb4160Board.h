@@ -24,6 +24,10 @@ public:
     void write(int offset, uint8_t value, double timeSeconds);
     uint8_t read(int offset, double timeSeconds);
 
+    // When a status read can next give something new without a write in between (infinity
+    // when never): a port may skip the reads before it.
+    double nextStatusChange() const;
+
     // The board's view for tests and benchmarks: no port traffic involved.
     void setAnalogInput(int input, double millivolts, double timeSeconds);
     const SimOptions& options() const { return options_; }

@@ -1,5 +1,7 @@
 #include "link/Serial.h"
 
+#include <algorithm>
+
 namespace qb::link {
 
 namespace {
@@ -40,6 +42,11 @@ int32_t clockIn(platform::PortIo& port, uint16_t data, uint16_t status, int16_t 
 // The stop hook, asked after every kStopCheckPolls busy polls.
 bool stopAsked(const Context& ctx, int32_t polls) {
     return polls % kStopCheckPolls == 0 && ctx.stopRequested && ctx.stopRequested();
+}
+
+// Polls up to the next stop question or `limit` polls in all, whichever comes first.
+int32_t nextStretch(int32_t polls, int32_t limit) {
+    return std::min(kStopCheckPolls - polls % kStopCheckPolls, limit - polls);
 }
 
 } // namespace
@@ -101,10 +108,11 @@ int32_t ReadSerialWhenReady(const Context& ctx, int16_t bitCount, int16_t portAd
     const uint16_t data = io(portAddress);
     const uint16_t status = io(portAddress, 1);
     port.OutByte(data, kRestByte);
-    for (int32_t polls = 1;; ++polls) {
-        const uint8_t ready = port.InByte(status) & kReadyBit;
-        if (polls >= kDataReadyPolls) return kNoData;
-        if (ready == 0) break;
+    for (int32_t polls = 0;;) {
+        const ReadyPoll poll = PollReadyLine(ctx, portAddress, nextStretch(polls, kDataReadyPolls));
+        polls += poll.reads;
+        if (polls >= kDataReadyPolls) return kNoData;  // whatever the last poll found
+        if (poll.ready) break;
         if (stopAsked(ctx, polls)) return kStopped;
     }
     return clockIn(port, data, status, bitCount);
@@ -114,20 +122,27 @@ WaitOutcome WaitForReady(const Context& ctx) {
     const int16_t portAddress = ctx.settings.PortAddress;
     // The user has been told why the board is left alone; no time-out message on top.
     if (!PortReachable(ctx, portAddress)) return WaitOutcome::Ready;
-    platform::PortIo& port = ctx.port;
-    const uint16_t status = io(portAddress, 1);
-    int ready = kReadyBit;
-    int32_t polls = 0;
-    while (ready == kReadyBit) {
-        ++polls;
-        if (polls > kWaitForReadyPolls) {
+    for (int32_t polls = 0;;) {
+        if (polls >= kWaitForReadyPolls) {
             ctx.messages.exclamation(kDrdyTooLongMessage);
             return WaitOutcome::TimedOut;
         }
-        ready = port.InByte(status) & kReadyBit;
-        if (ready != 0 && stopAsked(ctx, polls)) return WaitOutcome::Stopped;
+        const ReadyPoll poll = PollReadyLine(ctx, portAddress, nextStretch(polls, kWaitForReadyPolls));
+        polls += poll.reads;
+        if (poll.ready) return WaitOutcome::Ready;
+        if (stopAsked(ctx, polls)) return WaitOutcome::Stopped;
     }
-    return WaitOutcome::Ready;
+}
+
+ReadyPoll PollReadyLine(const Context& ctx, int16_t portAddress, int32_t limit) {
+    const uint16_t status = io(portAddress, 1);
+    ReadyPoll poll;
+    do {
+        const platform::PollRun run = ctx.port.pollUntil(status, kReadyBit, 0, std::max(limit - poll.reads, 1));
+        poll.reads += run.reads;
+        poll.ready = (run.last & kReadyBit) == 0;
+    } while (!poll.ready && poll.reads < limit);
+    return poll;
 }
 
 void InterfaceReset(const Context& ctx) {

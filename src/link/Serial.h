@@ -87,6 +87,17 @@ int32_t ReadSerial(const Context& ctx, int16_t bitCount, int16_t portAddress);
 // Sends no communications byte: the converter must already be in continuous-read mode.
 int32_t ReadSerialWhenReady(const Context& ctx, int16_t bitCount, int16_t portAddress);
 
+// How a poll of the ready line ended: the status reads made, and whether the last found it low.
+struct ReadyPoll {
+    int32_t reads = 0;
+    bool ready = false;
+};
+
+// Reads the status register at `portAddress` + 1 at most `limit` times (at least once), up to
+// the first read that finds the ready line low. The port sees one status read per poll, as a
+// loop of InPort calls would make them. The caller has checked that the port is reachable.
+ReadyPoll PollReadyLine(const Context& ctx, int16_t portAddress, int32_t limit);
+
 enum class WaitOutcome { Ready, TimedOut, Stopped };
 
 // Waits at PortAddress for the ready line to go low: at most kWaitForReadyPolls status reads,

@@ -24,11 +24,7 @@ bool WaitForCalibrationEnd(const link::Context& ctx) {
     const int16_t base = ctx.settings.PortAddress;
     // Without a port the ready line never falls: no need to poll for it.
     if (!link::PortReachable(ctx, base)) return false;
-    const auto status = static_cast<int16_t>(base + 1);
-    for (int32_t busy = 0;;) {
-        if ((link::InPort(ctx, status) & link::kReadyBit) == 0) return true;
-        if (++busy >= kCalibrationPolls) return false;
-    }
+    return link::PollReadyLine(ctx, base, kCalibrationPolls).ready;
 }
 
 } // namespace qb::registers

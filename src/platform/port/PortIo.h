@@ -15,6 +15,14 @@ struct ParallelPortInfo {
     uint32_t reserved = 0;
 };
 
+// What a run of reads of one address gave (PortIo::pollUntil): how many reads were made, the
+// value of the first and the value of the last; every read but the last gave `first`.
+struct PollRun {
+    int32_t reads = 0;
+    uint8_t first = 0;
+    uint8_t last = 0;
+};
+
 class PortIo {
 public:
     virtual ~PortIo() = default;
@@ -27,6 +35,22 @@ public:
     virtual uint8_t InByte(uint16_t address) = 0;
     // Writes `value` to I/O address `address`.
     virtual void OutByte(uint16_t address, uint8_t value) = 0;
+
+    // Reads `address` again and again: at least once, at most `limit` times, and no more once a
+    // read gives a value whose `mask` bits equal `want` or a value other than the first read's.
+    // The port sees exactly the reads InByte would make one by one (and this is what the plain
+    // version does); a port that knows when the value can change next (a simulated board) may
+    // answer a run of reads that cannot see a change without making each one.
+    virtual PollRun pollUntil(uint16_t address, uint8_t mask, uint8_t want, int32_t limit) {
+        PollRun run;
+        run.first = run.last = InByte(address);
+        run.reads = 1;
+        while ((run.last & mask) != want && run.last == run.first && run.reads < limit) {
+            run.last = InByte(address);
+            ++run.reads;
+        }
+        return run;
+    }
 
     // Why the last claim (or another access) failed, in the system's words ("/dev/parport0:
     // cannot open: Permission denied"); empty when nothing failed or the port cannot say.
