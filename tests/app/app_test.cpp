@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 
 #include "app/Display.h"
@@ -19,6 +18,7 @@
 #include "link/Startup.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
+#include "support/TraceReader.h"
 #include "support/Why.h"
 
 namespace {
@@ -188,14 +188,7 @@ TEST(PortFactory, TheTraceHoldsExactlyTheTrafficOfAStartUp) {
     qb::link::StartUp({seen, messages, settings, ""});
     (*made)->flush();
     EXPECT_EQ(seen.log.size(), 177u);  // the start-up, spelled out in the main window's test
-    std::ostringstream expected;
-    for (const auto& a : seen.log)
-        expected << (a.write ? 'W' : 'R') << ' ' << std::uppercase << std::hex << std::setfill('0') << std::setw(4)
-                 << a.address << ' ' << std::setw(2) << int(a.value) << '\n';
-    std::ifstream in(path);
-    std::string accesses;
-    for (std::string line; std::getline(in, line);) accesses += line.starts_with("# ") ? "" : line + '\n';
-    EXPECT_EQ(accesses, expected.str());
+    EXPECT_EQ(qb::test::ReadTrace(path), seen.log);
 
     const std::string unwritable = dir.filePath("no/such/folder/t.trace").toStdString();
     const std::string why = Why(MakePort(Board("sim", {}, unwritable), RunKind::Window));

@@ -14,6 +14,7 @@
 #include "platform/port/PpdevPort.h"
 #include "platform/port/TracePort.h"
 #include "support/RecordingPort.h"
+#include "support/TraceReader.h"
 
 namespace qb::platform {
 namespace {
@@ -229,6 +230,55 @@ TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
     const auto last = LinesOf(file);
     EXPECT_EQ(std::vector<std::string>(last.end() - 2, last.end()),
               (std::vector<std::string>{"W 0378 1A", "# wait 100 ms"}));
+}
+
+// A run of identical accesses is one line with its count; read back, the trace gives exactly the
+// accesses the port behind it saw, whether it ends by a flush (before a message box) or by closing
+// (the end of the program).
+TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
+    using Lines = std::vector<std::string>;
+    const auto reads = [](int n) {
+        return [n](TracePort& t) {
+            for (int i = 0; i < n; ++i) t.InByte(0x379);
+        };
+    };
+    const struct { const char* name; int fallsAt; std::function<void(TracePort&)> act; Lines lines; } cases[] = {
+        {"a run of one", 0, reads(1), {"R 0379 7F"}},
+        {"a run of two", 0, reads(2), {"R 0379 7F x2"}},
+        {"a wait", 20000, reads(20000), {"R 0379 7F x19999", "R 0379 3F"}},
+        {"a write between reads", 0,
+         [](TracePort& t) { t.InByte(0x379), t.OutByte(0x378, 0x1A), t.InByte(0x379), t.InByte(0x379); },
+         {"R 0379 7F", "W 0378 1A", "R 0379 7F x2"}},
+        {"a flush before a message box", 0,
+         [](TracePort& t) { t.InByte(0x379), t.InByte(0x379), t.flush(), t.InByte(0x379); },
+         {"R 0379 7F x2", "R 0379 7F"}},
+        {"a comment ends a run", 0,
+         [](TracePort& t) { t.InByte(0x379), t.passTime(0.001), t.InByte(0x379); },
+         {"R 0379 7F", "# wait 1 ms", "R 0379 7F"}},
+        {"a poll until the ready line falls", 4,
+         [](TracePort& t) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 4); },
+         {"R 0379 7F x3", "R 0379 3F"}},
+        {"a poll that reaches its limit", 0, [](TracePort& t) { t.pollUntil(0x379, 0x40, 0, 2); }, {"R 0379 7F x2"}},
+    };
+    QTemporaryDir tmp;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RecordingPort inner;
+        int status = 0;  // the ready line falls at status read fallsAt (never at 0)
+        inner.reader = [&](uint16_t) { return static_cast<uint8_t>(++status == c.fallsAt ? 0x3F : 0x7F); };
+        const std::string file = tmp.filePath(c.name).toStdString();
+        auto opened = TracePort::open(inner, file);
+        ASSERT_TRUE(opened.ok()) << opened.error();
+        std::unique_ptr<TracePort> trace = std::move(*opened);
+        c.act(*trace);
+        trace->flush();
+        EXPECT_EQ(test::ReadTrace(file), inner.log);  // complete while the program waits
+        trace.reset();
+        EXPECT_EQ(test::ReadTrace(file), inner.log);
+        Lines lines = LinesOf(file);
+        lines.erase(lines.begin());  // "# port trace of recording port"
+        EXPECT_EQ(lines, c.lines);
+    }
 }
 
 // A trace that cannot be written (a full disk) keeps the port working and gives its first

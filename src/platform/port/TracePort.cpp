@@ -49,14 +49,29 @@ TracePort::~TracePort() {
     std::fclose(file_);
 }
 
-void TracePort::access(char direction, uint16_t address, uint8_t value) {
-    buffer_ += direction;
+void TracePort::access(char direction, uint16_t address, uint8_t value, int64_t count) {
+    if (run_.count > 0 && run_.direction == direction && run_.address == address && run_.value == value) {
+        run_.count += count;
+        return;
+    }
+    endRun();
+    run_ = {direction, address, value, count};
+}
+
+void TracePort::endRun() {
+    if (run_.count <= 0) return;
+    buffer_ += run_.direction;
     buffer_ += ' ';
-    appendHex(buffer_, address, 4);
+    appendHex(buffer_, run_.address, 4);
     buffer_ += ' ';
-    appendHex(buffer_, value, 2);
+    appendHex(buffer_, run_.value, 2);
+    if (run_.count > 1) {
+        buffer_ += " x";
+        buffer_ += std::to_string(run_.count);
+    }
     buffer_ += '\n';
-    if (buffer_.size() >= kBufferLimit) writeOut();
+    run_.count = 0;
+    if (buffer_.size() >= kBufferLimit) writeBuffer();
 }
 
 void TracePort::passTime(double seconds) {
@@ -65,13 +80,19 @@ void TracePort::passTime(double seconds) {
 }
 
 void TracePort::comment(const std::string& text) {
+    endRun();
     buffer_ += "# ";
     buffer_ += text;
     buffer_ += '\n';
-    if (buffer_.size() >= kBufferLimit) writeOut();
+    if (buffer_.size() >= kBufferLimit) writeBuffer();
 }
 
 void TracePort::writeOut() {
+    endRun();
+    writeBuffer();
+}
+
+void TracePort::writeBuffer() {
     if (!buffer_.empty()) {
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() && lastError_.empty())
             lastError_ = "cannot write the trace file " + path_ + ": " + std::strerror(errno);
@@ -111,6 +132,13 @@ uint8_t TracePort::InByte(uint16_t address) {
 void TracePort::OutByte(uint16_t address, uint8_t value) {
     access('W', address, value);
     inner_.OutByte(address, value);
+}
+
+PollRun TracePort::pollUntil(uint16_t address, uint8_t mask, uint8_t want, int32_t limit) {
+    const PollRun run = inner_.pollUntil(address, mask, want, limit);
+    if (run.reads > 1) access('R', address, run.first, run.reads - 1);
+    access('R', address, run.last);
+    return run;
 }
 
 void TracePort::flush() {

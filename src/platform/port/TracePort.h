@@ -1,12 +1,14 @@
 #pragma once
-// A port that passes every access on to another port and writes it to a file, one line each:
+// A port that passes every access on to another port and writes it to a file, one line each,
+// or one line with a count for a run of identical accesses:
 //   W 0378 1A     a write: address and value in upper-case hexadecimal
 //   R 0379 7F     a read and the value it gave
+//   R 0379 7F x20000   the same access 20000 times in a row (a wait for the ready line)
 //   # claim port 1 -> 1             (-> 0, and the reason the port gives, when refused)
 //   # port info 1 -> base 0378      (or "-> 0" when the port reported none)
 //   # wait 100 ms                   (a pause or settling wait of the program)
-// Lines starting with "# " are comments. Lines are buffered; flush() writes them out, and so
-// does closing the trace.
+// Lines starting with "# " are comments. Lines are buffered; flush() writes them out (the run
+// in progress too), and so does closing the trace.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -33,6 +35,7 @@ public:
     int GetParallelPortInfo(int portNumber, ParallelPortInfo& info) override;
     uint8_t InByte(uint16_t address) override;
     void OutByte(uint16_t address, uint8_t value) override;
+    PollRun pollUntil(uint16_t address, uint8_t mask, uint8_t want, int32_t limit) override;
     // Writes the buffered lines to the file and flushes the inner port.
     void flush() override;
     std::string describe() const override;
@@ -50,15 +53,28 @@ public:
 
 private:
     TracePort(PortIo& inner, std::unique_ptr<PortIo> owned, std::FILE* file, std::string path);
-    void access(char direction, uint16_t address, uint8_t value);
+    // `count` times the same access: it joins the run of identical accesses before it.
+    void access(char direction, uint16_t address, uint8_t value, int64_t count = 1);
+    // The run of identical accesses so far, as one line.
+    void endRun();
     void comment(const std::string& text);
+    // Writes the buffered lines to the file; writeOut() ends the run first.
+    void writeBuffer();
     void writeOut();
+
+    struct Run {
+        char direction = 0;
+        uint16_t address = 0;
+        uint8_t value = 0;
+        int64_t count = 0;
+    };
 
     PortIo& inner_;
     std::unique_ptr<PortIo> owned_;
     std::FILE* file_;
     std::string path_;
     std::string buffer_;
+    Run run_;
     std::string lastError_;
     bool errorTaken_ = false;
 };
