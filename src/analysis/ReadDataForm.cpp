@@ -210,7 +210,7 @@ bool ReadDataForm::eventFilter(QObject* watched, QEvent* event) {
     return Form::eventFilter(watched, event);
 }
 
-bool ReadDataForm::letEventsRun() { return Form::doEvents(); }
+bool ReadDataForm::letEventsRun() { return turns_.run(); }
 
 void ReadDataForm::showStatus(const char* text) {
     StopReadingText->setStr(text);
@@ -294,14 +294,25 @@ void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
     ReadProgress->setValue(0);
     ReadProgress->show();
     Reading = true;
-    analysis::ReadForAnalysis(ctx_, data_, codesToRead, [this](int16_t codesRead, int16_t) {
+    // The bar follows every code but is painted at most every kProgressPaintMs: painting it
+    // after each code of a fast read would cost more than the read.
+    int64_t paintedMs = platform::CoarseMs();
+    ReadProgress->setUpdatesEnabled(false);
+    analysis::ReadForAnalysis(ctx_, data_, codesToRead, [&](int16_t codesRead, int16_t) {
         ReadProgress->setValue(codesRead);
+        if (const int64_t now = platform::CoarseMs(); now - paintedMs >= kProgressPaintMs) {
+            ReadProgress->setUpdatesEnabled(true);
+            ReadProgress->repaint();
+            ReadProgress->setUpdatesEnabled(false);
+            paintedMs = now;
+        }
         currentcode->setFocus();
         if (!letEventsRun()) Reading = false;
         if (!Reading) StopReadingText->setStr("");
         return Reading;
     });
     StopReadingText->setStr("");
+    ReadProgress->setUpdatesEnabled(true);
     ReadProgress->hide();
 }
 

@@ -10,6 +10,7 @@
 
 #include "link/Context.h"
 #include "link/Register.h"
+#include "platform/widgets/EventTurns.h"
 #include "platform/widgets/Form.h"
 
 class QGroupBox;
@@ -27,6 +28,8 @@ namespace qb::analysis {
 inline constexpr const char* kStopReadingPrompt = "Press any key to stop Reading!";
 // Where the count of the last analysis read is remembered (platform/base/Preferences.h).
 inline constexpr const char* kCountPreference = "read/count";
+// The progress of an analysis read is painted at most this often, in milliseconds.
+inline constexpr int kProgressPaintMs = 33;
 // Longest pause between display reads, in milliseconds.
 inline constexpr int16_t kMaxPauseMs = 32767;
 
@@ -81,6 +84,7 @@ private:
     void showStatus(const char* text);
 
     link::Context ctx_;
+    platform::EventTurns turns_;
     link::ReadData data_;  // its waits stop once Reading is cleared
     bool Reading = false;
 
