@@ -46,7 +46,7 @@ Segmentation SegmentationFor(int codes) {
     return {length, step, (codes - length) / step + 1};
 }
 
-NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRateHz) {
+NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz, double unit) {
     NoiseSpectrum out;
     const Segmentation seg = SegmentationFor(static_cast<int>(std::min<std::size_t>(samples.size(), 1u << 30)));
     if (seg.count == 0 || !(sampleRateHz > 0) || !std::isfinite(sampleRateHz)) return out;
@@ -67,7 +67,7 @@ NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRate
         double mean = 0;
         for (int i = 0; i < L; ++i) mean += x[i];
         mean /= L;
-        for (int i = 0; i < L; ++i) in[i] = (x[i] - mean) * window[static_cast<std::size_t>(i)];
+        for (int i = 0; i < L; ++i) in[i] = (x[i] - mean) * unit * window[static_cast<std::size_t>(i)];
         fftw_execute(plan.get());
         for (int k = 0; k < bins; ++k) {
             const double re = spectrum[k][0], im = spectrum[k][1];
@@ -103,10 +103,7 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& 
     if (!sampleRateHz || !(*sampleRateHz > 0))
         return platform::Fail(kNoSampleRateReason);
 
-    const double lsbVolts = LsbNanovolts(format) * 1e-9;
-    std::vector<double> volts(n);
-    for (std::size_t i = 0; i < n; ++i) volts[i] = codes[i + 1] * lsbVolts;
-    return WelchDensity(volts, *sampleRateHz);
+    return WelchDensity(std::span<const double>(codes).subspan(1, n), *sampleRateHz, LsbNanovolts(format) * 1e-9);
 }
 
 std::string DensityText(double v) {

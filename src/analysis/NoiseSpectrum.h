@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,11 @@ Segmentation SegmentationFor(int codes);
 // Fewest codes a spectrum is made of.
 inline constexpr int kMinSpectrumCodes = 2;
 
-// The spectrum of `samples` (in any unit; the density is in that unit per root hertz) at
-// `sampleRateHz`. Needs at least kMinSpectrumCodes samples and a positive rate; otherwise the
-// result holds no bins.
-NoiseSpectrum WelchDensity(const std::vector<double>& samples, double sampleRateHz);
+// The spectrum of `samples` times `unit` at `sampleRateHz`: the density is in the unit per root
+// hertz. Each segment's mean is taken from the samples as given, before they are scaled, so
+// codes near full scale lose no digits to their level. Needs at least kMinSpectrumCodes samples
+// and a positive rate; otherwise the result holds no bins.
+NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz, double unit = 1.0);
 
 // The spectrum of codes[1..codesRead] in volts (one code step = the LSB of the data format) at
 // the given sample rate (nullopt when the filter register gives none). Fails, saying why, with

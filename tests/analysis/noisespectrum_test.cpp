@@ -87,6 +87,28 @@ TEST(NoiseSpectrum, WhiteNoiseHasTheDensityOfItsSigma) {
     }
 }
 
+// The codes' level does not blur the spectrum: noise around 0x900000 or near full scale gives, bin
+// for bin, the densities of the same noise around zero.
+TEST(NoiseSpectrum, TheLevelOfTheCodesCostsNoDigits) {
+    std::mt19937 g(7);
+    std::normal_distribution<double> noise(0, 4.2);
+    std::vector<double> deviations;
+    for (int i = 0; i < 5000; ++i) deviations.push_back(std::round(noise(g)));
+    const auto spectrum = [&](double level) {
+        std::vector<double> codes{0.0};
+        for (double d : deviations) codes.push_back(level + d);
+        return ComputeNoiseSpectrum(codes, 5000, kBipolar24, 50.0)->densityVPerRootHz;
+    };
+    const std::vector<double> atZero = spectrum(0);
+    for (const double level : {9437184.0, 16777000.0}) {
+        const std::vector<double> d = spectrum(level);
+        ASSERT_EQ(d.size(), atZero.size());
+        double worst = 0;
+        for (std::size_t k = 1; k < d.size(); ++k) worst = std::max(worst, std::fabs(d[k] / atZero[k] - 1));
+        EXPECT_LT(worst, 1e-12) << level;
+    }
+}
+
 TEST(NoiseSpectrum, NoneWithoutTwoCodesOrARate) {
     const auto two = Codes(2, [](int i) { return i; });
     EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).error(), "a spectrum needs at least 2 codes");
