@@ -6,8 +6,7 @@
 #include <memory>
 #include <numbers>
 
-#include <fftw3.h>
-
+#include "analysis/Fftw.h"
 #include "analysis/ResolutionFigures.h"
 #include "platform/base/Text.h"
 
@@ -19,10 +18,12 @@ constexpr int kSingleSegmentBelow = 16;
 constexpr int kMinSegmentLength = 8;
 
 struct FftwFree {
-    void operator()(void* p) const { fftw_free(p); }
+    decltype(&fftw_free) free;
+    void operator()(void* p) const { free(p); }
 };
 struct PlanDestroy {
-    void operator()(fftw_plan p) const { fftw_destroy_plan(p); }
+    decltype(&fftw_destroy_plan) destroy;
+    void operator()(fftw_plan p) const { destroy(p); }
 };
 using Plan = std::unique_ptr<std::remove_pointer_t<fftw_plan>, PlanDestroy>;
 
@@ -49,7 +50,8 @@ Segmentation SegmentationFor(int codes) {
 NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz, double unit) {
     NoiseSpectrum out;
     const Segmentation seg = SegmentationFor(static_cast<int>(std::min<std::size_t>(samples.size(), 1u << 30)));
-    if (seg.count == 0 || !(sampleRateHz > 0) || !std::isfinite(sampleRateHz)) return out;
+    const platform::Result<Fftw>& fftw = OpenFftw();
+    if (seg.count == 0 || !(sampleRateHz > 0) || !std::isfinite(sampleRateHz) || !fftw.ok()) return out;
 
     const int L = seg.length;
     const int bins = L / 2 + 1;
@@ -57,9 +59,9 @@ NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz,
     double windowPower = 0;
     for (double w : window) windowPower += w * w;
 
-    std::unique_ptr<double[], FftwFree> in(fftw_alloc_real(static_cast<std::size_t>(L)));
-    std::unique_ptr<fftw_complex[], FftwFree> spectrum(fftw_alloc_complex(static_cast<std::size_t>(bins)));
-    const Plan plan(fftw_plan_dft_r2c_1d(L, in.get(), spectrum.get(), FFTW_ESTIMATE));
+    std::unique_ptr<double[], FftwFree> in(fftw->alloc_real(static_cast<std::size_t>(L)), {fftw->free});
+    std::unique_ptr<fftw_complex[], FftwFree> spectrum(fftw->alloc_complex(static_cast<std::size_t>(bins)), {fftw->free});
+    const Plan plan(fftw->plan_dft_r2c_1d(L, in.get(), spectrum.get(), FFTW_ESTIMATE), {fftw->destroy_plan});
 
     std::vector<double> power(static_cast<std::size_t>(bins), 0.0);
     for (int s = 0; s < seg.count; ++s) {
@@ -68,7 +70,7 @@ NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz,
         for (int i = 0; i < L; ++i) mean += x[i];
         mean /= L;
         for (int i = 0; i < L; ++i) in[i] = (x[i] - mean) * unit * window[static_cast<std::size_t>(i)];
-        fftw_execute(plan.get());
+        fftw->execute(plan.get());
         for (int k = 0; k < bins; ++k) {
             const double re = spectrum[k][0], im = spectrum[k][1];
             power[static_cast<std::size_t>(k)] += re * re + im * im;
@@ -102,6 +104,7 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& 
         return platform::Fail("a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes");
     if (!sampleRateHz || !(*sampleRateHz > 0))
         return platform::Fail(kNoSampleRateReason);
+    if (const auto& fftw = OpenFftw(); !fftw.ok()) return platform::Fail("the FFT library cannot be loaded: " + fftw.error());
 
     return WelchDensity(std::span<const double>(codes).subspan(1, n), *sampleRateHz, LsbNanovolts(format) * 1e-9);
 }
