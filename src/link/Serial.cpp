@@ -44,10 +44,9 @@ bool stopAsked(const Context& ctx, int32_t polls) {
     return polls % kStopCheckPolls == 0 && ctx.stopRequested && ctx.stopRequested();
 }
 
-// Polls up to the next stop question or `limit` polls in all, whichever comes first.
-int32_t nextStretch(int32_t polls, int32_t limit) {
-    return std::min(kStopCheckPolls - polls % kStopCheckPolls, limit - polls);
-}
+// Polls up to the next stop question or `limit` polls in all, whichever comes first (each
+// stretch runs to its end unless the line falls, so stretches start at the questions).
+int32_t nextStretch(int32_t polls, int32_t limit) { return std::min(kStopCheckPolls, limit - polls); }
 
 } // namespace
 

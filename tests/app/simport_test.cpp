@@ -7,6 +7,9 @@
 #include <tuple>
 #include <vector>
 
+#include "link/Serial.h"
+#include "support/ScriptedMessages.h"
+
 namespace qb::app {
 namespace {
 
@@ -39,24 +42,14 @@ TEST(SimPort, VirtualTimeMovesOnlyWithAccessesAndWaits) {
     EXPECT_LT(wall.virtualTimeSeconds(), 50);
 }
 
-// The port bytes of a transfer, as the link sends and clocks them.
-void Send(SimPort& port, uint32_t value, int bits) {
-    port.OutByte(0x378, 26);
-    for (int j = bits - 1; j >= 0; --j) {
-        const auto b = static_cast<uint8_t>((value >> j) & 1u);
-        for (const uint8_t level : {26, 18, 26}) port.OutByte(0x378, static_cast<uint8_t>(level + b));
-    }
-    port.OutByte(0x378, 26);
-}
-uint32_t ClockIn(SimPort& port, int bits) {
-    uint32_t word = 0;
-    for (int j = bits - 1; j >= 0; --j) {
-        port.OutByte(0x378, 18);
-        port.OutByte(0x378, 26);
-        if (port.InByte(0x379) & 0x10) word |= 1u << j;
-    }
-    return word;
-}
+// A simulated board on virtual time with the link's routines at hand.
+struct Board {
+    explicit Board(const board::SimOptions& options) : port(options) { settings.PortAddress = 0x378; }
+    SimPort port;
+    test::ScriptedMessages messages;
+    link::SharedSettings settings;
+    link::Context ctx{port, messages, settings, ""};
+};
 
 // A wait for the ready line that skips the reads which cannot see a change gives what reading the
 // status one by one gives: the same reads and values, the same clock after, the same results.
@@ -64,7 +57,7 @@ TEST(SimPort, AWaitForTheReadyLineGivesWhatReadsOneByOneGive) {
     board::SimOptions absent, noReady;
     absent.fault = board::Fault::Absent;
     noReady.fault = board::Fault::NoReady;
-    using Transfers = std::vector<std::pair<uint32_t, int>>;  // value, bits
+    using Transfers = std::vector<std::pair<uint32_t, int16_t>>;  // value, bits
     const struct { const char* name; board::SimOptions options; Transfers setUp; int32_t limit; } cases[] = {
         {"continuous read at 50 Hz", {}, {{33, 8}}, 10'000'000},
         {"the highest rate, a stretch at a time", {}, {{3, 8}, {0x013000, 24}, {33, 8}}, 2048},
@@ -75,15 +68,15 @@ TEST(SimPort, AWaitForTheReadyLineGivesWhatReadsOneByOneGive) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SimPort skipping(c.options), stepping(c.options);
-        for (SimPort* port : {&skipping, &stepping})
-            for (const auto& [value, bits] : c.setUp) Send(*port, value, bits);
+        Board skipping(c.options), stepping(c.options);
+        for (Board* b : {&skipping, &stepping})
+            for (const auto& [value, bits] : c.setUp) link::WriteSerial(b->ctx, static_cast<int32_t>(value), 0x378, bits);
         for (int result = 0; result < 3; ++result) {
-            const platform::PollRun a = skipping.pollUntil(0x379, 0x40, 0, c.limit);
-            const platform::PollRun b = stepping.PortIo::pollUntil(0x379, 0x40, 0, c.limit);
+            const platform::PollRun a = skipping.port.pollUntil(0x379, 0x40, 0, c.limit);
+            const platform::PollRun b = stepping.port.PortIo::pollUntil(0x379, 0x40, 0, c.limit);
             EXPECT_EQ(std::tie(a.reads, a.first, a.last), std::tie(b.reads, b.first, b.last)) << result;
-            EXPECT_EQ(skipping.virtualTimeSeconds(), stepping.virtualTimeSeconds());
-            EXPECT_EQ(ClockIn(skipping, 24), ClockIn(stepping, 24));
+            EXPECT_EQ(skipping.port.virtualTimeSeconds(), stepping.port.virtualTimeSeconds());
+            EXPECT_EQ(link::ReadSerial(skipping.ctx, 24, 0x378), link::ReadSerial(stepping.ctx, 24, 0x378));
         }
     }
 }

@@ -28,7 +28,11 @@ constexpr uint16_t kBase = 0x378, kStatus = kBase + 1, kControl = kBase + 2;
 struct CountingPort : test::RecordingPort {
     uint8_t status = 0xFF;
     int64_t readyAt = -1, reads = 0;
-    uint8_t InByte(uint16_t) override { return (++reads >= readyAt && readyAt > 0) ? 0 : status; }
+    int64_t flipEvery = 0;  // a floating data-out line: flips at every flipEvery-th read
+    uint8_t InByte(uint16_t) override {
+        if (++reads >= readyAt && readyAt > 0) return 0;
+        return (flipEvery && (reads / flipEvery) % 2) ? status ^ 0x10 : status;
+    }
 };
 
 template <class Port = test::RecordingPort>
@@ -114,16 +118,18 @@ struct StopHook {
 // a hook that never says stop changes nothing, and a line that falls is read before it is asked.
 TEST(ReadSerialWhenReady, PollsAtMostTenMillionTimesAndClocksNothingOnTimeOutOrStop) {
     constexpr int32_t kStopped = link::kStopped;
-    struct Case { int64_t readyAt; int16_t bits; int32_t result; int64_t reads; size_t writes; int stopAt, asked; };
+    struct Case { int64_t readyAt; int16_t bits; int32_t result; int64_t reads; size_t writes; int stopAt, asked; int64_t flipEvery = 0; };
     for (const Case& c : std::vector<Case>{{-1, 24, kNoData, 10'000'000, 1, 0, 4882},
                                            {10'000'000, 16, kNoData, 10'000'000, 1, 0, 4882},  // too late
                                            {9'999'999, 16, 0, 9'999'999 + 16, 1 + 2 * 16, 0, 4882},
                                            {-1, 24, kStopped, 3 * 2048, 1, 3, 3},
+                                           {-1, 24, kStopped, 2048, 1, 1, 1, 3},  // data-out floating
                                            {2048, 8, 0, 2048 + 8, 1 + 2 * 8, 1, 0},
                                            {2049, 8, kStopped, 2048, 1, 1, 1}}) {
         SCOPED_TRACE(testing::Message() << c.readyAt << " stop at " << c.stopAt);
         Rig<CountingPort> rig;
         rig.port.readyAt = c.readyAt;
+        rig.port.flipEvery = c.flipEvery;
         StopHook stop{c.stopAt};
         EXPECT_EQ(link::ReadSerialWhenReady(link::WithStopHook(rig.ctx, stop.hook()), c.bits, kBase), c.result);
         EXPECT_EQ(rig.port.reads, c.reads);
@@ -149,24 +155,40 @@ TEST(ReadData, WaitsForTheReadyLineAndNeverSendsItsReadAddress) {
 
 TEST(WaitForReady, StopsAtTheReadyLineAfterTwoHundredThousandPollsOrWhenTheHookSaysSo) {
     using W = link::WaitOutcome;
-    struct Case { uint8_t status; int64_t readyAt, reads; W outcome; int stopAt = 0; };
+    struct Case { uint8_t status; int64_t readyAt, reads; W outcome; int stopAt = 0; int64_t flipEvery = 0; };
     for (const Case& c : std::vector<Case>{{0xBF, -1, 1, W::Ready},  // only the ready bit counts
                                            {0xFF, 1, 1, W::Ready},
                                            {0xFF, 200'000, 200'000, W::Ready},
                                            {0xFF, 200'001, 200'000, W::TimedOut},
                                            {0xFF, -1, 200'000, W::TimedOut},
                                            {0xFF, -1, 5 * 2048, W::Stopped, 5},
+                                           {0xFF, -1, 200'000, W::TimedOut, 0, 3},  // data-out floating
                                            {0xFF, 2048, 2048, W::Ready, 1}}) {
         SCOPED_TRACE(testing::Message() << c.readyAt << " stop at " << c.stopAt);
         Rig<CountingPort> rig;
         rig.port.status = c.status;
         rig.port.readyAt = c.readyAt;
+        rig.port.flipEvery = c.flipEvery;
         StopHook stop{c.stopAt};
         EXPECT_EQ(link::WaitForReady(link::WithStopHook(rig.ctx, stop.hook())), c.outcome);
         EXPECT_EQ(rig.port.reads, c.reads);
         EXPECT_TRUE(rig.port.log.empty());
         EXPECT_EQ(rig.messages.texts(), c.outcome == W::TimedOut ? std::vector<std::string>{"DRDY High Too Long!"}
                                                                   : std::vector<std::string>{});
+    }
+}
+
+// A poll of the ready line runs to the line or its limit, however the other lines move meanwhile.
+TEST(PollReadyLine, RunsToTheReadyLineOrTheLimitThroughAFloatingDataLine) {
+    struct Case { int64_t readyAt, flipEvery, reads; bool ready; };
+    for (const Case& c : std::vector<Case>{{-1, 0, 10'000, false}, {-1, 3, 10'000, false}, {5000, 3, 5000, true}}) {
+        SCOPED_TRACE(testing::Message() << c.readyAt << " flipping every " << c.flipEvery);
+        Rig<CountingPort> rig;
+        rig.port.readyAt = c.readyAt;
+        rig.port.flipEvery = c.flipEvery;
+        const link::ReadyPoll poll = link::PollReadyLine(rig.ctx, kBase, 10'000);
+        EXPECT_EQ(std::make_pair(poll.reads, poll.ready), std::make_pair(int32_t(c.reads), c.ready));
+        EXPECT_EQ(rig.port.reads, c.reads);
     }
 }
 

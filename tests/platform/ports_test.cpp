@@ -242,7 +242,9 @@ TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
             for (int i = 0; i < n; ++i) t.InByte(0x379);
         };
     };
-    const struct { const char* name; int fallsAt; std::function<void(TracePort&)> act; Lines lines; } cases[] = {
+    // The status read n (from 1) gives: the ready line falls at read fallsAt (never at 0), and the
+    // data line falls at read dataFallsAt (never at 0) while the ready line stays high.
+    const struct { const char* name; int fallsAt; std::function<void(TracePort&)> act; Lines lines; int dataFallsAt = 0; } cases[] = {
         {"a run of one", 0, reads(1), {"R 0379 7F"}},
         {"a run of two", 0, reads(2), {"R 0379 7F x2"}},
         {"a wait", 20000, reads(20000), {"R 0379 7F x19999", "R 0379 3F"}},
@@ -259,13 +261,18 @@ TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
          [](TracePort& t) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 4); },
          {"R 0379 7F x3", "R 0379 3F"}},
         {"a poll that reaches its limit", 0, [](TracePort& t) { t.pollUntil(0x379, 0x40, 0, 2); }, {"R 0379 7F x2"}},
+        {"a poll that sees another value", 0, [](TracePort& t) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 3); },
+         {"R 0379 7F x2", "R 0379 6F"}, 3},
     };
     QTemporaryDir tmp;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::RecordingPort inner;
-        int status = 0;  // the ready line falls at status read fallsAt (never at 0)
-        inner.reader = [&](uint16_t) { return static_cast<uint8_t>(++status == c.fallsAt ? 0x3F : 0x7F); };
+        int status = 0;
+        inner.reader = [&](uint16_t) {
+            ++status;
+            return static_cast<uint8_t>((status == c.fallsAt ? 0x3F : 0x7F) & (status == c.dataFallsAt ? 0xEF : 0xFF));
+        };
         const std::string file = tmp.filePath(c.name).toStdString();
         auto opened = TracePort::open(inner, file);
         ASSERT_TRUE(opened.ok()) << opened.error();

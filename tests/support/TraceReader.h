@@ -18,17 +18,12 @@ inline std::vector<PortAccess> ReadTrace(const std::string& path) {
     for (std::string line; std::getline(in, line);) {
         if (line.starts_with("# ")) continue;
         std::istringstream words(line);
-        char direction = 0;
+        char direction = 0, times = 0;
         unsigned address = 0, value = 0;
-        std::string times;
-        words >> direction >> std::hex >> address >> value >> std::dec >> times;
-        const long count = times.empty() ? 1 : std::stol(times.substr(1));
-        if ((direction != 'R' && direction != 'W') || (!times.empty() && times[0] != 'x') || count < 1) {
-            ADD_FAILURE() << "not a trace line: " << line;
-            continue;
-        }
-        const PortAccess access{direction == 'W', static_cast<uint16_t>(address), static_cast<uint8_t>(value)};
-        accesses.insert(accesses.end(), static_cast<std::size_t>(count), access);
+        std::size_t count = 1;
+        words >> direction >> std::hex >> address >> value >> std::dec >> times >> count;
+        EXPECT_TRUE((direction == 'R' || direction == 'W') && (times == 0 || times == 'x')) << line;
+        accesses.insert(accesses.end(), count, {direction == 'W', static_cast<uint16_t>(address), static_cast<uint8_t>(value)});
     }
     return accesses;
 }
