@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -146,6 +147,74 @@ TEST(SafeSave, WhatIsNotAPlainFileOrHasNoFolderIsRefusedBeforeAnythingIsMade) {
         EXPECT_EQ(Text(SaveFileSafely(path, "new")), error);
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(base), {}), 2);
+}
+
+} // namespace
+} // namespace qb::platform
+
+namespace qb::platform {
+namespace {
+
+// The system calls of a save in their order, each file named by its part: the temporary file
+// ("temporary"), the target written in place ("target") or the folder; `fail` makes one call fail.
+struct CallLog : SaveSystem {
+    std::string fail;  // "temporary" (as in a folder the user cannot write) or "fsync"
+    mutable std::vector<std::string> calls;
+    mutable std::map<int, std::string> names;
+    int open(const char* path, int flags) const override {
+        const int fd = SaveSystem::open(path, flags);
+        names[fd] = (flags & O_DIRECTORY) ? "folder" : "target";
+        calls.push_back("open " + names[fd]);
+        return fd;
+    }
+    int makeTemporary(char* pattern) const override {
+        calls.push_back("open temporary");
+        if (fail == "temporary") return errno = EACCES, -1;
+        const int fd = SaveSystem::makeTemporary(pattern);
+        names[fd] = "temporary";
+        return fd;
+    }
+    ssize_t write(int fd, const void* data, std::size_t size) const override {
+        calls.push_back("write " + names[fd]);
+        return SaveSystem::write(fd, data, size);
+    }
+    int fsync(int fd) const override {
+        calls.push_back("fsync " + names[fd]);
+        return fail == "fsync" ? (errno = EIO, -1) : SaveSystem::fsync(fd);
+    }
+    int close(int fd) const override {
+        calls.push_back("close " + names[fd]);
+        return SaveSystem::close(fd);
+    }
+    int rename(const char* from, const char* to) const override {
+        calls.push_back("rename");
+        return SaveSystem::rename(from, to);
+    }
+};
+
+// The content is on the disk before its name replaces the old file, and the new name is on the
+// disk before the save says it is done; a file written in place is on the disk before it is done.
+TEST(SafeSave, FlushesTheContentBeforeTheRenameAndTheFolderAfterIt) {
+    using Calls = std::vector<std::string>;
+    const struct { const char* fail; Calls calls; const char* result; std::string content; } cases[] = {
+        {"", {"open target", "open temporary", "write temporary", "fsync temporary", "close temporary", "rename",
+              "open folder", "fsync folder", "close folder", "close target"}, "saved", "new"},
+        {"temporary", {"open target", "open temporary", "write target", "fsync target", "close target"}, "saved", "new"},
+        {"fsync", {"open target", "open temporary", "write temporary", "fsync temporary", "close temporary",
+                   "close target"}, "cannot flush it to the disk: Input/output error", "old"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fail);
+        QTemporaryDir dir;
+        const std::string file = dir.filePath("data.dat").toStdString();
+        std::ofstream(file) << "old";
+        CallLog log;
+        log.fail = c.fail;
+        EXPECT_EQ(Text(SaveFileSafely(file, "new", log)), c.result);
+        EXPECT_EQ(log.calls, c.calls);
+        std::ifstream in(file);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.content);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 1) << "no file left over";
+    }
 }
 
 } // namespace

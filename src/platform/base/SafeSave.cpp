@@ -27,9 +27,9 @@ std::string directoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::string_view bytes, int& error) {
+bool writeAll(const SaveSystem& sys, int fd, std::string_view bytes, int& error) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n = sys.write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             error = errno;
@@ -92,20 +92,20 @@ Result<> checkFolder(const std::string& directory) {
 // (permission bits, access lists, read-only mounts, immutable files) has its say.
 class TargetFile {
 public:
-    explicit TargetFile(const Target& target) {
+    TargetFile(const Target& target, const SaveSystem& sys) : sys_(sys) {
         constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-        fd_ = ::open(target.path.c_str(), O_RDWR | flags);
+        fd_ = sys_.open(target.path.c_str(), O_RDWR | flags);
         readable_ = fd_ >= 0;
-        if (fd_ < 0 && errno == EACCES) fd_ = ::open(target.path.c_str(), O_WRONLY | flags);
+        if (fd_ < 0 && errno == EACCES) fd_ = sys_.open(target.path.c_str(), O_WRONLY | flags);
         struct stat st {};
         if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {  // changed meanwhile
-            ::close(fd_);
+            sys_.close(fd_);
             fd_ = -1;
             errno = EINVAL;
         }
     }
     ~TargetFile() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) sys_.close(fd_);
     }
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
@@ -114,6 +114,7 @@ public:
     bool readable() const { return readable_; }
 
 private:
+    const SaveSystem& sys_;
     int fd_ = -1;
     bool readable_ = false;
 };
@@ -218,8 +219,8 @@ std::string cannotKeep(const std::string& whyNotBeside) {
 }
 
 // The target written over where it stands, its old content put back if that fails.
-Result<> writeInPlace(const TargetFile& file, const std::string& whyNotBeside, const ContentWriter& write,
-                      EndingSignals& signals) {
+Result<> writeInPlace(const SaveSystem& sys, const TargetFile& file, const std::string& whyNotBeside,
+                      const ContentWriter& write, EndingSignals& signals) {
     if (!file.readable()) return Fail(cannotKeep(whyNotBeside));
     const Result<std::string> old = readWhole(file.fd());
     if (!old.ok()) return Fail(whyNotBeside + ", and the file cannot be read: " + old.error());
@@ -230,7 +231,7 @@ Result<> writeInPlace(const TargetFile& file, const std::string& whyNotBeside, c
         failure = std::strerror(errno);
     } else if (const Result<> written = write(file.fd()); !written.ok()) {
         failure = written.error();
-    } else if (::fsync(file.fd()) != 0) {
+    } else if (sys.fsync(file.fd()) != 0) {
         failure = systemError("cannot flush it to the disk", errno);
     }
     if (!failure.empty()) {
@@ -243,8 +244,8 @@ Result<> writeInPlace(const TargetFile& file, const std::string& whyNotBeside, c
 }
 
 // The content written to a temporary file beside the target and renamed over it.
-Result<> writeBeside(const Target& target, const std::string& directory, int fd, std::string temporary,
-                     const ContentWriter& write, EndingSignals& signals) {
+Result<> writeBeside(const SaveSystem& sys, const Target& target, const std::string& directory, int fd,
+                     std::string temporary, const ContentWriter& write, EndingSignals& signals) {
     signals.removeOnSignal(temporary);
     std::string failure;
     const mode_t mode = target.exists ? target.st.st_mode & 07777 : newFileMode();
@@ -255,11 +256,11 @@ Result<> writeBeside(const Target& target, const std::string& directory, int fd,
         failure = systemError("cannot set its permissions", errno);
     } else if (const Result<> written = write(fd); !written.ok()) {
         failure = written.error();
-    } else if (::fsync(fd) != 0) {
+    } else if (sys.fsync(fd) != 0) {
         failure = systemError("cannot flush it to the disk", errno);
     }
-    if (::close(fd) != 0 && failure.empty()) failure = systemError("cannot close it", errno);
-    if (failure.empty() && ::rename(temporary.c_str(), target.path.c_str()) != 0)
+    if (sys.close(fd) != 0 && failure.empty()) failure = systemError("cannot close it", errno);
+    if (failure.empty() && sys.rename(temporary.c_str(), target.path.c_str()) != 0)
         failure = systemError("cannot put it in place", errno);
     if (!failure.empty()) {
         ::unlink(temporary.c_str());
@@ -270,25 +271,40 @@ Result<> writeBeside(const Target& target, const std::string& directory, int fd,
 
     // Make the new name itself durable; the file is already in place, so a failure here is
     // not reported.
-    const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = sys.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+        sys.fsync(dirFd);
+        sys.close(dirFd);
     }
     return {};
 }
 
 } // namespace
 
-Result<> SaveFileSafely(const std::string& path, std::string_view bytes) {
-    return SaveFileSafely(path, [bytes](int fd) -> Result<> {
-        int error = 0;
-        if (!writeAll(fd, bytes, error)) return Fail(std::strerror(error));
-        return {};
-    });
+int SaveSystem::open(const char* path, int flags) const { return ::open(path, flags); }
+int SaveSystem::makeTemporary(char* pattern) const { return ::mkostemp(pattern, O_CLOEXEC); }
+ssize_t SaveSystem::write(int fd, const void* data, std::size_t size) const { return ::write(fd, data, size); }
+int SaveSystem::fsync(int fd) const { return ::fsync(fd); }
+int SaveSystem::close(int fd) const { return ::close(fd); }
+int SaveSystem::rename(const char* from, const char* to) const { return ::rename(from, to); }
+
+const SaveSystem& RealSaveSystem() {
+    static const SaveSystem real;
+    return real;
 }
 
-Result<> SaveFileSafely(const std::string& path, const ContentWriter& write) {
+Result<> SaveFileSafely(const std::string& path, std::string_view bytes, const SaveSystem& system) {
+    return SaveFileSafely(
+        path,
+        [bytes, &system](int fd) -> Result<> {
+            int error = 0;
+            if (!writeAll(system, fd, bytes, error)) return Fail(std::strerror(error));
+            return {};
+        },
+        system);
+}
+
+Result<> SaveFileSafely(const std::string& path, const ContentWriter& write, const SaveSystem& system) {
     const Result<Target> found = findTarget(path);
     if (!found.ok()) return Fail(found.error());
     const Target& target = *found;
@@ -297,7 +313,7 @@ Result<> SaveFileSafely(const std::string& path, const ContentWriter& write) {
     // Refused before anything is made: a file the user may not write, a missing folder.
     std::optional<TargetFile> file;
     if (target.exists) {
-        file.emplace(target);
+        file.emplace(target, system);
         if (file->fd() < 0) return Fail(std::strerror(errno));
     } else if (const Result<> folder = checkFolder(directory); !folder.ok()) {
         return folder;
@@ -305,12 +321,12 @@ Result<> SaveFileSafely(const std::string& path, const ContentWriter& write) {
 
     EndingSignals signals;
     std::string temporary = directory + "/.qb4160-save-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd >= 0) return writeBeside(target, directory, fd, std::move(temporary), write, signals);
+    const int fd = system.makeTemporary(temporary.data());
+    if (fd >= 0) return writeBeside(system, target, directory, fd, std::move(temporary), write, signals);
     const int error = errno;
     const std::string whyNotBeside = systemError("cannot create a file in " + directory, error);
     if (file && (error == EACCES || error == EPERM))
-        return writeInPlace(*file, whyNotBeside, write, signals);
+        return writeInPlace(system, *file, whyNotBeside, write, signals);
     return Fail(whyNotBeside);
 }
 
@@ -318,7 +334,7 @@ Result<> CheckSaveTarget(const std::string& path) {
     const Result<Target> found = findTarget(path);
     if (!found.ok()) return Fail(found.error());
     if (!found->exists) return checkFolder(directoryOf(found->path));
-    const TargetFile file(*found);
+    const TargetFile file(*found, RealSaveSystem());
     if (file.fd() < 0) return Fail(std::strerror(errno));
     if (file.readable()) return {};
     // Written in place when the folder does not take a new file, which needs the old content.

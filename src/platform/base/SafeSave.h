@@ -20,6 +20,9 @@
 // (its default handling) first removes the temporary file, or puts the old content back into a
 // file being written in place; then the program ends as it would have. (SIGKILL cannot be
 // helped.)
+#include <sys/types.h>
+
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -32,12 +35,28 @@ namespace qb::platform {
 // failure ("No space left on device").
 using ContentWriter = std::function<Result<>(int fd)>;
 
+// The system calls through which a save opens, writes, flushes, closes and renames, so that a test
+// can watch their order or make one fail. Each does what the call of its name does; the base
+// class makes the real calls.
+class SaveSystem {
+public:
+    virtual ~SaveSystem() = default;
+    virtual int open(const char* path, int flags) const;  // an existing file or a folder
+    virtual int makeTemporary(char* pattern) const;       // mkostemp, close-on-exec
+    virtual ssize_t write(int fd, const void* data, std::size_t size) const;
+    virtual int fsync(int fd) const;
+    virtual int close(int fd) const;
+    virtual int rename(const char* from, const char* to) const;
+};
+const SaveSystem& RealSaveSystem();
+
 // Replaces the file at path with bytes, or leaves it as it was. On failure, what went wrong, in
 // words that follow the file's name in the caller's message ("cannot write x.dat: " + reason):
 // "Permission denied", "it is not a plain file", "the directory /a/b does not exist".
-Result<> SaveFileSafely(const std::string& path, std::string_view bytes);
+Result<> SaveFileSafely(const std::string& path, std::string_view bytes, const SaveSystem& system = RealSaveSystem());
 // The same with the content written by `write`.
-Result<> SaveFileSafely(const std::string& path, const ContentWriter& write);
+Result<> SaveFileSafely(const std::string& path, const ContentWriter& write,
+                        const SaveSystem& system = RealSaveSystem());
 
 // Whether a save to `path` would be refused, found without changing anything: the refusals
 // above with the same reasons. For checking a target before long work that makes its content
