@@ -109,6 +109,19 @@ TEST(NoiseSpectrum, TheLevelOfTheCodesCostsNoDigits) {
     }
 }
 
+// Codes alternating +a, -a put their power into the top bin, at half the sample rate, which has
+// no negative-frequency twin to add: with the Hann window its density is a sqrt(2 L / (3 fs)) for
+// segments of L codes, not sqrt(2) times that.
+TEST(NoiseSpectrum, TheTopBinOfAlternatingCodesHasNoTwin) {
+    for (const int n : {16, 500, 5000}) {
+        const double fs = 50, a = 7;
+        const auto r = ComputeNoiseSpectrum(Codes(n, [&](int i) { return i % 2 ? -a : a; }), int16_t(n), kBipolar24, fs);
+        ASSERT_TRUE(r.ok());
+        const double want = a * kLsb24 * std::sqrt(2.0 * r->segmentLength / (3 * fs));
+        EXPECT_NEAR(r->densityVPerRootHz.back(), want, 1e-9 * want) << n << " codes";
+    }
+}
+
 TEST(NoiseSpectrum, NoneWithoutTwoCodesOrARate) {
     const auto two = Codes(2, [](int i) { return i; });
     EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).error(), "a spectrum needs at least 2 codes");
