@@ -51,6 +51,7 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
         ASSERT_EQ(Why(r), "") << commandLine;
         EXPECT_EQ(r->command, Command::Gui);
         EXPECT_EQ(r->commandLine, commandLine);
+        EXPECT_FALSE(r->noSettings);
     }
     const auto r = ParseOptions({"qb", "--sim-ain1=12.5", "--sim-noref", "--acquire", "500", "--out", "a.dat", "--hex"});
     ASSERT_EQ(Why(r), "");
@@ -59,6 +60,14 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
     const auto f = ParseOptions({"qb", "--faststep", "--json", "--graph=s.png", "--sim-seed=3"});
     ASSERT_EQ(Why(f), "");
     EXPECT_TRUE(f->command == Command::FastStep && f->json && f->graphFile == "s.png");
+    const auto a = ParseOptions({"qb", "--analyse", "a.dat", "--filter=96000", "--spectrum=s.csv", "--csv=c.csv", "L"});
+    ASSERT_EQ(Why(a), "");
+    EXPECT_EQ(std::vector<std::string>({a->filterHex, a->spectrumFile, a->csvFile, a->commandLine}),
+              std::vector<std::string>({"96000", "s.csv", "c.csv", "L"}));
+    const auto c = ParseOptions({"qb", "--acquire", "500", "--csv=c.csv"});  // the CSV alone: no --out
+    ASSERT_EQ(Why(c), "");
+    EXPECT_TRUE(c->command == Command::Acquire && c->csvFile == "c.csv");
+    EXPECT_TRUE(ParseOptions({"qb", "--no-settings", "L"})->noSettings);
 }
 
 TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
@@ -67,11 +76,22 @@ TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
                                {"--analyse", "a", "--acquire", "500", "--out", "b"}, {"--json"}, {"--hex"}, {"--board"},
                                {"--analyse", "a", "--mode="}, {"--analyse", "a", "--graph="}, {"--acquire", "5", "--out="},
                                {"--trace="}, {"--board="}, {"--faststep", "--analyse", "a"}, {"--faststep", "--hex"},
-                               {"--faststep", "--mode=21B0"}, {"--faststep", "--csv=a.csv"}};
+                               {"--faststep", "--mode=21B0"}, {"--faststep", "--csv=a.csv"}, {"--filter=800010"},
+                               {"--spectrum=s.csv"}, {"--csv=c.csv"}, {"--acquire", "500", "--filter=1", "--out", "a"}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
         EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();
     }
+}
+
+// The word L slows the clock of a spectrum as it slows the converter's.
+TEST(Entry, TheWordLSlowsTheClockOfTheSpectrum) {
+    QTemporaryDir dir;
+    const std::string data = dir.filePath("a.dat").toStdString(), spectrum = dir.filePath("s.csv").toStdString();
+    std::ofstream(data) << " 1\r\n 5\r\n 2\r\n 7\r\n";
+    EXPECT_EQ(std::get<0>(Program({"--analyse", data, "--spectrum=" + spectrum, "L"})), 0);
+    std::ifstream in(spectrum);
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find("# sample_rate_hz: 25\n"), std::string::npos);
 }
 
 // Without a display: the window program says how to run it, and before that, a wrong board is
@@ -164,8 +184,7 @@ TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {
 
 TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {
     const std::tuple<std::string, Words, double> cases[] = {  // command line, sim options, clock
-        {"", {}, 4915200}, {"L", {}, 2457600}, {"l", {}, 2457600}, {"L /SS", {}, 4915200},
-        {"L", {"--sim-mclk=4915200"}, 4915200}, {"", {"--sim-mclk=1000000"}, 1000000}};
+        {"", {}, 4915200}, {"L", {}, 2457600}, {"L /SS", {}, 4915200}, {"L", {"--sim-mclk=4915200"}, 4915200}};
     for (const auto& [line, sim, clock] : cases) {
         Options options = Board("sim", sim);
         options.commandLine = line;
@@ -175,6 +194,28 @@ TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {
         ASSERT_NE(board, nullptr);
         EXPECT_EQ(board->board().options().masterClockHz, clock) << "\"" << line << "\"";
     }
+}
+
+// The board answers on parallel port 1 at 378h and nowhere else; on virtual time the clock moves
+// a fixed time per access and by every wait of the program, on the wall clock it does not wait.
+TEST(SimPort, TheBoardOnPortOneAndNothingElseAndItsClock) {
+    SimPort port;
+    qb::platform::ParallelPortInfo info;
+    EXPECT_EQ(std::vector<int>({port.ClaimParallelPort(1, 0), port.ClaimParallelPort(2, 0),
+                                port.GetParallelPortInfo(2, info), port.GetParallelPortInfo(1, info)}),
+              std::vector<int>({1, 0, 0, 1}));
+    EXPECT_EQ(info.baseAddress, 0x378u);
+    for (const uint16_t address : {0x377, 0x37B, 0x278}) {
+        port.OutByte(address, 0x00);
+        EXPECT_EQ(port.InByte(address), 0xFF) << address;
+    }
+    ASSERT_TRUE(port.clockIsVirtual());
+    port.passTime(0.25);
+    EXPECT_NEAR(port.virtualTimeSeconds(), 0.25 + 6 * SimPort::kAccessSeconds, 1e-12);
+    SimPort wall({}, qb::board::TimeMode::Wall);
+    EXPECT_FALSE(wall.clockIsVirtual());
+    wall.passTime(100);
+    EXPECT_LT(wall.virtualTimeSeconds(), 50);
 }
 
 TEST(PortFactory, TheTraceHoldsExactlyTheTrafficOfAStartUp) {
