@@ -38,29 +38,20 @@ Outcome Analyse(cli::AnalyseRequest request) {
     return {status, out.str(), err.str()};
 }
 
+// Unipolar 24-bit codes 10 and 12 in a 10 mV range: noise of two codes; no spread: noise 0 but no
+// resolution. The sample rate is that of the power-on filter register.
 TEST(AnalyseFigures, JsonHoldsNumbersInBaseUnitsAndNullWhereThereIsNone) {
     Dir dir;
-    const struct { const char* codes; const char* mode; double rms, effective; bool resolutions; } cases[] = {
-        {" 10\r\n 12\r\n", "1180", std::sqrt(2.0), 23.5, true},  // unipolar 24-bit: noise of two codes
-        {" 10\r\n 10\r\n 10\r\n", "1180", 0, 0, false},        // no spread: no resolution, but noise 0
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.codes);
-        const Outcome r = Analyse({.file = dir.write("c.dat", c.codes), .modeHex = c.mode, .json = true});
+    for (const auto& [codes, rms] : {std::pair{" 10\r\n 12\r\n", std::sqrt(2.0)}, std::pair{" 10\r\n 10\r\n", 0.0}}) {
+        const Outcome r = Analyse({.file = dir.write("c.dat", codes), .modeHex = "1180", .json = true});
         ASSERT_EQ(r.status, 0) << r.err;
         const QJsonObject all = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
         EXPECT_EQ(all.keys(), (QStringList{"figures", "labels"}));
-        EXPECT_EQ(all["labels"].toObject().size(), 17);
         const QJsonObject figures = all["figures"].toObject();
         EXPECT_EQ(figures.size(), static_cast<qsizetype>(analysis::ResolutionFigures{}.Entries().size()));
-        EXPECT_EQ(figures["rms_noise_lsb"].toDouble(-1), c.rms);
-        EXPECT_EQ(figures["sample_rate_hz"].toDouble(), 50.0);  // the power-on filter register
-        EXPECT_EQ(figures["lsb_v"].toDouble(), 0.010 / 16777216);
-        EXPECT_EQ(figures["effective_resolution_bits"].isNull(), !c.resolutions);
-        EXPECT_EQ(figures["noise_free_resolution_bits"].isNull(), !c.resolutions);
-        if (c.resolutions) {
-            EXPECT_DOUBLE_EQ(figures["effective_resolution_bits"].toDouble(), c.effective);
-        }
+        EXPECT_EQ(std::vector<double>({figures["rms_noise_lsb"].toDouble(-1), figures["sample_rate_hz"].toDouble(),
+                                       figures["lsb_v"].toDouble(), figures["effective_resolution_bits"].toDouble(-1)}),
+                  std::vector<double>({rms, 50.0, 0.010 / 16777216, rms > 0 ? 23.5 : -1}));
     }
 }
 
@@ -85,7 +76,6 @@ TEST(AnalyseSpectrum, AtTheRateOfTheFilterRegisterAndClockOrOneLineSayingWhyNot)
         {"0x096000", 4915200, "s.csv", 0, "# sample_rate_hz: 2048\n"},
         {"", 4915200, "s.png", 0, "\x89PNG"},                         // a picture of the chart
         {"000010", 4915200, "s.pdf", 1, "no spectrum: filter word 0"},
-        {"000010", 4915200, "s.csv", 1, "no spectrum: filter word 0"},
         {"", 4915200, "s.txt", 2, "a spectrum is a .csv, .png or .pdf file"},
         {"1000000", 4915200, "s.csv", 2, "bad filter register value \"1000000\""},
         {"80001G", 4915200, "s.csv", 2, "bad filter register value"},
