@@ -12,17 +12,20 @@
 
 #include "analysis/AnalysisRead.h"
 #include "analysis/ReadDataForm.h"
-#include "analysis/ReadRig.h"
-#include "platform/widgets/Controls.h"
 #include "platform/base/Numbers.h"
+#include "platform/widgets/Controls.h"
+#include "support/BoardRig.h"
 #include "support/MemoryPreferences.h"
+#include "support/ProgramRun.h"
 
 namespace {
 
 using namespace qb;
-using namespace qb::readtest;
 using analysis::ReadDataForm;
 using Texts = std::vector<std::string>;
+using Rig = test::BoardRig;
+
+const Texts kStop{"C 48", "out 1B"};  // stop byte 48, then the data-port byte 27
 
 // Runs `body` once the window is open (inside its modal display), then closes it if still open.
 void WhileOpen(ReadDataForm& form, const std::function<void()>& body) {
@@ -33,7 +36,7 @@ void WhileOpen(ReadDataForm& form, const std::function<void()>& body) {
     form.showModal();
 }
 
-template <class T = QWidget>
+template <class T = QLineEdit>
 T* Control(QWidget& form, const char* name) {
     T* c = form.findChild<T*>(QString::fromUtf8(name));
     EXPECT_NE(c, nullptr) << name;
@@ -43,6 +46,12 @@ T* Control(QWidget& form, const char* name) {
 // A key typed while the window is busy: posted, so it arrives when the read lets events run.
 void PostKey(QWidget& form, int qtKey, const QString& text) {
     QCoreApplication::postEvent(Control(form, "currentcode"), new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
+}
+
+// Types `text` into the box `name` and presses Return there.
+void Enter(QWidget& form, const char* name, const char* text) {
+    Control(form, name)->setText(QString::fromUtf8(text));
+    QTest::keyClick(Control(form, name), Qt::Key_Return);
 }
 
 struct ReadDataWindow : ::testing::Test {
@@ -64,7 +73,8 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::ProgramRun run;  // one case ends the program
-        rig.writeMode(c.bits == 16 ? 0x20B0 : 0x21B0);
+        const int32_t mode = c.bits == 16 ? 0x20B0 : 0x21B0;
+        rig.writeMode(mode);
         rig.settings.WordLengthBits = static_cast<int16_t>(40 - c.bits);  // stale
         ReadDataForm form(rig.ctx);
         auto* bar = Control<QProgressBar>(form, "ReadProgress");
@@ -75,16 +85,15 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
                     Control<QPushButton>(form, name)->click();
             if (n != 37) return;
             progress = (bar->isVisible() ? bar->text().toStdString() : "hidden") + " / " +
-                       Control<QLineEdit>(form, "StopReadingText")->text().toStdString();
+                       Control(form, "StopReadingText")->text().toStdString();
             c.stop(form);
         });
         bool openAfterRead = false;
         WhileOpen(form, [&] {
             Control<QPushButton>(form, "Command3D1")->click();
             openAfterRead = form.isVisible();
-            EXPECT_FALSE(form.reading());
-            EXPECT_FALSE(bar->isVisible());
-            EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
+            EXPECT_FALSE(form.reading() || bar->isVisible());
+            EXPECT_EQ(Control(form, "StopReadingText")->text(), "");
         });
         EXPECT_EQ(platform::Form::programEnding(), std::string(c.what) == "ending the program");
         EXPECT_EQ(openAfterRead, c.staysOpen);
@@ -92,17 +101,17 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
         EXPECT_TRUE(rig.messages.shown.empty());
         ASSERT_EQ(rig.settings.Codes.size(), 38u);
         EXPECT_EQ(rig.settings.CodesRead, 37);
-        Traffic t(rig.port.log);  // one read: the buttons pressed during it did nothing
-        EXPECT_EQ(t.readMode(), c.bits == 16 ? 0x20B0 : 0x21B0);
-        t.send(33, 8);
-        for (int i = 1; i <= 37; ++i) EXPECT_EQ(t.read(c.bits, true), rig.settings.Codes[i]) << "code " << i;
+        Texts expected{"R mode " + platform::Hex(mode), "C 33"};  // one read: the buttons pressed during it did nothing
+        for (int i = 1; i <= 37; ++i) expected.push_back("D " + platform::Hex(rig.settings.Codes[i]));
+        expected.insert(expected.end(), kStop.begin(), kStop.end());
+        EXPECT_EQ(rig.traffic(), expected);
         EXPECT_NEAR(rig.settings.Codes[37], c.bits == 16 ? 0x9000 : 0x900000, c.bits == 16 ? 4 : 0x400);
-        t.stop();
     }
 }
 
-// A count the box refuses is said before anything is sent, and the earlier buffer stays. The
-// count is taken with two decimals, then rounded half to even. Return in the box starts the read.
+// A count the box refuses is said after the mode register is read, before the start byte, and
+// the earlier buffer stays. The count is taken with two decimals, then rounded half to even.
+// Return in the box starts the read.
 TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
     using link::kCountNotIntegerMessage, link::kCountRangeMessage;
     const struct { const char *typed, *message, *boxAfter; int codesRead; } cases[] = {
@@ -113,20 +122,18 @@ TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
         {"13.5", nullptr, "13.5", 14},             {"13.499", nullptr, "13.499", 14}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        rig.port.clear();
-        rig.messages.clear();
+        rig.clear();
         rig.settings.Codes = {0, 7, 7};
         rig.settings.CodesRead = 2;
         ReadDataForm form(rig.ctx);
         WhileOpen(form, [&] {
-            auto* box = Control<QLineEdit>(form, "ReadNoValueText");
-            box->setText(c.typed);
-            QTest::keyClick(box, Qt::Key_Return);
-            EXPECT_EQ(box->text().toStdString(), c.boxAfter);
+            Enter(form, "ReadNoValueText", c.typed);
+            EXPECT_EQ(Control(form, "ReadNoValueText")->text().toStdString(), c.boxAfter);
         });
         EXPECT_EQ(rig.settings.CodesRead, c.codesRead);
         EXPECT_EQ(rig.settings.Codes.size(), std::size_t(c.codesRead) + 1);
-        EXPECT_EQ(HoldsSend(rig.port.writesTo(kBase), 33), c.message == nullptr);
+        EXPECT_EQ(rig.traffic().size(), c.message ? 1u : c.codesRead + 4u);
+        EXPECT_EQ(rig.traffic().at(0), "R mode 21B0");
         EXPECT_EQ(rig.messages.texts(), c.message ? Texts{c.message} : Texts{});
         for (const auto& m : rig.messages.shown) EXPECT_TRUE(m.icon == platform::MsgIcon::Exclamation && m.title.empty());
     }
@@ -137,7 +144,7 @@ TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
 TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) {
     for (const int32_t mode : {0x01B0, 0x41B0}) {
         rig.writeMode(mode);
-        rig.messages.clear();
+        rig.clear();
         rig.settings.Codes = {0, 7};
         rig.settings.CodesRead = 1;
         ReadDataForm form(rig.ctx);
@@ -146,8 +153,7 @@ TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) 
             Control<QPushButton>(form, "Command3D1")->click();
         });
         EXPECT_EQ(rig.messages.texts(), Texts(2, analysis::kNotContinuousMessage)) << mode;
-        Traffic t(rig.port.log);
-        for (int i = 0; i < 2; ++i) EXPECT_EQ(t.readMode(), mode);
+        EXPECT_EQ(rig.traffic(), Texts(2, "R mode " + platform::Hex(mode)));
         EXPECT_EQ(rig.settings.CodesRead, 1);
     }
 }
@@ -156,8 +162,6 @@ TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) 
 // the analysis read empties the buffer. A key or the close box during the wait ends it after one
 // round of polls instead, as a normal stop: no message, and continuous reading ends the same way.
 TEST(ReadDataNoData, BothReadsGiveUpOrStopOnAKeyOrCloseAndEndContinuousReading) {
-    board::SimOptions options;
-    options.fault = board::Fault::NoReady;
     const struct { const char* what; std::function<void(ReadDataForm&)> stop; int64_t polls; } cases[] = {
         {"nothing", {}, link::kDataReadyPolls},
         {"a key", [](ReadDataForm& f) { PostKey(f, Qt::Key_X, "x"); }, link::kStopCheckPolls},
@@ -166,7 +170,7 @@ TEST(ReadDataNoData, BothReadsGiveUpOrStopOnAKeyOrCloseAndEndContinuousReading) 
     for (const auto& c : cases) {
         for (const char* button : {"Command3D1", "readbutton"}) {
             SCOPED_TRACE(std::string(c.what) + " during " + button);
-            Rig rig(options);
+            Rig rig(-1, test::Fault(board::Fault::NoReady));
             rig.settings.Codes = {0, 7, 7};
             rig.settings.CodesRead = 2;
             ReadDataForm form(rig.ctx);
@@ -174,15 +178,12 @@ TEST(ReadDataNoData, BothReadsGiveUpOrStopOnAKeyOrCloseAndEndContinuousReading) 
                 if (c.stop) c.stop(form);
                 Control<QPushButton>(form, button)->click();
                 EXPECT_FALSE(form.reading());
-                EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), "");
+                EXPECT_EQ(Control(form, "StopReadingText")->text(), "");
             });
             EXPECT_EQ(rig.port.busyPolls, c.polls);
-            Traffic t(rig.port.log);
-            t.readMode();
-            t.send(33, 8);
-            t.write(26);  // the data read's opening byte; then only busy polls, none logged
-            t.stop();
-            EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text(), "0");
+            // The data read's opening byte, then only busy polls (none logged).
+            EXPECT_EQ(rig.traffic(), (Texts{"R mode 21B0", "C 33", "out 1A", "C 48", "out 1B"}));
+            EXPECT_EQ(Control(form, "currentcode")->text(), "0");
             EXPECT_EQ(rig.messages.texts(), c.stop ? Texts{} : Texts{link::kReadErrorMessage});
             const bool analysis = std::string(button) == "Command3D1";
             EXPECT_EQ(rig.settings.CodesRead, analysis ? 0 : 2);
@@ -200,38 +201,26 @@ TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
         {"12.6", nullptr, "12.6", 13}, {"0", "50000", "50000", 32767},     {"0", "40x", "40x", 40}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " then " + (c.duringRead ? c.duringRead : "nothing"));
-        rig.port.clear();
+        rig.clear();
         rig.settings.Codes = {0, 7};
         ReadDataForm form(rig.ctx);
         int shown = 0;
-        QObject::connect(Control<QLineEdit>(form, "currentcode"), &QLineEdit::textChanged, &form, [&] {
-            EXPECT_EQ(Control<QLineEdit>(form, "StopReadingText")->text(), analysis::kStopReadingPrompt);
+        QObject::connect(Control(form, "currentcode"), &QLineEdit::textChanged, &form, [&] {
+            EXPECT_EQ(Control(form, "StopReadingText")->text(), analysis::kStopReadingPrompt);
             if (++shown != 1) return;
-            if (c.duringRead) Control<QLineEdit>(form, "Text1")->setText(c.duringRead);
+            if (c.duringRead) Control(form, "Text1")->setText(c.duringRead);
             PostKey(form, Qt::Key_Space, " ");  // ends the read in its first pause
         });
-        WhileOpen(form, [&] {
-            auto* box = Control<QLineEdit>(form, "Text1");
-            box->setText(c.typed);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        EXPECT_EQ(Control<QLineEdit>(form, "Text1")->text().toStdString(), c.shownAfter);
+        WhileOpen(form, [&] { Enter(form, "Text1", c.typed); });
+        EXPECT_EQ(Control(form, "Text1")->text().toStdString(), c.shownAfter);
         auto* timer = Control<platform::MsTimer>(form, "Timer1");
         EXPECT_EQ(timer->interval(), c.pauseMs);
         EXPECT_FALSE(timer->enabled());
         EXPECT_EQ(rig.settings.Codes, (std::vector<double>{0, 7}));
-        Traffic t(rig.port.log);
-        t.readMode();
-        t.send(33, 8);
-        const int32_t code = t.read(24, true);
-        t.stop();
-        EXPECT_EQ(Control<QLineEdit>(form, "currentcode")->text().toStdString(), platform::Hex(code));
+        const std::string code = "D " + Control(form, "currentcode")->text().toStdString();
+        EXPECT_EQ(rig.traffic(), (Texts{"R mode 21B0", "C 33", code, "C 48", "out 1B"}));
     }
 }
-
-} // namespace
-
-namespace {
 
 // The count of the last analysis read that started is what the window offers next time, when
 // choices are remembered; a remembered count the box would refuse is not offered.
@@ -240,7 +229,7 @@ TEST_F(ReadDataWindow, OffersTheCountOfTheLastReadWhenChoicesAreRemembered) {
     const auto boxAtOpening = [&] {
         ReadDataForm form(rig.ctx);
         std::string text;
-        WhileOpen(form, [&] { text = Control<QLineEdit>(form, "ReadNoValueText")->text().toStdString(); });
+        WhileOpen(form, [&] { text = Control(form, "ReadNoValueText")->text().toStdString(); });
         return text;
     };
     EXPECT_EQ(boxAtOpening(), "500");  // no preferences: the default, and nothing to remember
@@ -252,11 +241,7 @@ TEST_F(ReadDataWindow, OffersTheCountOfTheLastReadWhenChoicesAreRemembered) {
     const struct { const char* typed; const char* remembered; } cases[] = {{"7", "7"}, {"13.5", "14"}, {"4", "14"}, {"x", "14"}};
     for (const auto& c : cases) {
         ReadDataForm form(rig.ctx);
-        WhileOpen(form, [&] {
-            auto* box = Control<QLineEdit>(form, "ReadNoValueText");
-            box->setText(c.typed);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        WhileOpen(form, [&] { Enter(form, "ReadNoValueText", c.typed); });
         EXPECT_EQ(preferences.values[analysis::kCountPreference], c.remembered) << c.typed;
         EXPECT_EQ(boxAtOpening(), c.remembered) << c.typed;
     }

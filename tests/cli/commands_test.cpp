@@ -17,7 +17,7 @@
 
 #include "analysis/AnalysisRead.h"
 #include "analysis/NoiseFigures.h"
-#include "analysis/ReadRig.h"
+#include "support/BoardRig.h"
 #include "cli/CliRig.h"
 #include "cli/Commands.h"
 #include "files/DataFile.h"
@@ -30,6 +30,12 @@ constexpr auto npos = std::string::npos;
 
 using clitest::Dir;
 using clitest::ReadAll;
+using Texts = std::vector<std::string>;
+
+// Whether the traffic ends continuous reading: the stop byte 48, then the data-port byte 27.
+bool EndsContinuousReading(const Texts& traffic) {
+    return traffic.size() >= 2 && Texts(traffic.end() - 2, traffic.end()) == Texts{"C 48", "out 1B"};
+}
 
 // The texts the noise window's value labels show for these codes under this mode register value.
 std::map<std::string, std::string> WindowTexts(const std::vector<double>& codes, int32_t mode) {
@@ -125,14 +131,14 @@ struct CtrlCAt : std::stringbuf {
 // its end with its progress, and its file holds the codes read in hex, and nothing else is left.
 TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
     Dir dir;
-    readtest::Rig rig;
+    test::BoardRig rig;
     rig.fastFilter();
     CtrlCAt buf;
     buf.when = "Read 7 of 500";
     std::ostream err(&buf);
     EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), 130) << buf.str();
     EXPECT_EQ(rig.settings.CodesRead, 7);
-    EXPECT_TRUE(readtest::EndsContinuousReading(rig.port.writesTo(readtest::kBase)));
+    EXPECT_TRUE(EndsContinuousReading(rig.traffic()));
     EXPECT_NE(buf.str().find("\nqb4160-eval: stopped after 7 of 500 codes; " + dir.file("first.dat") + " holds those 7 codes\n"),
               npos) << buf.str();
     EXPECT_TRUE(std::regex_match(ReadAll(dir.file("first.dat")), std::regex("( \\d+\r\n){7}")));
@@ -149,7 +155,7 @@ TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
 // Ctrl-C while the board never signals a result ends the wait within one round of polls, as a
 // stop: no error box, continuous reading ended, and an earlier file of that name left alone.
 TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
-    struct CtrlCWhilePolling : readtest::QuietPollPort {
+    struct CtrlCWhilePolling : test::QuietPollPort {
         using QuietPollPort::QuietPollPort;
         bool raised = false;
         uint8_t InByte(uint16_t address) override {
@@ -173,7 +179,7 @@ TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
     EXPECT_EQ(err.str(), "qb4160-eval: stopped before the first code came; " + dir.file("out.dat") + " was not written\n");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(port.busyPolls, link::kStopCheckPolls);  // the first question after Ctrl-C
-    EXPECT_TRUE(readtest::EndsContinuousReading(port.writesTo(readtest::kBase)));
+    EXPECT_TRUE(EndsContinuousReading(test::RegisterTraffic(port.log)));
     EXPECT_EQ(ReadAll(dir.file("out.dat")), "kept\n");
 }
 
@@ -192,7 +198,7 @@ TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
         SCOPED_TRACE(std::string(name) + " " + errSays + boxSays);
         Dir dir;
         ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
-        readtest::Rig rig(options);
+        test::BoardRig rig(-1, options);
         if (mode) rig.writeMode(mode);
         const bool earlier = std::string(name) == "out.dat";
         if (earlier) dir.write(name, "kept\n");  // an earlier file is not replaced
@@ -204,9 +210,10 @@ TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
         EXPECT_EQ(rig.messages.texts(), std::vector<std::string>(*boxSays ? 1 : 0, boxSays));
         EXPECT_EQ(ReadAll(dir.file("out.dat")), earlier ? "kept\n" : "");
         EXPECT_EQ(dir.entries(), earlier ? 2 : 1);
-        const auto writes = rig.port.writesTo(readtest::kBase);
-        EXPECT_TRUE(*errSays ? rig.port.log.empty() : readtest::HoldsSend(writes, 33) == !mode);  // a read in continuous mode only
-        EXPECT_TRUE(*errSays || mode || readtest::EndsContinuousReading(writes));
+        const Texts traffic = rig.traffic();
+        const bool read = std::find(traffic.begin(), traffic.end(), "C 33") != traffic.end();
+        EXPECT_TRUE(*errSays ? traffic.empty() : read == !mode);  // a read in continuous mode only
+        EXPECT_TRUE(*errSays || mode || EndsContinuousReading(traffic));
     }
 }
 

@@ -14,7 +14,7 @@
 #include <regex>
 #include <sstream>
 
-#include "analysis/ReadRig.h"
+#include "support/BoardRig.h"
 #include "analysis/ResolutionFigures.h"
 #include "cli/CliRig.h"
 #include "cli/Commands.h"
@@ -112,7 +112,7 @@ TEST(AnalyseCsv, CodesOfAFileWithTheirVoltsAndNoCaptureTime) {
 // ended, so the header gives the converter's value; the capture time is that of the read.
 TEST(AcquireCsv, CodesWithTheConvertersRegistersAndTheTimeOfTheRead) {
     Dir dir;
-    readtest::Rig rig;
+    test::BoardRig rig;
     rig.fastFilter();
     rig.settings.FilterRegValue = (64 << 12) | 0x10;  // as the filter window keeps it
     rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, 37);
@@ -124,11 +124,9 @@ TEST(AcquireCsv, CodesWithTheConvertersRegistersAndTheTimeOfTheRead) {
     EXPECT_NE(csv.find("# sample_rate_hz: 1600\n"), npos) << csv;
     EXPECT_TRUE(std::regex_search(csv, std::regex("# captured: 20\\d\\d-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\n"))) << csv;
     EXPECT_TRUE(std::regex_search(csv, std::regex("index,code,volts\n(\\d,\\d+,[-.e\\d]+\n){5}$"))) << csv;
-    const std::vector<int> writes = rig.port.writesTo(readtest::kBase);
-    const std::vector<int> stop = readtest::SendBytes(link::comms::kStopContinuousRead, 8);
-    const std::vector<int> dacRead = readtest::SendBytes(link::comms::kDacRead, 8);
-    const auto stopAt = std::search(writes.begin(), writes.end(), stop.begin(), stop.end());
-    EXPECT_NE(std::search(stopAt, writes.end(), dacRead.begin(), dacRead.end()), writes.end());
+    const std::vector<std::string> traffic = rig.traffic();
+    const auto stop = std::find(traffic.begin(), traffic.end(), "C 48");
+    EXPECT_NE(std::find(stop, traffic.end(), "R DAC 25"), traffic.end());
 }
 
 } // namespace

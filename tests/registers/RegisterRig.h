@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the register window tests: the simulated board on virtual time behind a recording
-// port, started up as the program starts; modal openings driven from a timer; an answerer for
-// the small choice windows that come up while a handler runs; reading and typing into windows.
+// Shared by the register window tests: the started board (support/BoardRig.h); modal openings
+// driven from a timer; an answerer for the small choice windows that come up while a handler
+// runs; reading and typing into windows.
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -18,55 +18,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SimPort.h"
-#include "board/SimOptions.h"
-#include "link/Context.h"
-#include "link/Register.h"
-#include "link/Serial.h"
-#include "link/Startup.h"
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Form.h"
 #include "platform/base/Numbers.h"
-#include "support/QuietPollPort.h"
-#include "support/RegisterTraffic.h"
-#include "support/ScriptedMessages.h"
+#include "support/BoardRig.h"
 
 namespace qb::regtest {
 
-// The board started up as the program starts it (with `commandLine`), its mode register then
-// written with `mode` (unless negative); the log and the messages are cleared after.
-struct Rig {
-    explicit Rig(int32_t mode = -1, board::SimOptions options = {}, std::string commandLine = "")
-        : sim(options, board::TimeMode::Virtual), port(sim), ctx{port, messages, settings, std::move(commandLine)} {
-        link::StartUp(ctx);
-        if (mode >= 0) writeReg(link::comms::kModeWrite, link::comms::kModeBits, mode);
-        port.clear();
-        port.busyPolls = 0;
-        messages.clear();
-    }
-    void writeReg(int16_t address, int16_t bits, int32_t value) {  // as Register::WriteReg does
-        link::WriteSerial(ctx, address, settings.PortAddress, 8);
-        link::WriteSerial(ctx, value, settings.PortAddress, bits);
-    }
-    // Puts `value` into the register that `address` writes, as above, and clears the log.
-    void load(int16_t address, int32_t value) {
-        static constexpr int16_t bits[8] = {8, 24, 16, 24, 8, 24, 24, 8};
-        writeReg(address, bits[address & 7], value);
-        port.clear();
-    }
-    std::vector<std::string> traffic() const { return test::RegisterTraffic(port.log); }
-    void clear() {
-        port.clear();
-        messages.clear();
-    }
-
-    app::SimPort sim;
-    test::QuietPollPort port;
-    test::ScriptedMessages messages;
-    link::SharedSettings settings;
-    link::Context ctx;
-};
+using Rig = test::BoardRig;
 
 // Shows `form` modally and runs `act` once it is up and takes input (not while a window that its
 // opening showed is still up); closes it afterwards if still open.
@@ -149,10 +109,6 @@ inline void Enter(QWidget& form, const char* box, const char* typed) {
 inline std::vector<std::string> WriteAndReadBack(const std::string& reg, int32_t value, bool faulty = false) {
     return {"W " + reg + " " + platform::Hex(value), "R " + reg + " " + platform::Hex(value ^ (faulty ? 1 : 0))};
 }
-inline board::SimOptions Board(bool faulty) {
-    board::SimOptions o;
-    if (faulty) o.fault = board::Fault::Readback;
-    return o;
-}
+inline board::SimOptions Board(bool faulty) { return test::Fault(faulty ? board::Fault::Readback : board::Fault::None); }
 
 } // namespace qb::regtest
