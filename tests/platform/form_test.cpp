@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <memory>
 #include <sstream>
 #include <utility>
 
@@ -175,27 +174,6 @@ TEST(Form, ANestedWindowReturnsToItsOpenerAndEndingTheProgramSkipsTheQueryAndUnl
     EXPECT_FALSE(Form::doEvents());
     // Message boxes answer at once without showing.
     EXPECT_EQ(QtMessages().show({"Quit?", "", MsgIcon::Question, MsgButtons::YesNo}), MsgAnswer::No);
-}
-
-// The end belongs to the run that owns the state: a run made inside another ends alone, and
-// once it is gone the outer run goes on; states may go in any order.
-TEST(Form, EndingTheProgramEndsOnlyTheRunInForce) {
-    const ProgramState* outer = ProgramState::current();  // the test's own run
-    {
-        qb::test::ProgramRun inner;
-        Form::endProgram(4);
-        EXPECT_TRUE(Form::programEnding());
-        EXPECT_EQ(Form::programExitCode(), 4);
-    }
-    EXPECT_EQ(ProgramState::current(), outer);
-    EXPECT_FALSE(Form::programEnding());
-    {
-        auto first = std::make_unique<ProgramState>();
-        ProgramState second;
-        first.reset();
-        EXPECT_EQ(ProgramState::current(), &second);
-    }
-    EXPECT_EQ(ProgramState::current(), outer);
 }
 
 TEST(Messages, QtBoxesShowTitleIconAndPlainTextAndReturnTheAnswer) {
