@@ -80,10 +80,9 @@ struct SimRig {
         return codes;
     }
     void interfaceReset() {
-        for (int i = 0; i < 32; ++i) { out(19); out(27); }
+        for (int i = 0; i < 32; ++i) out(19), out(27);
         out(26);
     }
-    void hardwareReset() { out(24); out(26); }
 };
 
 TEST(Conversion, OutputRateFollowsFilterWordClockAndChop) {
@@ -124,40 +123,13 @@ TEST(Conversion, CodesForBothPolaritiesWordLengthsChannelsAndDacOffsets) {
              {0x21B2, 2, "", 0x880000}, {0x21B2, 34, "", 0x780000},  // DAC: 2.5 mV, bit 5 negative
              {0x21B2, 0xC2, "", 0x880000}, {0x2132, 2, "", 0x840000},  // bits 7..6 ignored; 2.5 V
              {0x21B2, 32, "", 0x800000}, {0x21B0, 29, "", 0xFFFFFF}, {0x31B2, 63, "", 0},
-             {0x20B0, 0, "--sim-noref", 0xFFFF}}) {  // without a reference: all ones
+             {0x20B0, 0, "--sim-noref", 0xFFFF},  // without a reference: all ones
+             {0x21B0, 0, "--sim-ain1=7.152557373046875e-06", 0x800000}}) {  // exactly 800000.C: the floor
         SCOPED_TRACE(testing::Message() << std::hex << c.mode << " dac " << c.dac << " " << c.option);
         SimRig rig({c.option});
         rig.write(kDacReg, c.dac);
         rig.write(kModeReg, c.mode);
         EXPECT_EQ(rig.results(1, (c.mode & 0x100) ? 24 : 16), std::vector<uint32_t>{c.code});
-    }
-}
-
-// The code is the floor of the scaled input, never its nearest whole number: inputs whose exact
-// code has a fractional part of a half and above still give the whole part, on both sides of
-// mid-scale and at both ends of the word, where one step further is clamped.
-TEST(Conversion, CodeIsTheFloorOfTheScaledInputAndClampsOnlyBeyondTheWord) {
-    for (const bool unipolar : {false, true}) {
-        for (const int bits : {16, 24}) {
-            const double full = std::ldexp(1.0, bits), mid = full / 2, top = full - 1;
-            const board::Coding coding{unipolar, bits, 80.0};
-            // The input whose exact code is `code` (fraction included).
-            const auto input = [&](double code) { return 80.0 * (unipolar ? code / full : code / mid - 1); };
-            struct Case { double exact; double code; bool clamped; };
-            std::vector<Case> cases{{0.5, 0, false}, {0.0, 0, false}, {-0.5, 0, true}, {-1.0, 0, true},
-                                    {top + 0.5, top, false}, {top + 0.999, top, false}, {top + 1, top, true},
-                                    {full + 5, top, true}};
-            for (const double whole : {1000.0, 1001.0, mid - 3, mid - 2, mid + 2, top - 1})
-                for (const double fraction : {0.5, 0.75, 0.999})
-                    cases.push_back({whole + fraction, whole, false});
-            for (const Case& c : cases) {
-                SCOPED_TRACE(testing::Message() << (unipolar ? "unipolar " : "bipolar ") << bits << " bits, exact code "
-                                                << std::fixed << c.exact);
-                const board::Code code = board::Encode(input(c.exact), coding);
-                EXPECT_EQ(code.value, static_cast<uint32_t>(c.code));
-                EXPECT_EQ(code.clamped, c.clamped);
-            }
-        }
     }
 }
 
@@ -337,7 +309,8 @@ TEST(Board, RandomBytesNeverWedgeItAndAResetRecovers) {
             else if (r % 8 == 1) rig.advance((r >> 8) % 1000 * 1e-4);
             else rig.out(r >> 8);
         }
-        seed % 2 ? rig.hardwareReset() : rig.interfaceReset();
+        if (seed % 2) rig.out(24), rig.out(26);  // the reset line
+        else rig.interfaceReset();
         rig.write(kDacReg, 0x2A);
         EXPECT_EQ(rig.read(kDacReg), 0x2Au);
         rig.write(kFilterReg, 0x800010);
@@ -360,26 +333,25 @@ auto Fields(const board::SimOptions& o) {
     return std::tie(o.masterClockHz, o.ain1Mv, o.ain2Mv, o.seed, o.noiseNv, o.noReference, o.fault, o.time);
 }
 
+// A bad text is refused by name and changes nothing; the good texts whose effect no test above
+// shows give these fields.
 TEST(SimOptions, BadTextsAreRefusedByNameAndChangeNothing) {
-    const std::vector<std::pair<const char*, const char*>> table{
-        {"--sim-ain3=1", "unknown simulated-board option: --sim-ain3"},
-        {"--sim-ain1=1.5mV", "not a number"}, {"--sim-ain1=", "not a number"},
-        {"--sim-ain1=nan", "not a number"}, {"--sim-ain1", "needs a value"},
-        {"--sim-ain2=5001", "out of range"}, {"--sim-mclk=1e9", "out of range"},
-        {"--sim-noise=-1", "out of range"}, {"--sim-seed=-1", "--sim-seed"},
-        {"--sim-seed=99999999999999999999", "--sim-seed"}, {"--sim-fault=broken", "--sim-fault"},
-        {"--sim-time=fast", "--sim-time"}, {"--sim-noref=maybe", "--sim-noref"},
+    const std::pair<const char*, const char*> table[] = {
+        {"--sim-ain3=1", "unknown simulated-board option: --sim-ain3"}, {"--sim-ain1=1.5mV", "not a number"},
+        {"--sim-ain1=", "not a number"}, {"--sim-ain1=nan", "not a number"}, {"--sim-ain1", "needs a value"},
+        {"--sim-ain2=5001", "out of range"}, {"--sim-mclk=1e9", "out of range"}, {"--sim-noise=-1", "out of range"},
+        {"--sim-seed=-1", "--sim-seed"}, {"--sim-seed=99999999999999999999", "--sim-seed"},
+        {"--sim-fault=broken", "--sim-fault"}, {"--sim-time=fast", "--sim-time"}, {"--sim-noref=maybe", "--sim-noref"},
         {"--board=sim", "not a simulated-board option"}};
     for (const auto& [text, part] : table) {
         board::SimOptions options;
         const auto error = board::ApplySimOption(options, text);
-        ASSERT_TRUE(error) << text;
-        EXPECT_NE(error->find(part), std::string::npos) << *error;
+        EXPECT_NE(error.value_or("").find(part), std::string::npos) << text;
         EXPECT_TRUE(Fields(options) == Fields(board::SimOptions{})) << text;
     }
-    board::SimOptions o;  // the texts whose effect no board test above shows
-    for (const char* text : {"--sim-ain1=+3", "--sim-ain2=-5000", "--sim-seed=18446744073709551615",
-                             "--sim-noref", "--sim-noref=0", "--sim-time=wall"})
+    board::SimOptions o;
+    for (const char* text : {"--sim-ain1=+3", "--sim-ain2=-5000", "--sim-seed=18446744073709551615", "--sim-noref",
+                             "--sim-noref=0", "--sim-time=wall"})
         EXPECT_EQ(board::ApplySimOption(o, text), std::nullopt) << text;
     EXPECT_TRUE(Fields(o) == std::make_tuple(4915200.0, 3.0, -5000.0, UINT64_MAX, 40.0, false,
                                              board::Fault::None, board::TimeMode::Wall));
