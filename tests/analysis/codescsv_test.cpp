@@ -11,7 +11,6 @@
 
 #include "analysis/CodesCsv.h"
 #include "analysis/EvaluatorRig.h"
-#include "files/DataFile.h"
 #include "link/SharedSettings.h"
 #include "link/Startup.h"
 
@@ -52,19 +51,6 @@ TEST(CodesCsv, ConditionsThenOneLinePerCodeWithItsVolts) {
               "1,8388608,0\n"
               "2,8388610,1.9073486328125e-08\n"
               "3,8388600,-7.62939453125e-08\n");
-}
-
-TEST(CodesCsv, UnipolarSixteenBitFromAFileWithNoRate) {
-    link::SharedSettings s = Settings(0x1030, {0, 65535});  // unipolar, 16-bit, 2.5 V, 80 mV
-    s.CodesCapturedAt = system_clock::now();
-    ASSERT_TRUE(files::LoadIntoBuffer(s, {0, 65535}));  // a load forgets when codes were read
-    s.FilterRegValue = 0x000010;
-    const std::string csv = CodesCsv(s);
-    for (const char* line : {"# captured: unknown (codes loaded from a file)\n",
-                             "# sample_rate_hz: none (filter word 0: the filter register gives no rate)\n",
-                             "# polarity: unipolar\n", "# word_length_bits: 16\n", "# input_range_mv: 0 to 80\n",
-                             "# reference_v: 2.5\n", "\n1,0,0\n2,65535,0.079998779296875\n"})
-        EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
 }
 
 } // namespace

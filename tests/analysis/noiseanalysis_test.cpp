@@ -4,21 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <functional>
 #include <random>
 
-#include "analysis/ChartImages.h"
 #include "analysis/GraphForm.h"
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
@@ -311,37 +307,6 @@ TEST(ChartWindows, CodesTheHistogramCannotCountAreSaidAndNothingIsDrawn) {
     EXPECT_EQ(h.chart.tracePoints(0), 0u);
     QTest::keyClick(&h.chart, Qt::Key_Right);  // reads nothing out, does not fail
     EXPECT_EQ(h.readout(), "///");
-}
-
-// Pixels of the trace's blue and of the cursor line's crimson.
-std::pair<int, int> TraceAndCursorPixels(const QImage& image) {
-    std::pair<int, int> n;
-    for (int i = 0; i < image.width() * image.height(); ++i) {
-        const QColor c = image.pixelColor(i % image.width(), i / image.width());
-        n.first += c.blue() > 140 && c.red() < 90 && c.green() < 130;
-        n.second += c.red() > 150 && c.green() < 80 && c.blue() > 50 && c.blue() < 140;
-    }
-    return n;
-}
-
-// The window shows the cursor line; the pictures of both charts leave it out.
-TEST(ChartImages, PicturesLeaveTheCursorLineOut) {
-    Window<GraphForm> g;
-    g.chart.redraw();
-    EXPECT_GT(TraceAndCursorPixels(g.form.grab().toImage()).second, 50);
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("chart.png").toStdString();
-    for (const auto save : {&SaveGraphImage, &SaveHistogramImage}) {
-        link::SharedSettings s = Settings({});
-        s.MaxCode = s.MinCode = 0;  // stale statistics: the pictures compute their own
-        const platform::Result<> saved = save(s, path);
-        ASSERT_TRUE(saved.ok()) << saved.error();
-        const QImage image(QString::fromStdString(path));
-        ASSERT_EQ(image.size(), QSize(kChartImageWidth, kChartImageHeight));
-        const auto [trace, cursor] = TraceAndCursorPixels(image);
-        EXPECT_GT(trace, 500);
-        EXPECT_EQ(cursor, 0);
-    }
 }
 
 } // namespace

@@ -116,23 +116,6 @@ TEST(Entry, StatusAndOutputOfACommandLineWithoutADisplay) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "W 0378 0B\n");
 }
 
-// The help names each option of the simulated board once, says which clock it runs on, and what
-// the exit statuses mean.
-TEST(Entry, HelpListsEachSimulatedBoardOptionOnceAndTheExitStatuses) {
-    const auto [status, out, err] = Program({"--help"});
-    EXPECT_EQ(status, 0);
-    for (const char* option : {"--sim-ain1=", "--sim-ain2=", "--sim-noise=", "--sim-seed=", "--sim-mclk=", "--sim-noref",
-                               "--sim-fault=", "--sim-time="}) {
-        std::size_t times = 0;
-        const std::string listed = std::string("\n  ") + option;  // an entry of a list
-        for (auto at = out.find(listed); at != std::string::npos; at = out.find(listed, at + 1)) ++times;
-        EXPECT_EQ(times, 1u) << option;
-    }
-    for (const char* says : {"headless commands on virtual time", "unless --sim-time=wall", "\n  130  --acquire stopped by Ctrl-C",
-                             "\n  2    a usage error"})
-        EXPECT_NE(out.find(says), std::string::npos) << says;
-}
-
 // A headless run that cannot do its work says why in one line: a board that does not answer
 // stops it at start-up (no wait for results that never come); a trace that cannot be written
 // makes it fail although the codes were written.

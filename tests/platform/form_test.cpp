@@ -125,35 +125,6 @@ TEST(Form, KeyPreviewSeesEveryKeyOfItsWindowFirstOnce) {
     }
 }
 
-// A read loop that lets events run, stopped by a key that the preview swallows; started from a
-// button click or from Enter in the text box (the key hook is then still running).
-TEST(Form, KeyPreviewSeesKeysThatArriveWhileAHandlerLetsEventsRun) {
-    for (const bool fromEnter : {false, true}) {
-        Log log;
-        TestForm f(log);
-        f.setKeyPreview(true);
-        bool reading = false;
-        int passes = 0;
-        f.onKey = [&](int& k) { k = std::exchange(reading, false) ? 0 : k; };  // a key while reading stops it
-        const auto readLoop = [&] {
-            for (reading = true; reading && passes < 1000; Form::doEvents())
-                if (++passes == 3)  // a key arrives while the loop runs
-                    QCoreApplication::postEvent(f.box, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, "q"));
-        };
-        QObject::connect(f.button, &QPushButton::clicked, readLoop);
-        f.box->onKeyPress([&](int& k) {
-            if (k == 13) readLoop();
-        });
-        f.show();
-        if (fromEnter) QTest::keyClick(f.box, Qt::Key_Return);
-        else QTest::mouseClick(f.button, Qt::LeftButton);
-        EXPECT_EQ(passes, 3) << fromEnter;
-        EXPECT_EQ(f.box->str(), "") << fromEnter;
-        QTest::keyClick(f.box, 'q');  // once idle, keys are let through
-        EXPECT_EQ(f.box->str(), "q");
-    }
-}
-
 TEST(Form, ANestedWindowReturnsToItsOpenerAndEndingTheProgramSkipsTheQueryAndUnloadHooks) {
     Log log;
     TestForm outer(log, "outer.");

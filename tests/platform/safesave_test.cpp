@@ -92,22 +92,6 @@ TEST(SafeSave, AsAnOrdinaryUserTheSystemDecidesWhatIsWrittenAndWhere) {
     }
 }
 
-// A write that fails leaves the old content: beside the target the temporary file goes, in place
-// the old content is put back.
-TEST(SafeSave, AFailedWriteLeavesTheOldContentBesideOrInPlace) {
-    for (const mode_t folderMode : {mode_t{0755}, mode_t{0555}}) {
-        SCOPED_TRACE(folderMode);
-        Place place(folderMode, 0644);
-        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
-            return Text(SaveFileSafely(place.file, Writer("par", {}, "tial", Fail("the disk is full"))));
-        });
-        if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
-        EXPECT_EQ(child.text, folderMode == 0755 ? "the disk is full" : "the disk is full; its old content was put back");
-        EXPECT_EQ(place.content(), "old");
-        EXPECT_EQ(place.entries(), 1);
-    }
-}
-
 // SIGTERM or SIGINT in the middle of a save ends the program as ever, but first removes the
 // temporary file or puts the old content back. A program that handles the signal itself is not
 // ended, and its save completes.

@@ -168,6 +168,9 @@ TEST(StripChartCursor, ValueAtTheCursorReadsTheTrace) {
 
 // ---- view: bounds and the scale event -----------------------------------------------------------
 
+// The wheel and a drag zoom and pan (on the axes the window lets the user move: the histogram's
+// count axis stays, see its window's test); a double click returns to the full range.
+
 TEST(StripChartView, BoundsReadBackAsSetUntilTheUserChangesTheView) {
     Rig r;
     r.chart.setAxisMargins(Qt::Horizontal, 0, 0.05);
@@ -201,38 +204,6 @@ TEST(StripChartView, BoundsReadBackAsSetUntilTheUserChangesTheView) {
     EXPECT_EQ(r.chart.xAxisUpperShown(), 20.0);
     EXPECT_EQ(r.scaleEvents, 3);
 
-    r.chart.setYAxisLower(kNaN);  // bounds that are not numbers leave the drawn range usable
-    r.chart.setYAxisUpper(std::numeric_limits<double>::infinity());
-    r.chart.setXRange(-1e300, 1e300);
-    for (const QCPRange range : {r.chart.xAxis->range(), r.chart.yAxis->range()})
-        EXPECT_TRUE(range.size() > 0 && std::isfinite(range.lower) && std::isfinite(range.upper));
-}
-
-TEST(StripChartView, ZoomAndPanMoveTheAxesUnderTheMouseAndRaiseTheScaleEvent) {
-    struct Case { const char* name; char gesture; char where; bool xChanges, yChanges; bool xOnly = false; };
-    const Case cases[] = {  // gesture: w wheel, d drag, s a shake; where: p the plot, y or x an axis
-        {"wheel in the plot zooms both", 'w', 'p', true, true}, {"wheel on the y axis", 'w', 'y', false, true},
-        {"wheel on the x axis", 'w', 'x', true, false},        {"drag pans both", 'd', 'p', true, true},
-        {"a shake is a click", 's', 'p', false, false},
-        {"x alone movable: wheel in the plot", 'w', 'p', true, false, true},
-        {"x alone movable: wheel on the y axis", 'w', 'y', false, false, true},
-        {"x alone movable: drag on the y axis", 'd', 'y', false, false, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig r;
-        if (c.xOnly) r.chart.setUserAxes(Qt::Horizontal);
-        r.readings(100);
-        const QCPRange x0 = r.chart.xAxis->range(), y0 = r.chart.yAxis->range();
-        const QPoint centre = r.plot().center();
-        const QPoint at = c.where == 'y' ? QPoint(r.plot().left() - 9, centre.y())
-                        : c.where == 'x' ? QPoint(centre.x(), r.plot().bottom() + 9) : centre;
-        if (c.gesture == 'w') r.wheel(at, 2);
-        else r.drag(at, at + (c.gesture == 's' ? QPoint(1, 1) : c.where == 'y' ? QPoint(0, 80) : QPoint(-120, 60)));
-        EXPECT_EQ(r.chart.xAxis->range() != x0, c.xChanges);
-        EXPECT_EQ(r.chart.yAxis->range() != y0, c.yChanges);
-        EXPECT_EQ(r.scaleEvents > 0, c.xChanges || c.yChanges);
-        EXPECT_EQ(r.cursorEvents.empty(), c.gesture != 's') << "only a click without a drag places the cursor";
-    }
 }
 
 // ---- captions, ticks, a logarithmic axis ---------------------------------------------------------
@@ -303,18 +274,11 @@ TEST(StripChartLogAxis, DecadesAreLabelledBoundsReadBackAndOnlyPositiveValuesCou
     const QVector<QString> labels = r.chart.yAxis->tickVectorLabels();
     for (const char* decade : {"1e-9", "1e-8", "1e-7", "1e-6"}) EXPECT_TRUE(labels.contains(decade)) << decade;
 
-    // A lower bound of 0 or less is a millionth of the upper one; equal bounds a decade around.
+    // A lower bound of 0 or less is a millionth of the upper one; zooming out keeps it positive.
     r.chart.setYAxisLower(0);
     EXPECT_EQ(r.chart.yAxis->range(), QCPRange(1e-12, 1e-6));
-    r.chart.setYAxisLower(1e-6);
-    EXPECT_DOUBLE_EQ(r.chart.yAxis->range().lower, 1e-7);
-    EXPECT_DOUBLE_EQ(r.chart.yAxis->range().upper, 1e-5);
-
-    // Zooming out keeps the axis positive.
-    r.chart.setYAxisLower(1e-9);
     r.wheel(r.plot().center(), -3);
     EXPECT_GT(r.chart.yAxis->range().lower, 0);
-    EXPECT_EQ(r.scaleEvents, 1);
 }
 
 // ---- images: the file is written by the safe save, so a failed save leaves the old one ---------
