@@ -1,0 +1,212 @@
+// The evaluator's windows over a code buffer in a data format and at a filter register: the
+// noise spectrum window (the chart on a logarithmic density axis, the cursor on the highest peak
+// with its frequency and density, moving from bin to bin, the summary, and no spectrum, said once
+// and nothing opened, without a sample rate or with a single code); the figures window opened by
+// "More..." (every figure's text beside its caption, the whole set copied as the headless
+// analysis prints it); "Save as CSV..." in the noise window.
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "analysis/CodesCsv.h"
+#include "analysis/FiguresForm.h"
+#include "analysis/NoiseForm.h"
+#include "analysis/ResolutionFigures.h"
+#include "analysis/SpectrumForm.h"
+#include "link/Startup.h"
+#include "platform/chart/StripChart.h"
+#include "support/MemoryPreferences.h"
+#include "support/RecordingPort.h"
+#include "support/ScriptedMessages.h"
+
+namespace qb::evaltest {
+namespace {
+
+struct Rig {
+    test::RecordingPort port;
+    test::ScriptedMessages messages;
+    test::MemoryPreferences preferences;
+    link::SharedSettings settings;
+    link::Context ctx{port, messages, settings, ""};
+
+    // codes[1..] in the data format of `mode`, at the rate of `filter` on the 4.9152 MHz clock.
+    Rig(const std::vector<double>& codes, int32_t mode = 0x21B0, int32_t filter = 0x096000) {
+        settings.ModeRegValue = mode;
+        link::DecodeModeRegister(settings);
+        settings.FilterRegValue = filter;
+        settings.MasterClockHz = 4915200;
+        settings.Codes = codes;
+        settings.Codes.insert(settings.Codes.begin(), 0.0);
+        settings.CodesRead = static_cast<int16_t>(codes.size());
+        ctx.preferences = &preferences;
+    }
+};
+
+// n codes around 900000 (hex): a sine of `amplitude` codes at `hz` sampled at `fs`, plus a
+// pattern of +-2 codes.
+std::vector<double> SineCodes(int n, double hz, double fs, double amplitude) {
+    std::vector<double> codes;
+    for (int i = 0; i < n; ++i)
+        codes.push_back(std::round(9437184 + amplitude * std::sin(2 * 3.14159265358979 * hz * i / fs) + (i * 7 % 5) - 2));
+    return codes;
+}
+
+// The noise window with its openings counted and the CSV file dialog answered by `csvChoice`.
+struct CountingNoiseForm : analysis::NoiseForm {
+    int spectra = 0, figures = 0;
+    std::optional<std::string> csvChoice;
+    using NoiseForm::NoiseForm;
+    void openSpectrum() override { ++spectra; }
+    void openFigures() override { ++figures; }
+    std::optional<std::string> chooseCsvFile() override { return csvChoice; }
+
+    // Clicks the buttons while the window is open, then closes it.
+    void click(std::initializer_list<const char*> buttons) {
+        QTimer::singleShot(0, this, [this, names = std::vector<const char*>(buttons)] {
+            for (const char* name : names) findChild<QPushButton*>(name)->click();
+            unload();
+        });
+        showModal();
+    }
+};
+
+std::string Text(QWidget& form, const char* name) { return form.findChild<QLabel*>(name)->text().toStdString(); }
+
+TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
+    Rig rig(SineCodes(5000, 50, 2048, 6));  // filter word 150: 2048 Hz
+    analysis::SpectrumForm form(rig.ctx);
+    std::vector<std::string> readouts;
+    QTimer::singleShot(0, &form, [&] {
+        platform::StripChart& chart = form.chart();
+        EXPECT_EQ(chart.yAxis->scaleType(), QCPAxis::stLogarithmic);
+        EXPECT_EQ(chart.xAxisUpperShown(), 1024);
+        EXPECT_EQ(chart.tracePoints(0), 512u);  // bins 1..512 of 2 Hz
+        EXPECT_EQ(chart.cursorPosition(), 50);
+        readouts.push_back(Text(form, "lblFrequencyValue") + " " + Text(form, "lblDensityValue"));
+        chart.setFocus();
+        QTest::keyClick(&chart, Qt::Key_Right);
+        readouts.push_back(Text(form, "lblFrequencyValue"));
+        QTest::keyClick(&chart, Qt::Key_Right, Qt::ShiftModifier);
+        readouts.push_back(Text(form, "lblFrequencyValue"));
+        EXPECT_EQ(Text(form, "lblSummary"),
+                  "Sample rate 2048.00 Hz, 8 segments of 1024 codes, bins of 2.00 Hz; mean density " +
+                      analysis::DensityText(analysis::MeanDensity(*analysis::ComputeNoiseSpectrum(
+                          rig.settings.Codes, 5000, analysis::DataFormatOf(rig.settings), 2048.0))));
+        form.unload();
+    });
+    form.showModal();
+    ASSERT_EQ(readouts.size(), 3u);
+    // A sine of 6 codes (6 x 9.54 nV) at 50 Hz: its density at the peak bin, within the leakage.
+    EXPECT_TRUE(readouts[0].starts_with("50 Hz ") && readouts[0].ends_with(" nV/\u221AHz")) << readouts[0];
+    EXPECT_EQ(readouts[1], "52 Hz");
+    EXPECT_EQ(readouts[2], "72 Hz");
+    EXPECT_EQ(rig.preferences.values.count("windows/SpectrumForm/size"), 1u);  // its size is remembered
+}
+
+TEST(SpectrumForm, TheNoiseWindowOpensItOnlyWhenThereIsASpectrum) {
+    const struct { std::vector<double> codes; int32_t filter; const char* says; } cases[] = {
+        {SineCodes(100, 50, 2048, 6), 0x096000, nullptr},
+        {SineCodes(100, 50, 2048, 6), 0x000010, "There is no noise spectrum: filter word 0: the filter register gives no rate."},
+        {{9437184}, 0x800010, "There is no noise spectrum: a spectrum needs at least 2 codes."},
+    };
+    for (const auto& c : cases) {
+        Rig rig(c.codes, 0x21B0, c.filter);
+        CountingNoiseForm form(rig.ctx);
+        form.click({"SpectrumCommand"});
+        EXPECT_EQ(form.spectra, c.says ? 0 : 1);
+        EXPECT_EQ(rig.messages.texts(), c.says ? std::vector<std::string>{c.says} : std::vector<std::string>{});
+    }
+    // A window of one code says why there is none, and draws nothing.
+    Rig rig({9437184});
+    analysis::SpectrumForm form(rig.settings);
+    EXPECT_FALSE(form.PlotSpectrum());
+    EXPECT_EQ(form.chart().tracePoints(0), 0u);
+    EXPECT_EQ(Text(form, "lblSummary"), "No spectrum: a spectrum needs at least 2 codes.");
+}
+
+// The keyboard reaches the noise window's buttons as they are read: the charts, then the rest.
+TEST(SpectrumForm, TheNoiseWindowsButtonsAreReachedInReadingOrder) {
+    Rig rig({1, 2, 3});
+    analysis::NoiseForm form(rig.ctx);
+    std::vector<std::string> order;
+    QWidget* w = form.findChild<QPushButton*>("NoisePlotCommand");
+    for (int i = 0; i < 6 && w; ++i, w = w->nextInFocusChain()) {
+        while (w && !qobject_cast<QPushButton*>(w)) w = w->nextInFocusChain();
+        if (w) order.push_back(w->objectName().toStdString());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"NoisePlotCommand", "NoiseHisCommand", "SpectrumCommand", "MoreCommand",
+                                               "CsvCommand", "Command3D1"}));
+}
+
+TEST(FiguresForm, ShowsEveryFigureAndCopiesThemAsText) {
+    Rig rig({8388608, 8388610, 8388605});
+    CountingNoiseForm noise(rig.ctx);
+    noise.click({"MoreCommand"});
+    EXPECT_EQ(noise.figures, 1);
+
+    analysis::FiguresForm form(rig.ctx);
+    const analysis::ResolutionFigures figures = analysis::ComputeResolutionFigures(rig.settings);
+    const std::vector<analysis::FigureRow> rows = analysis::FigureRows(figures);
+    const auto entries = figures.Entries();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string key(entries[i].key);
+        auto* value = form.findChild<QLabel*>(QString::fromStdString(key));
+        auto* caption = form.findChild<QLabel*>(QString::fromStdString(key + "_caption"));
+        ASSERT_TRUE(value && caption) << key;
+        EXPECT_EQ(value->text().toStdString(), rows[i].text);
+        EXPECT_EQ(caption->text().toStdString(), rows[i].caption);
+        EXPECT_EQ(value->accessibleName().toStdString(), rows[i].caption);
+    }
+    EXPECT_EQ(form.findChild<QLabel*>("rms_noise_lsb")->text(), "2.52 LSB");
+    EXPECT_EQ(form.findChild<QLabel*>("sample_rate_hz")->text(), "2048.00 Hz");
+    QGuiApplication::clipboard()->clear();
+    form.CopyCommand_Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), analysis::FiguresText(figures));
+}
+
+// ---- "Save as CSV..." in the noise window -------------------------------------------------------
+
+TEST(NoiseWindowCsv, SavesTheCodesAsCsvWhereTheUserChoseAndRemembersTheFolder) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("qb-csv-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    Rig rig({8388608, 8388610});
+    const struct { std::optional<std::string> choice; const char* says; bool written; } cases[] = {
+        {std::nullopt, nullptr, false},                                    // the dialog was cancelled
+        {(dir / "none" / "c.csv").string(), "The codes could not be written to ", false},
+        {(dir / "c.csv").string(), nullptr, true},
+    };
+    for (const auto& c : cases) {
+        rig.messages.clear();
+        CountingNoiseForm form(rig.ctx);
+        form.csvChoice = c.choice;
+        form.click({"CsvCommand"});
+        ASSERT_EQ(rig.messages.shown.size(), c.says ? 1u : 0u);
+        if (c.says) {
+            EXPECT_TRUE(rig.messages.shown[0].text.starts_with(c.says)) << rig.messages.shown[0].text;
+        }
+    }
+    std::ifstream in(dir / "c.csv");
+    const std::string csv{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(csv, analysis::CodesCsv(rig.settings));
+    EXPECT_EQ(rig.preferences.values.at("files/folder"), dir.string());
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace qb::evaltest
