@@ -8,7 +8,7 @@
 #include "registers/ChoiceForm.h"
 #include "registers/DAC_form.h"
 #include "registers/Mode1.h"
-#include "registers/ModeProbe.h"
+#include "registers/RegisterRig.h"
 #include "registers/filter.h"
 #include "registers/program.h"
 

@@ -1,15 +1,41 @@
 // The mode register window on the simulated board: what opening shows and never writes, the exact
-// write and read-back of every field, the read-back check, the operating modes and calibrations,
-// the Ain2 rule, the digital outputs and the clock-output warning.
+// write and read-back of every field, the read-back check, the digital outputs; its two questions
+// (an Ain2 channel while the digital outputs are on, disabling the clock output), both as a click
+// and while the window opens; the operating modes: power-down written as it stands, the internal
+// and system calibrations (written, waited for, the chip's value adopted, idle shown without
+// another write), and a calibration that never ends.
 #include <gtest/gtest.h>
 
+#include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "registers/Mode1.h"
 #include "registers/ModeRegister.h"
-#include "registers/ModeProbe.h"
+#include "registers/RegisterRig.h"
 
 namespace qb::regtest {
 namespace {
+
+using Traffic = std::vector<std::string>;
+using Strings = std::vector<std::string>;
+
+// What the window shows, in one line: the names of the selected option buttons and checked boxes,
+// in a fixed order; "+outputs" when d1 and d2 are shown.
+std::string State(QWidget& form) {
+    std::string out;
+    for (const char* name : {"md0", "md1", "md2", "md3", "md4", "md5", "md6", "md7", "unipolar", "bipolar", "bit24",
+                             "bit16", "v5", "v2", "range1", "range2", "range3", "range4", "ch1", "ch2", "ch3", "ch4",
+                             "Burn", "CLKOUT", "den", "d1", "d2"})
+        if (Find(form, name)->isChecked()) out += (out.empty() ? "" : " ") + std::string(name);
+    if (!Find(form, "d1")->isHidden() && !Find(form, "d2")->isHidden()) out += " +outputs";
+    return out;
+}
+uint32_t Shapes(QWidget& form) { return form.findChild<platform::BitRow*>()->value(); }
+std::string Hex4(int32_t v) { return platform::Hex(v); }
+std::string Captions(QWidget& form) {
+    std::string out;
+    for (const char* name : {"range1", "range2", "range3", "range4"}) out += Find(form, name)->text().toStdString() + "|";
+    return out;
+}
 
 TEST(Mode1, OpeningSetsEveryControlFromTheChipAndWritesNothing) {
     struct Case {
@@ -91,7 +117,7 @@ TEST(Mode1, EachFieldChangeWritesTheRegisterOnceAndReadsItBackOnce) {
             rig.port.clear();
             for (const auto& [name, written] : c.clicks) {
                 Click(form, name);
-                const Traffic once = WriteAndReadBack(written);
+                const Traffic once = WriteAndReadBack("mode", written);
                 expected.insert(expected.end(), once.begin(), once.end());
                 EXPECT_EQ(rig.traffic(), expected) << name;
                 EXPECT_EQ(rig.settings.ModeRegValue, written) << name;
@@ -155,6 +181,166 @@ TEST(Mode1, ReadBackMismatchGivesOneMessagePerChange) {
         EXPECT_EQ(dialogChoiceWhileUp, 1);
         EXPECT_EQ(rig.settings.DialogChoice, 0);
     }
+}
+
+// ---- the two questions ----------------------------------------------------------------------
+
+struct Choice {
+    int32_t chip;
+    const char* click;             // nullptr: only the opening
+    std::deque<std::string> answers;  // buttons pressed in the windows that come up (none: closed)
+    Strings seen;                  // captions of the windows that came up
+    std::string state;
+    Traffic traffic;               // from the opening read on
+    int32_t value;                 // ModeRegValue at the end
+    const char* message = nullptr;
+};
+
+void RunChoice(const Choice& c) {
+    Rig rig(c.chip);
+    registers::Mode1 form(rig.ctx);
+    ChoiceAnswers answers(c.answers);
+    RunModal(form, [&] {
+        if (c.click) Click(form, c.click);
+        EXPECT_EQ(State(form), c.state);
+    });
+    EXPECT_EQ(answers.seen, c.seen);
+    EXPECT_EQ(rig.traffic(), c.traffic);
+    EXPECT_EQ(rig.settings.ModeRegValue, c.value);
+    EXPECT_EQ(rig.settings.DialogChoice, 0);
+    EXPECT_EQ(rig.settings.TurnOffOutputsChosen, 0);
+    EXPECT_EQ(rig.messages.texts(), c.message ? Strings{c.message} : Strings{});
+    EXPECT_EQ(rig.settings.DigitalOutputsOn, c.state.find("den") != std::string::npos);
+}
+
+TEST(Mode1, Ain2ChannelsAndTheDigitalOutputsExcludeEachOther) {
+    const Strings asked{"QB4160"};
+    const Choice cases[] = {
+        // Turn the outputs off: written off first, then the channel.
+        {0x2980, "ch2", {"Command1"}, asked, "md1 bipolar bit24 v5 range1 ch2",
+         {"R mode 2980", "W mode 2180", "R mode 2180", "W mode 2181", "R mode 2181"}, 0x2181},
+        {0x2F82, "ch4", {"Command1"}, asked, "md1 bipolar bit24 v5 range1 ch4 d1 d2",
+         {"R mode 2F82", "W mode 2182", "R mode 2182", "W mode 2183", "R mode 2183"}, 0x2183},
+        // Cancel, or closing the window: back to the previous channel, which is written again.
+        {0x2980, "ch2", {"Command2"}, asked, "md1 bipolar bit24 v5 range1 ch1 den +outputs",
+         {"R mode 2980", "W mode 2980", "R mode 2980"}, 0x2980},
+        {0x2982, "ch4", {}, asked, "md1 bipolar bit24 v5 range1 ch3 den +outputs",
+         {"R mode 2982", "W mode 2982", "R mode 2982"}, 0x2982},
+        // Enabling the outputs with Ain2 selected is refused, says why and leaves them off.
+        {0x2183, "den", {}, {}, "md1 bipolar bit24 v5 range1 ch4", {"R mode 2183", "W mode 2183", "R mode 2183"}, 0x2183,
+         "The Digital Outputs cannot be enabled while Ain2 is selected. Please select a different channel before "
+         "turning on the digital outputs."},
+        // A chip holding both at opening: asked then; the answer is kept, not written.
+        {0x0801, nullptr, {"Command1"}, asked, "md0 bipolar bit16 v2 range1 ch2", {"R mode 801"}, 0x0001},
+        {0x0801, nullptr, {"Command2"}, asked, "md0 bipolar bit16 v2 range1 ch2 den +outputs", {"R mode 801"}, 0x0801},
+        // Once open that way, another Ain2 channel cancelled goes back to the one read, unasked.
+        {0x0801, "ch4", {"Command2", "Command2"}, {"QB4160", "QB4160"}, "md0 bipolar bit16 v2 range1 ch2 den +outputs",
+         {"R mode 801"}, 0x0801},
+    };
+    for (const Choice& c : cases) {
+        SCOPED_TRACE(Hex4(c.chip) + " " + (c.click ? c.click : "opening"));
+        RunChoice(c);
+    }
+}
+
+TEST(Mode1, TheClockOutputWarningDecidesTheBitWhicheverWayTheBoxWasClicked) {
+    const Strings warned{"QB4160 Read Error!"}, twice{"QB4160 Read Error!", "QB4160 Read Error!"};
+    const std::string base = "md1 bipolar bit24 v5 range1 ch1";
+    const Choice cases[] = {
+        {0x2180, "CLKOUT", {"Command1"}, warned, base, {"R mode 2180", "W mode 2180", "R mode 2180"}, 0x2180},
+        {0x2180, "CLKOUT", {"ReadErrorCommand"}, warned, base + " CLKOUT", {"R mode 2180", "W mode 2188", "R mode 2188"}, 0x2188},
+        {0x2180, "CLKOUT", {}, warned, base, {"R mode 2180", "W mode 2180", "R mode 2180"}, 0x2180},
+        // Bit 3 set at opening: warned then too; the answer is kept and written with the next change.
+        {0x2188, nullptr, {"ReadErrorCommand"}, warned, base + " CLKOUT", {"R mode 2188"}, 0x2188},
+        {0x2188, nullptr, {"Command1"}, warned, base, {"R mode 2188"}, 0x2180},
+        {0x2188, "CLKOUT", {"ReadErrorCommand", "ReadErrorCommand"}, twice, base + " CLKOUT",
+         {"R mode 2188", "W mode 2188", "R mode 2188"}, 0x2188},
+        {0x2188, "CLKOUT", {"ReadErrorCommand", "Command1"}, twice, base, {"R mode 2188", "W mode 2180", "R mode 2180"}, 0x2180},
+    };
+    for (const Choice& c : cases) {
+        SCOPED_TRACE(Hex4(c.chip) + " " + (c.click ? c.click : "opening") + " " + (c.answers.empty() ? "closed" : c.answers.back()));
+        RunChoice(c);
+    }
+}
+
+// ---- operating modes and calibrations --------------------------------------------------------
+
+TEST(Mode1, PowerDownIsWrittenWithoutReadBack) {
+    board::SimOptions readback;
+    readback.fault = board::Fault::Readback;  // a read-back would differ: no message proves none is made
+    Rig rig(-1, readback);
+    registers::Mode1 form(rig.ctx);
+    RunModal(form, [&] {
+        rig.port.clear();
+        Click(form, "md3");
+        EXPECT_EQ(Text(form, "Label4"), "21B0");  // keeps the text of the last read
+        EXPECT_EQ(Shapes(form), 0x61B0u);
+    });
+    EXPECT_EQ(rig.traffic(), Traffic{"W mode 61B0"});
+    EXPECT_EQ(rig.settings.ModeRegValue, 0x61B0);
+    EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWrite) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {  // button, written, prompt
+        {"md4", "W mode 8180", nullptr},
+        {"md5", "W mode A180", nullptr},
+        {"md6", "W mode C180", "Please connect a Zero-Scale voltage to the analog input."},
+        {"md7", "W mode E180", "Please connect a Full-Scale voltage to the analog input."}};
+    for (const auto& [button, written, prompt] : cases) {
+        SCOPED_TRACE(button);
+        const bool internal = prompt == nullptr;
+        Rig rig(0x2180);
+        registers::Mode1 form(rig.ctx);
+        QWidget* notice = Find<QWidget>(form, "textlabel");
+        int64_t noticedPolls = 0;
+        rig.port.onBusyPoll = [&] { noticedPolls += notice->isVisible(); };
+        std::vector<std::size_t> accessesAtPrompt;
+        rig.messages.onShow = [&](const platform::Message&) { accessesAtPrompt.push_back(rig.port.log.size()); };
+        RunModal(form, [&, &button = button] {  // clang 14 captures no binding by itself
+            rig.port.clear();
+            rig.port.busyPolls = 0;
+            Click(form, button);
+            EXPECT_EQ(State(form), "md0 bipolar bit24 v5 range1 ch1");
+            EXPECT_EQ(Text(form, "Label4"), "180");
+            EXPECT_EQ(Shapes(form), 0x180u);
+            EXPECT_FALSE(notice->isVisible());
+        });
+        // The chip is busy for four conversion periods (80 ms at 50 Hz, one poll a microsecond);
+        // then one poll finds it ready, the read-back shows it idle, and the second wait finds it
+        // ready at once.
+        EXPECT_EQ(rig.traffic(), (Traffic{written, "wait", "R mode 180", "wait"}));
+        EXPECT_GT(rig.port.busyPolls, 60000);
+        EXPECT_EQ(noticedPolls, internal ? rig.port.busyPolls : 0);
+        EXPECT_EQ(rig.port.waits, internal ? std::vector<double>{0.005} : std::vector<double>{});
+        EXPECT_EQ(rig.messages.texts(), prompt ? Strings{prompt} : Strings{});
+        EXPECT_EQ(accessesAtPrompt, prompt ? std::vector<std::size_t>{0} : std::vector<std::size_t>{});
+        EXPECT_EQ(rig.settings.ModeRegValue, 0x180);
+        EXPECT_EQ(rig.settings.UpdatingControls, 0);
+    }
+}
+
+TEST(Mode1, ACalibrationThatNeverEndsGivesTheReadErrorThenDrdyAndEndsInIdle) {
+    board::SimOptions options;
+    options.fault = board::Fault::NoReady;
+    Rig rig(-1, options);
+    registers::Mode1 form(rig.ctx);
+    std::vector<int64_t> pollsAtMessage;
+    rig.messages.onShow = [&](const platform::Message&) { pollsAtMessage.push_back(rig.port.busyPolls); };
+    RunModal(form, [&] {
+        rig.port.clear();
+        Click(form, "md4");
+        EXPECT_EQ(State(form), "md0 bipolar bit24 v5 range4 ch1");
+        EXPECT_EQ(Text(form, "Label4"), "21B0");  // no read-back was made
+        EXPECT_FALSE(Find<QWidget>(form, "textlabel")->isVisible());
+    });
+    EXPECT_EQ(rig.messages.texts(), (Strings{"Error occured while trying to read from QB4160", "DRDY High Too Long!"}));
+    EXPECT_EQ(pollsAtMessage, (std::vector<int64_t>{20'000'001, 20'200'001}));
+    EXPECT_EQ(rig.port.busyPolls, 20'200'001);
+    EXPECT_EQ(rig.traffic(), Traffic{"W mode 81B0"});
+    EXPECT_EQ(rig.port.waits, std::vector<double>{0.005});
+    EXPECT_EQ(rig.settings.ModeRegValue, 0x01B0);
+    EXPECT_EQ(rig.settings.DialogChoice, 0);
 }
 
 } // namespace
