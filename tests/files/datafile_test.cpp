@@ -1,5 +1,5 @@
 // The data file: line texts, the reader's rules and failures, reading files and the safe save.
-// The encoder's other refusals show through the writer window (writefileform_test).
+// The encoder's other refusals show through the writer window (filewindows_test).
 #include <sys/stat.h>
 
 #include <cmath>

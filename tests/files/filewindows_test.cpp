@@ -1,5 +1,8 @@
-// The writer window through its real controls: the exact bytes of saved files and the reader
-// loading them back, the old file kept on every failure, and where a bare name lands.
+// The file windows through their real controls: the exact bytes of saved files and the reader
+// loading them back, the old file kept on every failure, and where a bare name lands; the reader's
+// all-or-nothing loads with a message naming the file and the line; the form and folder of the
+// last file saved or loaded remembered for the next writer and reader (a folder that has gone is
+// not offered; without preferences, and after a failed save, nothing is remembered).
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -8,7 +11,9 @@
 
 #include <QCoreApplication>
 
+#include "files/FileChoices.h"
 #include "files/FileWindowRig.h"
+#include "support/MemoryPreferences.h"
 
 namespace qb::files::rig {
 
@@ -121,6 +126,91 @@ TEST(WriteFileForm, ABareNameLandsInTheFolderLastOpenedAndIsReadFromThere) {
         EXPECT_EQ(fs::current_path(), folder.path / "a");
     });
     EXPECT_EQ(reader.settings.Codes, (Codes{0, 42}));
+}
+
+// One window through every failure in turn; then a good file loads and clears the error.
+TEST(FileReadForm, AFailedLoadKeepsTheBufferAndNamesTheFileAndTheLine) {
+    const auto cannot = [](std::string file, std::string why) { return "The file " + file + " could not be read: " + why + "."; };
+    const std::string hexBad = " is not a hexadecimal code of 1 to 8 digits";
+    struct Case { std::string name, content; bool hex; std::string message; };
+    const std::vector<Case> cases = {
+        {"", "", false, "No file has been selected. Please select a data file from the list."},
+        {"7.dat", lines(6, " 1") + "seven\r\n" + lines(3, " 1"), false, cannot("7.dat", "line 7 is not a decimal number")},
+        {"5001.dat", lines(5001, " 1"), false, "The file 5001.dat holds more than 5000 codes and was not read."},
+        {"00.hex", "12\r\n00\r\n", true, cannot("00.hex", "line 2" + hexBad + " (a zero is written as the single digit 0)")},
+        {"0x.hex", "0x12\r\n", true, cannot("0x.hex", "line 1" + hexBad)},
+        {"big.dat", " 1\r\n 4294967296\r\n", false, cannot("big.dat", "line 2 holds a number beyond the 32-bit range")},
+        {"long.dat", std::string(5000, '7'), false, cannot("long.dat", "line 1 is longer than 4096 characters")},
+        {"empty.dat", "", false, cannot("empty.dat", "it is empty")},
+        {"gone.dat", " 1\r\n", false, cannot("gone.dat", "No such file or directory")},
+    };
+    TempFolder folder;
+    for (std::size_t i = 1; i < cases.size(); ++i) spit(cases[i].name, cases[i].content);  // the first chooses none
+    spit("good.dat", " 9\r\n 8\r\n");
+    Rig rig;
+    FileReadForm form(rig.ctx);
+    runModal(form, [&] {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const Case& c = cases[i];
+            SCOPED_TRACE(c.message);
+            click(form, c.hex ? "FileReadHexOpt" : "FileReadDecOpt");
+            ASSERT_TRUE(c.name.empty() || clickFile(form, c.name));
+            if (c.name == "gone.dat") fs::remove(folder.path / c.name);  // gone since it was listed
+            click(form, "ReadFileCommand");
+            rig.expectLast(MsgIcon::Exclamation, c.message, i + 1);
+            EXPECT_TRUE(rig.untouched());
+        }
+        ASSERT_TRUE(clickFile(form, "good.dat", true));  // a double click loads too
+    });
+    rig.expectLast(MsgIcon::Information, "The File Has been Sucessfully read", cases.size() + 1);
+    EXPECT_EQ(rig.settings.Codes, (Codes{0, 9, 8}));
+}
+
+TEST(FileChoices, TheNextFileWindowOpensWhereAndHowTheLastSaveWent) {
+    TempFolder scratch;
+    const fs::path folder = scratch.path / "runs";
+    fs::create_directory(folder);
+    test::MemoryPreferences preferences;
+    Rig rig({8388608, 8388610});
+    rig.ctx.preferences = &preferences;
+
+    {   // Save in hex into the folder, by name.
+        WriteFileForm form(rig.ctx);
+        runModal(form, [&] {
+            click(form, "HexOpt");
+            control<platform::TextBox>(form, "FileName")->setText(QString::fromStdString((folder / "a.dat").string()));
+            click(form, "WriteFileCommand");
+        });
+    }
+    EXPECT_EQ(slurp(folder / "a.dat"), "800000\r\n800002\r\n");
+    EXPECT_EQ(preferences.values, (std::map<std::string, std::string, std::less<>>{
+                                       {"files/folder", folder.string()}, {"files/form", "hex"}}));
+
+    {   // The reader starts there in hex, and loads the file back.
+        FileReadForm form(rig.ctx);
+        runModal(form, [&] {
+            EXPECT_EQ(control<platform::DirList>(form, "ReadDir")->path(), folder.string());
+            EXPECT_TRUE(control<platform::OptionButton>(form, "FileReadHexOpt")->value());
+            ASSERT_TRUE(clickFile(form, "a.dat"));
+            click(form, "ReadFileCommand");
+        });
+        EXPECT_EQ(rig.settings.Codes, buffer({8388608, 8388610}));
+    }
+    {   // So does the writer; a failed save there remembers nothing.
+        WriteFileForm form(rig.ctx);
+        runModal(form, [&] {
+            EXPECT_EQ(control<platform::DirList>(form, "WriteDir")->path(), folder.string());
+            click(form, "DecimalOpt");
+            control<platform::TextBox>(form, "FileName")->setText("no/such/folder/b.dat");
+            click(form, "WriteFileCommand");
+        });
+    }
+
+    // A folder that has gone is not offered.
+    EXPECT_EQ(preferences.values.at("files/form"), "hex");
+    fs::remove_all(folder);
+    EXPECT_EQ(RememberedFolder(&preferences), std::nullopt);
+    EXPECT_EQ(RememberedForm(nullptr), std::nullopt);
 }
 
 } // namespace qb::files::rig
