@@ -4,6 +4,9 @@
 // leaves neither a temporary file nor a damaged target, and what cannot be saved is said before
 // anything is made.
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +20,75 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/SafeSave.h"
-#include "support/AsUser.h"
 
 namespace qb::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Runs a piece of a test in a child process as an ordinary user, so file-permission rules apply
+// as they do to the program's users: when the tests run as root, the child gives up root for
+// the user "nobody" before it runs the piece. What the piece returns comes back as text.
+struct ChildOutcome {
+    bool ran = false;       // false: the child could not become an ordinary user
+    int exitStatus = -1;    // when it exited
+    int signal = 0;         // when a signal ended it
+    std::string text;       // what the piece returned (when it returned)
+};
+
+// The user files are made for so that the child may or may not reach them: nobody when the
+// tests run as root, otherwise the user running them.
+uid_t OrdinaryUid() {
+    if (::getuid() != 0) return ::getuid();
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 65534;
+}
+gid_t OrdinaryGid() {
+    if (::getuid() != 0) return ::getgid();
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_gid : 65534;
+}
+
+// Gives `path` to the ordinary user, with these permission bits.
+void GiveToOrdinaryUser(const std::string& path, mode_t mode) {
+    if (::getuid() == 0 && ::chown(path.c_str(), OrdinaryUid(), OrdinaryGid()) != 0) std::abort();
+    if (::chmod(path.c_str(), mode) != 0) std::abort();
+}
+
+ChildOutcome RunAsOrdinaryUser(const std::function<std::string()>& piece) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid < 0) return {};
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(OrdinaryGid()) != 0 ||
+                                ::setuid(OrdinaryUid()) != 0))
+            ::_exit(125);
+        const std::string text = piece();
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t n = ::write(pipeFds[1], text.data() + done, text.size() - done);
+            if (n <= 0) ::_exit(124);
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    ChildOutcome outcome;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;)
+        if (n > 0) outcome.text.append(buffer, static_cast<std::size_t>(n));
+        else if (errno != EINTR) break;
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) outcome.exitStatus = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
+    outcome.ran = outcome.exitStatus != 125;
+    return outcome;
+}
+
 
 // A folder for the ordinary user inside a private one; `file` names the target in it.
 struct Place {
@@ -34,12 +100,12 @@ struct Place {
     Place(mode_t folderMode, int fileMode) {
         fs::permissions(top.path().toStdString(), fs::perms(0711));
         fs::create_directory(folder);
-        test::GiveToOrdinaryUser(folder, 0755);
+        GiveToOrdinaryUser(folder, 0755);
         if (fileMode >= 0) {
             std::ofstream(file) << "old";
-            test::GiveToOrdinaryUser(file, static_cast<mode_t>(fileMode));
+            GiveToOrdinaryUser(file, static_cast<mode_t>(fileMode));
         }
-        test::GiveToOrdinaryUser(folder, folderMode);
+        GiveToOrdinaryUser(folder, folderMode);
     }
     std::string content() const {
         std::ifstream in(file, std::ios::binary);
@@ -77,7 +143,7 @@ TEST(SafeSave, AsAnOrdinaryUserTheSystemDecidesWhatIsWrittenAndWhere) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Place place(c.folderMode, c.fileMode);
-        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
+        const ChildOutcome child = RunAsOrdinaryUser([&] {
             ::umask(027);
             const std::string check = Text(CheckSaveTarget(place.file));
             return check + "|" + Text(SaveFileSafely(place.file, "new"));
@@ -103,7 +169,7 @@ TEST(SafeSave, AnEndingSignalDuringASaveLeavesNoTemporaryFileAndTheOldContent) {
         SCOPED_TRACE(testing::Message() << strsignal(c.signal) << (c.folderMode == 0555 ? " in place" : " beside")
                                         << (c.handled ? ", handled" : ""));
         Place place(c.folderMode, 0644);
-        const test::ChildOutcome child = test::RunAsOrdinaryUser([&] {
+        const ChildOutcome child = RunAsOrdinaryUser([&] {
             std::signal(SIGINT, SIG_DFL);
             std::signal(SIGTERM, c.handled ? +[](int) {} : SIG_DFL);
             return Text(SaveFileSafely(place.file, Writer("par", [&] { std::raise(c.signal); }, "tial")));

@@ -12,7 +12,7 @@
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "link/Startup.h"
-#include "support/QuietPollPort.h"
+#include "support/RecordingPort.h"
 #include "support/RegisterTraffic.h"
 #include "support/ScriptedMessages.h"
 
