@@ -166,46 +166,6 @@ TEST(StripChartCursor, ValueAtTheCursorReadsTheTrace) {
     }
 }
 
-// ---- view: bounds and the scale event -----------------------------------------------------------
-
-// The wheel and a drag zoom and pan (on the axes the window lets the user move: the histogram's
-// count axis stays, see its window's test); a double click returns to the full range.
-
-TEST(StripChartView, BoundsReadBackAsSetUntilTheUserChangesTheView) {
-    Rig r;
-    r.chart.setAxisMargins(Qt::Horizontal, 0, 0.05);
-    r.chart.loadYSeries(std::vector<double>{0, 7, 7, 7}, 0, 1);
-    r.chart.setTraceScaleUpper(7);
-    r.chart.setYAxisLower(7);
-    r.chart.setXRange(10, 0);  // given backwards
-    r.chart.redraw();
-    const auto shown = [&] {
-        return std::vector<double>{r.chart.xAxisLowerShown(), r.chart.xAxisUpperShown(), r.chart.yAxisLowerShown(),
-                                   r.chart.yAxisUpperShown()};
-    };
-    // Read back exactly, though the chart draws more: equal bounds around their value, and the
-    // margins asked for.
-    EXPECT_EQ(shown(), (std::vector<double>{0, 10, 7, 7}));
-    EXPECT_TRUE(r.chart.yAxis->range().lower < 7 && r.chart.yAxis->range().upper > 7);
-    EXPECT_EQ(r.chart.xAxis->range().lower, 0.0);
-    EXPECT_DOUBLE_EQ(r.chart.xAxis->range().upper, 10.5);
-
-    r.wheel(r.plot().center(), 1);
-    EXPECT_TRUE(r.chart.userView());
-    EXPECT_EQ(r.chart.xAxisLowerShown(), r.chart.xAxis->range().lower);
-    QTest::mouseDClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.plot().center());
-    EXPECT_FALSE(r.chart.userView());
-    EXPECT_EQ(shown(), (std::vector<double>{0, 10, 7, 7}));
-    QTest::mouseDClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.plot().center());  // at the full range: no event
-    EXPECT_EQ(r.scaleEvents, 2);
-    r.wheel(r.plot().center(), -1);
-    r.chart.setXRange(0, 20);  // plotting anew returns to the full range without an event
-    EXPECT_FALSE(r.chart.userView());
-    EXPECT_EQ(r.chart.xAxisUpperShown(), 20.0);
-    EXPECT_EQ(r.scaleEvents, 3);
-
-}
-
 // ---- captions, ticks, a logarithmic axis ---------------------------------------------------------
 
 TEST(StripChartCaptions, EachCaptionIsDrawnInThePlaceItsWindowGivesIt) {
