@@ -3,7 +3,7 @@
 // no value) and their texts; the noise spectrum against synthetic codes (a known sine: peak within
 // one bin of its frequency, amplitude within 1 %; known white noise: mean density within 10 % of
 // sigma x sqrt(2/fs)), how codes are cut into segments, no spectrum without codes or a rate, its
-// CSV; the code buffer as CSV.
+// CSV; the code buffer as CSV, which forgets the capture time when a file is loaded.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -20,6 +20,7 @@
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
+#include "files/DataFile.h"
 #include "link/SharedSettings.h"
 #include "link/Startup.h"
 
@@ -329,6 +330,8 @@ TEST(CodesCsv, ConditionsThenOneLinePerCodeWithItsVolts) {
               "1,8388608,0\n"
               "2,8388610,1.9073486328125e-08\n"
               "3,8388600,-7.62939453125e-08\n");
+    ASSERT_TRUE(files::LoadIntoBuffer(s, {0, 65535}));  // a load forgets when codes were read
+    EXPECT_NE(CodesCsv(s).find("\n# captured: unknown (codes loaded from a file)\n"), std::string::npos);
 }
 
 } // namespace
