@@ -100,23 +100,6 @@ TEST(ResolutionFigures, NoCodesGiveNoneAndTheCountIsCappedByTheBuffer) {
     EXPECT_EQ(ComputeResolutionFigures({0, 4, 6}, 100, {2, 80, 24, 5.0}, 50.0).codesRead.value, 2.0);
 }
 
-TEST(ResolutionFigures, TakesTheSharedBufferFormatAndFilterRate) {
-    link::SharedSettings s;
-    s.Codes = Buffer({8388608, 8388610});
-    s.CodesRead = 2;
-    s.Polarity = 2;
-    s.InputRangeMv = 80;
-    s.WordLengthBits = 24;
-    s.RefVoltage = 5.0;
-    s.FilterRegValue = 0x096000;  // word 150, no chopping
-    s.MasterClockHz = 4915200;
-    const ResolutionFigures f = ComputeResolutionFigures(s);
-    EXPECT_EQ(f.sampleRateHz.value, 2048.0);
-    EXPECT_EQ(f.meanV.value, 0.160 / 16777216);
-    s.FilterRegValue = 0x000010;  // word 0: no rate, and the reason says why
-    EXPECT_EQ(ComputeResolutionFigures(s).sampleRateHz.reason, kNoSampleRateReason);
-}
-
 TEST(FigureText, UnitsDecimalsAndNone) {
     const double lsb24 = 0.160 / 16777216;  // 9.5 nV
     const double lsb16 = 0.160 / 65536;     // 2.4 uV
@@ -139,15 +122,6 @@ TEST(FigureText, UnitsDecimalsAndNone) {
         {Figure::None("no codes"), FigureKind::Volts, lsb24, "none (no codes)"},
     };
     for (const auto& c : cases) EXPECT_EQ(FigureText(c.figure, c.kind, c.lsb), c.text);
-}
-
-TEST(FiguresText, HeadingThenAlignedRowsOfEveryFigure) {
-    const ResolutionFigures f = ComputeResolutionFigures(Buffer({10, 12}), 2, {2, 80, 24, 5.0}, 50.0);
-    const std::string text = FiguresText(f);
-    EXPECT_EQ(text.rfind("Noise and Resolution\n  Codes read  ", 0), 0u) << text;
-    EXPECT_NE(text.find("\n  RMS noise in LSB                   1.41 LSB\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\n  Noise-free resolution (6.6 x RMS)  20.78 bits\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + static_cast<long>(f.Entries().size()));
 }
 
 // ---- the noise spectrum ------------------------------------------------------------------------

@@ -140,20 +140,6 @@ TEST(SpectrumForm, TheNoiseWindowOpensItOnlyWhenThereIsASpectrum) {
     EXPECT_EQ(Text(form, "lblSummary"), "No spectrum: a spectrum needs at least 2 codes.");
 }
 
-// The keyboard reaches the noise window's buttons as they are read: the charts, then the rest.
-TEST(SpectrumForm, TheNoiseWindowsButtonsAreReachedInReadingOrder) {
-    Rig rig({1, 2, 3});
-    analysis::NoiseForm form(rig.ctx);
-    std::vector<std::string> order;
-    QWidget* w = form.findChild<QPushButton*>("NoisePlotCommand");
-    for (int i = 0; i < 6 && w; ++i, w = w->nextInFocusChain()) {
-        while (w && !qobject_cast<QPushButton*>(w)) w = w->nextInFocusChain();
-        if (w) order.push_back(w->objectName().toStdString());
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"NoisePlotCommand", "NoiseHisCommand", "SpectrumCommand", "MoreCommand",
-                                               "CsvCommand", "Command3D1"}));
-}
-
 TEST(FiguresForm, ShowsEveryFigureAndCopiesThemAsText) {
     Rig rig({8388608, 8388610, 8388605});
     CountingNoiseForm noise(rig.ctx);

@@ -222,30 +222,4 @@ TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
     }
 }
 
-// The count of the last analysis read that started is what the window offers next time, when
-// choices are remembered; a remembered count the box would refuse is not offered.
-TEST_F(ReadDataWindow, OffersTheCountOfTheLastReadWhenChoicesAreRemembered) {
-    test::MemoryPreferences preferences;
-    const auto boxAtOpening = [&] {
-        ReadDataForm form(rig.ctx);
-        std::string text;
-        WhileOpen(form, [&] { text = Control(form, "ReadNoValueText")->text().toStdString(); });
-        return text;
-    };
-    EXPECT_EQ(boxAtOpening(), "500");  // no preferences: the default, and nothing to remember
-    rig.ctx.preferences = &preferences;
-    for (const char* stored : {"abc", "4", "5001"}) {
-        preferences.values[analysis::kCountPreference] = stored;
-        EXPECT_EQ(boxAtOpening(), "500") << stored;
-    }
-    const struct { const char* typed; const char* remembered; } cases[] = {{"7", "7"}, {"13.5", "14"}, {"4", "14"}, {"x", "14"}};
-    for (const auto& c : cases) {
-        ReadDataForm form(rig.ctx);
-        WhileOpen(form, [&] { Enter(form, "ReadNoValueText", c.typed); });
-        EXPECT_EQ(preferences.values[analysis::kCountPreference], c.remembered) << c.typed;
-        EXPECT_EQ(boxAtOpening(), c.remembered) << c.typed;
-    }
-    rig.ctx.preferences = nullptr;
-}
-
 } // namespace
