@@ -15,7 +15,6 @@
 #include "platform/base/Numbers.h"
 #include "platform/widgets/Controls.h"
 #include "support/BoardRig.h"
-#include "support/MemoryPreferences.h"
 #include "support/ProgramRun.h"
 
 namespace {
