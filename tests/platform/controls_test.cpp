@@ -122,21 +122,14 @@ namespace qb::platform {
 namespace {
 
 TEST(BitRow, ShapeOneShowsTheMostSignificantBitOfEachWidth) {
-    const struct {
-        int bits;
-        uint32_t value;
-        std::vector<int> filled;  // the shapes that are filled
-    } cases[] = {{8, 0xC5, {1, 2, 6, 8}}, {16, 0x8001, {1, 16}}, {24, 0x4D0010, {2, 5, 6, 8, 20}},
-                 {8, 0x1FF, {1, 2, 3, 4, 5, 6, 7, 8}}};
+    const struct { int bits; uint32_t value; std::vector<int> filled; } cases[] = {  // the shapes filled
+        {8, 0xC5, {1, 2, 6, 8}}, {16, 0x8001, {1, 16}}, {24, 0x4D0010, {2, 5, 6, 8, 20}}, {8, 0x1FF, {1, 2, 3, 4, 5, 6, 7, 8}}};
     for (const auto& c : cases) {
         BitRow row(c.bits);
         row.show(c.value);
         std::vector<int> filled;
-        for (int k = 1; k <= c.bits; ++k) {
-            auto* shape = row.findChild<CircleShape*>(QStringLiteral("Shape%1").arg(k));
-            ASSERT_EQ(shape, row.shape(k));
-            if (shape->filled()) filled.push_back(k);
-        }
+        for (int k = 1; k <= c.bits; ++k)
+            if (row.findChild<CircleShape*>(QStringLiteral("Shape%1").arg(k))->filled()) filled.push_back(k);
         EXPECT_EQ(filled, c.filled) << c.bits << " bits of " << c.value;
         EXPECT_EQ(row.value(), c.value & ((1u << c.bits) - 1));
     }

@@ -133,15 +133,4 @@ TEST_F(Tree, UnreadableFoldersAreRefusedAndTheListsKeepWhatTheyHad) {
     fs::permissions(root + "/sub1", fs::perms::owner_all);  // lets the folder be removed
 }
 
-TEST_F(Tree, DriveListRefusesADriveThatCannotBeEntered) {
-    DriveList drives("ReadDrive");
-    drives.setDrives({"/", root, root + "/unplugged"});
-    EXPECT_TRUE(drives.setDrive(root + "/sub1/deeper"));  // any path selects its drive
-    EXPECT_FALSE(drives.setDrive(root + "/unplugged"));
-    drives.setCurrentIndex(2);  // the user picks the unplugged drive: the list goes back silently
-    emit drives.activated(2);
-    EXPECT_EQ(drives.drive(), root);
-    EXPECT_EQ(drives.currentIndex(), 1);
-}
-
 } // namespace

@@ -166,7 +166,7 @@ TEST(StripChartCursor, ValueAtTheCursorReadsTheTrace) {
     }
 }
 
-// ---- captions, ticks, a logarithmic axis ---------------------------------------------------------
+// ---- captions and ticks ---------------------------------------------------------
 
 TEST(StripChartCaptions, EachCaptionIsDrawnInThePlaceItsWindowGivesIt) {
     StripChart chart("StripGraph");  // the fast-step window's numbering
@@ -216,27 +216,6 @@ TEST(StripChartTicks, LabelsInTheAxisNotationOnWholeNumbers) {
         EXPECT_TRUE(labels.contains(c.mustShow)) << c.lo;
         for (const QString& l : labels) EXPECT_FALSE(l.contains('e') || l.contains('.')) << l.toStdString();
     }
-}
-
-TEST(StripChartLogAxis, DecadesAreLabelledBoundsReadBackAndOnlyPositiveValuesCount) {
-    Rig r;
-    r.chart.setAxisScale(Qt::Vertical, AxisScale::Logarithmic);
-    r.chart.loadXYSeries(std::vector<double>{0.25, 0.5, 0.75, 1.0}, std::vector<double>{3e-9, 2e-7, 5e-8, 4e-9}, 0);
-    r.chart.setXRange(0.25, 1.0);
-    r.chart.setYAxisLower(1e-9);
-    r.chart.setYAxisUpper(1e-6);
-    r.chart.redraw();
-    EXPECT_EQ(r.chart.yAxis->scaleType(), QCPAxis::stLogarithmic);
-    EXPECT_EQ(r.chart.yAxis->range(), QCPRange(1e-9, 1e-6));
-    EXPECT_EQ(std::make_pair(r.chart.yAxisLowerShown(), r.chart.yAxisUpperShown()), std::make_pair(1e-9, 1e-6));
-    const QVector<QString> labels = r.chart.yAxis->tickVectorLabels();
-    for (const char* decade : {"1e-9", "1e-8", "1e-7", "1e-6"}) EXPECT_TRUE(labels.contains(decade)) << decade;
-
-    // A lower bound of 0 or less is a millionth of the upper one; zooming out keeps it positive.
-    r.chart.setYAxisLower(0);
-    EXPECT_EQ(r.chart.yAxis->range(), QCPRange(1e-12, 1e-6));
-    r.wheel(r.plot().center(), -3);
-    EXPECT_GT(r.chart.yAxis->range().lower, 0);
 }
 
 // ---- images: the file is written by the safe save, so a failed save leaves the old one ---------
