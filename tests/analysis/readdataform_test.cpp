@@ -118,7 +118,8 @@ TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
         {"4.5", kCountRangeMessage, "4.5", 2},    {"abc", kCountNotIntegerMessage, "", 2},
         {"99999", kCountNotIntegerMessage, "", 2}, {"5", nullptr, "5", 5},
         {"5000", nullptr, "5000", 5000},           {"12.5", nullptr, "12.5", 12},
-        {"13.5", nullptr, "13.5", 14},             {"13.499", nullptr, "13.499", 14}};
+        {"13.5", nullptr, "13.5", 14},             {"13.499", nullptr, "13.499", 14},
+        {"13.451", nullptr, "13.451", 13}};  // 13.45, not 13.5
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         rig.clear();

@@ -104,6 +104,7 @@ TEST(FastStepListing, YRangeSpansTheFastStepOffReadingsWithAMargin) {
         {{0, 1048576, 1048576, 0, 0}, 2, {-1000000, 2048576}},  // an aborted run: its zeros count
         {{0, 9, 5, 7, 999}, 1, {-999995, 1000009}},              // only readings 1..2N are scanned
         {{0, 10.5, 11.5}, 1, {-999990, 1000012}},               // whole numbers, halves to even
+        {{0, 5}, 40, {-999995, 1000005}},                       // one reading
         {{0}, 40, {-1000000, 1000000}}};                        // nothing read
     for (const auto& c : cases) EXPECT_EQ(ChartYRange(c.off, c.n), c.range) << c.off.size();
 }
