@@ -38,57 +38,40 @@ struct ChildOutcome {
 
 // The user files are made for so that the child may or may not reach them: nobody when the
 // tests run as root, otherwise the user running them.
-uid_t OrdinaryUid() {
-    if (::getuid() != 0) return ::getuid();
+std::pair<uid_t, gid_t> OrdinaryUser() {
+    if (::getuid() != 0) return {::getuid(), ::getgid()};
     const passwd* nobody = ::getpwnam("nobody");
-    return nobody ? nobody->pw_uid : 65534;
-}
-gid_t OrdinaryGid() {
-    if (::getuid() != 0) return ::getgid();
-    const passwd* nobody = ::getpwnam("nobody");
-    return nobody ? nobody->pw_gid : 65534;
+    return nobody ? std::pair{nobody->pw_uid, nobody->pw_gid} : std::pair<uid_t, gid_t>{65534, 65534};
 }
 
 // Gives `path` to the ordinary user, with these permission bits.
 void GiveToOrdinaryUser(const std::string& path, mode_t mode) {
-    if (::getuid() == 0 && ::chown(path.c_str(), OrdinaryUid(), OrdinaryGid()) != 0) std::abort();
-    if (::chmod(path.c_str(), mode) != 0) std::abort();
+    const auto [uid, gid] = OrdinaryUser();
+    if ((::getuid() == 0 && ::chown(path.c_str(), uid, gid) != 0) || ::chmod(path.c_str(), mode) != 0) std::abort();
 }
 
 ChildOutcome RunAsOrdinaryUser(const std::function<std::string()>& piece) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return {};
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
     const pid_t pid = ::fork();
-    if (pid < 0) return {};
     if (pid == 0) {
-        ::close(pipeFds[0]);
-        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(OrdinaryGid()) != 0 ||
-                                ::setuid(OrdinaryUid()) != 0))
-            ::_exit(125);
-        const std::string text = piece();
-        for (std::size_t done = 0; done < text.size();) {
-            const ssize_t n = ::write(pipeFds[1], text.data() + done, text.size() - done);
-            if (n <= 0) ::_exit(124);
-            done += static_cast<std::size_t>(n);
-        }
-        ::_exit(0);
+        const auto [uid, gid] = OrdinaryUser();
+        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) ::_exit(125);
+        const std::string text = piece();  // a few words: one write
+        ::_exit(::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 124);
     }
-    ::close(pipeFds[1]);
+    ::close(fds[1]);
     ChildOutcome outcome;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;)
-        if (n > 0) outcome.text.append(buffer, static_cast<std::size_t>(n));
-        else if (errno != EINTR) break;
-    ::close(pipeFds[0]);
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) outcome.text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) outcome.exitStatus = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return {};
+    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     outcome.ran = outcome.exitStatus != 125;
     return outcome;
 }
-
 
 // A folder for the ordinary user inside a private one; `file` names the target in it.
 struct Place {
