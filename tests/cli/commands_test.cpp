@@ -175,31 +175,18 @@ TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
 // Ctrl-C while the board never signals a result ends the wait within one round of polls, as a
 // stop: no error box, continuous reading ended, and an earlier file of that name left alone.
 TEST(Acquire, CtrlCEndsAWaitForAResultThatNeverComes) {
-    struct CtrlCWhilePolling : test::QuietPollPort {
-        using QuietPollPort::QuietPollPort;
-        bool raised = false;
-        uint8_t InByte(uint16_t address) override {
-            const uint8_t v = QuietPollPort::InByte(address);
-            if (busyPolls == 1000 && !raised) raised = true, std::raise(SIGINT);
-            return v;
-        }
+    test::BoardRig rig(-1, test::Fault(board::Fault::NoReady));
+    rig.port.onBusyPoll = [&rig] {
+        if (rig.port.busyPolls == 1000) std::raise(SIGINT);
     };
-    board::SimOptions noReady;
-    noReady.fault = board::Fault::NoReady;
-    app::SimPort sim(noReady, board::TimeMode::Virtual);
-    CtrlCWhilePolling port(sim);
-    test::ScriptedMessages messages;
-    link::SharedSettings settings;
-    link::Context ctx{port, messages, settings, ""};
-    link::StartUp(ctx);
     Dir dir;
     dir.write("out.dat", "kept\n");
     std::ostringstream err;
-    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("out.dat")}, ctx, err), 130);
+    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("out.dat")}, rig.ctx, err), 130);
     EXPECT_EQ(err.str(), "qb4160-eval: stopped before the first code came; " + dir.file("out.dat") + " was not written\n");
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(port.busyPolls, link::kStopCheckPolls);  // the first question after Ctrl-C
-    EXPECT_TRUE(EndsContinuousReading(test::RegisterTraffic(port.log)));
+    EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_EQ(rig.port.busyPolls, link::kStopCheckPolls);  // the first question after Ctrl-C
+    EXPECT_TRUE(EndsContinuousReading(rig.traffic()));
     EXPECT_EQ(ReadAll(dir.file("out.dat")), "kept\n");
 }
 
