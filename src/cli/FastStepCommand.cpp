@@ -13,6 +13,7 @@
 #include "cli/Interrupt.h"
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepRun.h"
+#include "link/Register.h"
 #include "platform/base/Numbers.h"
 #include "platform/chart/PlotImage.h"
 #include "platform/base/SafeSave.h"
@@ -84,18 +85,26 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
     bool stopped = false;
     SavedRegisters saved;
     {
-        // Ctrl-C ends the run as a close request ends the window's: what was read is kept and the
-        // registers go back. A second Ctrl-C cannot cut the restore short.
+        // Ctrl-C ends the run as a close request ends the window's: what was read is kept, reading
+        // stops and the registers go back. `ended` turns true only where reading has stopped or
+        // the run is about to stop it, so once the run finds it set, the converter is listening
+        // again. A second Ctrl-C cannot cut the restore short.
         InterruptGuard guard;
-        const link::Context run = link::WithStopHook(ctx, [&guard] { return guard.interrupted(); });
+        bool ended = false;
+        const auto interrupted = [&] { return ended = ended || guard.interrupted(); };
+        const link::Context run = link::WithStopHook(ctx, interrupted);
         saved = SaveRegisters(run);
         RunHooks hooks;
-        hooks.settle = [&](int16_t ms) { platform::WaitMs(run.port, ms, [&guard] { return !guard.interrupted(); }); };
+        hooks.settle = [&](int16_t ms) {
+            platform::WaitMs(run.port, ms, [&guard] { return !guard.interrupted(); });
+            // Reading has started: the run leaves before its first reading, so it stops here.
+            if (interrupted()) link::StopContinuousRead(run);
+        };
         hooks.afterReading = [&] {
             ++taken;
-            return !guard.interrupted();
+            return !interrupted();
         };
-        hooks.closing = [&guard] { return guard.interrupted(); };
+        hooks.closing = [&ended] { return ended; };
         RunFastStep(run, hooks);
         RestoreRegisters(run, saved);
         stopped = guard.interrupted();

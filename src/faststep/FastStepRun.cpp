@@ -88,7 +88,7 @@ void ReadFastStepOff(const link::Context& ctx, std::vector<double>& codes, const
     WriteDac(ctx, kDacLow);
     link::StartContinuousRead(ctx);
     if (hooks.settle) hooks.settle(kSettleMs);
-    // A close request during the wait has stopped reading and put the registers back already.
+    // A close request or Ctrl-C during the wait has ended the run and stopped reading already.
     if (closing(hooks)) return;
     if (!LevelLoop(ctx, codes, 1, ctx.settings.StepReadCount, hooks)) return;
     stepAndReadHigh(ctx, codes, hooks);

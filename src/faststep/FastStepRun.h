@@ -63,8 +63,8 @@ struct RunHooks {
     std::function<bool()> afterReading;
     // Runs before each wait for a reading (the window forgets a stop asked for an earlier wait).
     std::function<void()> beforeReading;
-    // True once a close request has ended the run: the caller has stopped reading and put the
-    // registers back, so the run sends nothing more.
+    // True once the caller has ended the run (a close request, Ctrl-C) and reading has stopped:
+    // the run sends nothing more.
     std::function<bool()> closing;
 };
 

@@ -28,8 +28,8 @@ struct Outcome {
 };
 
 // The command on a board whose registers hold `found`; `interruptAfter` readings of the first
-// series, Ctrl-C (0: never).
-Outcome RunCommand(cli::FastStepRequest request, const faststep::SavedRegisters& found, int interruptAfter = 0) {
+// series, Ctrl-C (0: in the settling wait, -1: never).
+Outcome RunCommand(cli::FastStepRequest request, const faststep::SavedRegisters& found, int interruptAfter = -1) {
     Rig rig;
     rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, found.mode);
     rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, found.filter);
@@ -40,6 +40,9 @@ Outcome RunCommand(cli::FastStepRequest request, const faststep::SavedRegisters&
         const auto& off = rig.settings.FastStepOffCodes;
         if (interruptAfter > 0 && !raised && off.size() > std::size_t(interruptAfter) && off[std::size_t(interruptAfter)] != 0)
             raised = true, std::raise(SIGINT);
+    };
+    rig.port.onWait = [&] {
+        if (interruptAfter == 0 && !raised) raised = true, std::raise(SIGINT);
     };
     std::ostringstream out, err;
     const int status = cli::RunFastStepCommand(request, rig.ctx, out, err);
@@ -86,20 +89,25 @@ TEST(FastStepCommand, PrintsBothSeriesAndRestoresTheRegisters) {
     EXPECT_NEAR(on.at(42).toDouble(), 15204352, 15204) << "reading 43: settled within 0.1 %";
 }
 
-// Ctrl-C ends the run as closing the window does: the registers go back, what was read is
-// printed and charted, and the status says the command was stopped.
+// Ctrl-C ends the run as closing the window does: reading stops, no reading more is taken, the
+// registers go back, what was read is printed and charted, and the status says the command was
+// stopped.
 TEST(FastStepCommand, CtrlCEndsTheRunRestoresAndSaysSo) {
-    QTemporaryDir dir;
-    const std::string pdf = dir.filePath("step.PDF").toStdString();
-    const Outcome o = RunCommand({false, pdf}, kFound, 5);
-    EXPECT_EQ(o.status, cli::kStoppedStatus);
-    EXPECT_EQ(o.err, "qb4160-eval: stopped by Ctrl-C after 5 of 160 readings; the registers were restored\n");
-    EXPECT_EQ(o.traffic, (Lines{"R mode 2031", "R filter A0019", "R DAC 3F", "W mode 31B2", "W filter 400010", "W DAC 2",
-                                "C 33"} + Results(5) + Lines{"out 1A"} + kStop + Restore(kFound)));
-    EXPECT_NE(o.out.find("\n      6             0            0\n"), std::string::npos) << o.out;
-    QFile written(QString::fromStdString(pdf));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(written.read(4).startsWith("%PDF"));
+    for (const int after : {5, 0}) {
+        SCOPED_TRACE(after);
+        QTemporaryDir dir;
+        const std::string pdf = dir.filePath("step.PDF").toStdString();
+        const Outcome o = RunCommand({false, pdf}, kFound, after);
+        EXPECT_EQ(o.status, cli::kStoppedStatus);
+        EXPECT_EQ(o.err, "qb4160-eval: stopped by Ctrl-C after " + std::to_string(after) +
+                             " of 160 readings; the registers were restored\n");
+        EXPECT_EQ(o.traffic, (Lines{"R mode 2031", "R filter A0019", "R DAC 3F", "W mode 31B2", "W filter 400010",
+                                    "W DAC 2", "C 33"} + Results(after) + Lines(after > 0, "out 1A") + kStop + Restore(kFound)));
+        EXPECT_NE(o.out.find("\n      6             0            0\n"), std::string::npos) << o.out;
+        QFile written(QString::fromStdString(pdf));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(written.read(4).startsWith("%PDF"));
+    }
 }
 
 // The chart's file is checked before the board is touched.

@@ -44,15 +44,17 @@ std::string Readout(QWidget& form) {
 }
 
 // Runs `act` on the user-interface thread the next time the run lets events run, once the
-// fast-step-off reading `reading` has been stored (that is, during the wait for the next one).
+// fast-step-off reading `reading` has been stored (that is, during the wait for the next one);
+// reading 0: in the settling wait.
 void DuringRun(Rig& rig, int reading, std::function<void()> act) {
     auto pending = std::make_shared<std::function<void()>>(std::move(act));
-    rig.port.onBusyPoll = [&rig, reading, pending] {
+    const auto post = [&rig, reading, pending] {
         const auto& off = rig.settings.FastStepOffCodes;
-        if (!*pending || off.size() <= std::size_t(reading) || off[std::size_t(reading)] == 0) return;
+        if (!*pending || off.size() <= std::size_t(reading) || (reading > 0 && off[std::size_t(reading)] == 0)) return;
         QMetaObject::invokeMethod(qApp, std::move(*pending), Qt::QueuedConnection);
         *pending = nullptr;
     };
+    (reading > 0 ? rig.port.onBusyPoll : rig.port.onWait) = post;
 }
 
 void PostKey(QWidget& form, int qtKey, const QString& text) {
@@ -151,14 +153,19 @@ TEST(FastStepWindow, AKeyAbortsTheRunAndTheSecondHalfTakesOneReading) {
 }
 
 // A close request while reading is refused once: it ends the reading and puts the registers
-// back; the run then returns at once and closes the window, putting them back again. The end of
-// the program only ends the reading.
+// back; the run then returns at once, taking no reading more, and closes the window, putting
+// them back again. The end of the program only ends the reading.
 TEST(FastStepWindow, ACloseWhileReadingIsRefusedOnceThenTheWindowCloses) {
     const SavedRegisters found{0x20B0, 0x1F4011, 0x25};
-    const struct { const char* what; std::function<void(Window&)> close; Lines after; } cases[] = {
-        {"the close box", [](Window& f) { f.close(); }, kStop + Restore(found) + kStop + Restore(found)},
-        {"Back", [](Window& f) { Find(f, "Command1")->click(); }, kStop + Restore(found) + kStop + Restore(found)},
-        {"the program ending", [](Window&) { platform::Form::endProgram(0); }, kStop}};
+    const auto closeBox = [](Window& f) { f.close(); };
+    const auto end = [](Window&) { platform::Form::endProgram(0); };
+    const Lines five = Results(5) + Lines{"out 1A"};
+    const struct { const char* what; int reading; std::function<void(Window&)> close; Lines after; } cases[] = {
+        {"the close box", 5, closeBox, five + kStop + Restore(found) + kStop + Restore(found)},
+        {"Back", 5, [](Window& f) { Find(f, "Command1")->click(); }, five + kStop + Restore(found) + kStop + Restore(found)},
+        {"the program ending", 5, end, five + kStop},
+        {"the close box in the settling wait", 0, closeBox, kStop + Restore(found) + Restore(found)},
+        {"the program ending in the settling wait", 0, end, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::ProgramRun run;  // the program may end in this case
@@ -168,7 +175,7 @@ TEST(FastStepWindow, ACloseWhileReadingIsRefusedOnceThenTheWindowCloses) {
         rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, found.dac);
         Window form(rig.ctx);
         bool openAfterRequest = false;
-        DuringRun(rig, 5, [&] {
+        DuringRun(rig, c.reading, [&] {
             c.close(form);
             openAfterRequest = form.isVisible();
         });
@@ -178,8 +185,7 @@ TEST(FastStepWindow, ACloseWhileReadingIsRefusedOnceThenTheWindowCloses) {
         });
         EXPECT_TRUE(openAfterRequest);
         EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(Shape(rig.traffic()),
-                  (Lines{"W mode 31B2", "W filter 400010", "W DAC 2", "C 33"} + Results(5) + Lines{"out 1A"} + c.after));
+        EXPECT_EQ(Shape(rig.traffic()), (Lines{"W mode 31B2", "W filter 400010", "W DAC 2", "C 33"} + c.after));
         EXPECT_TRUE(rig.messages.shown.empty());
     }
 }

@@ -65,9 +65,12 @@ public:
     void passTime(double seconds) override {
         waits.push_back(seconds);
         if (inner_) inner_->passTime(seconds);
+        if (onWait) onWait();
     }
     // Every wait of the program, in seconds, in order.
     std::vector<double> waits;
+    // Runs at every wait, once its time has passed.
+    std::function<void()> onWait;
 
     // The values written to `address`, in order.
     std::vector<int> writesTo(uint16_t address) const {
