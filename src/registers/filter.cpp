@@ -1,6 +1,8 @@
 #include "registers/filter.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,12 +19,11 @@
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 #include "registers/ChoiceForm.h"
-#include "registers/FilterRegister.h"
 #include "registers/WriteAndCheck.h"
 
 namespace qb::registers {
 
-using namespace filterbits;
+using namespace link::filterbits;
 using platform::CheckBox;
 using platform::named;
 using platform::TextBox;
@@ -44,6 +45,16 @@ private:
 };
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The rate text when the register's word is 0 (no conversions).
+constexpr const char* kNoRateText = "Error";
+
+// The rate a word gives as the window shows it ("0.00" or "#.00"); kNoRateText for a word of 0
+// or less.
+std::string RateText(double masterClockHz, int32_t word, bool chop, std::string_view picture) {
+    const std::optional<double> rate = link::UpdateRateHz(masterClockHz, word, chop);
+    return rate ? platform::Format(*rate, picture) : kNoRateText;
+}
 
 // A box just wide enough for `widest` typed in it.
 void FitWidth(TextBox* box, const char* widest) {
@@ -187,12 +198,12 @@ void filter::Change(int32_t orBits, int32_t andBits) {
 
 void filter::ShowRateFromRegister() {
     const int32_t value = ctx_.settings.FilterRegValue;
-    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(value), value & kChopOn, "0.00")));
+    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(value), link::ChopOf(value), "0.00")));
 }
 
 void filter::ApplyUpdateRate() {
-    const int32_t word = FilterWordForRate(UpdateRate().value_or(0.0f), ClockInBox(), chop->value(), skip->value());
-    SetFilterValue(WithFilterWord(ctx_.settings.FilterRegValue, word));
+    const int32_t word = link::FilterWordForRate(UpdateRate().value_or(0.0f), ClockInBox(), chop->value(), skip->value());
+    SetFilterValue(link::WithFilterWord(ctx_.settings.FilterRegValue, word));
     Text2->setText(Q(RateText(ClockInBox(), word, chop->value(), "0.00")));
 }
 

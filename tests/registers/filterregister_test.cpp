@@ -2,11 +2,11 @@
 // at their limits and roundings, and as the register holds them.
 #include <gtest/gtest.h>
 
-#include "registers/FilterRegister.h"
+#include "link/FilterRate.h"
 
 namespace {
 
-using namespace qb::registers;
+using namespace qb::link;
 
 TEST(FilterRegisterMath, WordForRateIsRoundedHalfEvenThenLimited) {
     const struct { float rate; double clock; bool chop, skip; int32_t word; } cases[] = {
