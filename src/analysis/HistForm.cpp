@@ -8,6 +8,7 @@
 
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/base/Messages.h"
 #include "platform/base/Numbers.h"
 #include "platform/widgets/QtMessages.h"
@@ -18,12 +19,7 @@ namespace qb::analysis {
 
 using platform::named;
 using platform::StripChart;
-
-namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-} // namespace
+using platform::ToQt;
 
 HistForm::HistForm(const link::Context& ctx, QWidget* parent) : HistForm(ctx.settings, parent, &ctx.messages) {
     rememberSize(ctx.preferences, "HistForm");
@@ -110,9 +106,9 @@ void HistForm::Command3D1_Click() { unload(); }
 void HistForm::StripHist_Cursor(double x) {
     if (!points_) return;
     const CursorReadout r = ReadCursor(*points_, x);
-    if (r.count) panel_.lblCursPosition->setText(q(*r.count));
-    panel_.lblHexValue->setText(q(r.hex));
-    panel_.lblDecValue->setText(q(r.dec));
+    if (r.count) panel_.lblCursPosition->setText(ToQt(*r.count));
+    panel_.lblHexValue->setText(ToQt(r.hex));
+    panel_.lblDecValue->setText(ToQt(r.dec));
 }
 
 void HistForm::StripHist_Scale() {

@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +16,7 @@
 #include "analysis/AnalysisRead.h"
 #include "analysis/NoiseForm.h"
 #include "link/Serial.h"
+#include "platform/widgets/AnyKeyStops.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/base/Numbers.h"
@@ -51,7 +51,6 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
           return !Reading;
       })) {
     setCaption("QB4160 Read Data");
-    setKeyPreview(true);
 
     QGroupBox* Frame1 = makeTitleFrame();
     QGroupBox* Frame3 = makeDisplayFrame();
@@ -109,10 +108,7 @@ void ReadDataForm::makeStatusLine() {
     ReadProgress->setFormat(QStringLiteral("%v of %m codes"));
     ReadProgress->setTextVisible(true);
     ReadProgress->setMinimumWidth(200);
-    QSizePolicy keepPlace = ReadProgress->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    ReadProgress->setSizePolicy(keepPlace);
-    ReadProgress->hide();
+    platform::KeepPlaceWhenHidden(ReadProgress)->hide();
 }
 
 void ReadDataForm::makeButtons() {
@@ -152,7 +148,9 @@ void ReadDataForm::connectHandlers() {
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
     connect(Command3D2, &QPushButton::clicked, this, [this] { Command3D2_Click(); });
     connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
-    Timer1->onTimer([this] { Timer1->setEnabled(false); });
+    // While a read runs, any key ends it (the keys that type nothing too: the user is told to
+    // press any key).
+    new platform::AnyKeyStops(this, [this] { return Reading; }, [this] { Reading = false; });
 
     // Enter in a box starts its read.
     ReadNoValueText->onKeyPress([this](int& key) {
@@ -188,28 +186,6 @@ void ReadDataForm::Form_QueryUnload(bool& /*cancel*/) {
     Reading = false;
 }
 
-void ReadDataForm::Form_KeyPress(int& keyAscii) {
-    if (Reading) {
-        Reading = false;
-        keyAscii = 0;
-    }
-}
-
-bool ReadDataForm::eventFilter(QObject* watched, QEvent* event) {
-    if (Reading && event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Keys that type nothing (arrows, function keys, Delete) also stop a read: the user is
-        // told to press any key.
-        if (platform::IsActionKey(*key)) {
-            Reading = false;
-            event->accept();
-            return true;
-        }
-    }
-    return Form::eventFilter(watched, event);
-}
-
 bool ReadDataForm::letEventsRun() { return turns_.run(); }
 
 void ReadDataForm::showStatus(const char* text) {
@@ -221,15 +197,6 @@ int16_t ReadDataForm::PauseMs() const {
     const double typed = platform::Val(Text1->str());
     const double clamped = std::clamp(platform::RoundHalfEven(typed), 0.0, double{kMaxPauseMs});
     return static_cast<int16_t>(clamped);
-}
-
-void ReadDataForm::Delay(int16_t ms) {
-    // Timer1 times the pause; the wait itself goes through the port's clock, so a simulated
-    // board on virtual time sees the pause pass. A key press during it ends the read.
-    Timer1->setInterval(ms);
-    Timer1->setEnabled(true);
-    platform::WaitMs(ctx_.port, ms, [this] { return Reading; });
-    Timer1->setEnabled(false);
 }
 
 void ReadDataForm::readbutton_Click() {
@@ -256,7 +223,8 @@ void ReadDataForm::readbutton_Click() {
         }
         currentcode->setStr(platform::Hex(code));
         const int16_t pause = PauseMs();
-        if (pause != 0) Delay(pause);
+        // Timer1 times the pause; a key pressed during it ends the read.
+        if (pause != 0) platform::WaitMs(*Timer1, ctx_.port, pause, [this] { return Reading; });
         currentcode->setFocus();
         if (!letEventsRun()) Reading = false;
     }

@@ -50,8 +50,6 @@ public:
 protected:
     void Form_Load() override;
     void Form_QueryUnload(bool& cancel) override;
-    void Form_KeyPress(int& keyAscii) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Opens the noise analysis over this window (Command3D2 with codes in the buffer).
     virtual void openNoiseAnalysis();
@@ -74,9 +72,6 @@ private:
     void connectHandlers();
 
     void ReadForAnalysis(int16_t codesToRead);
-    // Waits `ms` milliseconds while the window stays responsive; ends early once the read has
-    // been stopped.
-    void Delay(int16_t ms);
     // The pause typed in Text1, taken as the nearest bound when outside 0..kMaxPauseMs.
     int16_t PauseMs() const;
     // Lets pending events run; false once the program is ending.

@@ -13,15 +13,15 @@
 #include "analysis/ResolutionFigures.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/chart/StripChart.h"
 
 namespace qb::analysis {
 
 using platform::StripChart;
+using platform::ToQt;
 
 namespace {
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 // The decade at or below (direction -1) or at or above (+1) a positive value.
 double decade(double v, int direction) {
@@ -95,7 +95,7 @@ bool SpectrumForm::PlotSpectrum() {
     if (!computed.ok()) {
         spectrum_.reset();
         whyNone_ = computed.error();
-        lblSummary->setText(qs("No spectrum: " + whyNone_ + "."));
+        lblSummary->setText(ToQt("No spectrum: " + whyNone_ + "."));
         lblFrequencyValue->clear();
         lblDensityValue->clear();
         chart.redraw();
@@ -125,7 +125,7 @@ bool SpectrumForm::PlotSpectrum() {
     }
     chart.setXRange(0, s.sampleRateHz / 2);
     chart.setCursorPosition(s.frequencyHz[PeakBin(s)]);
-    lblSummary->setText(qs(SpectrumSummary(s)));
+    lblSummary->setText(ToQt(SpectrumSummary(s)));
     chart.redraw();
     StripSpectrum_Cursor(chart.cursorPosition());
     return true;
@@ -140,8 +140,8 @@ void SpectrumForm::StripSpectrum_Cursor(double /*x*/) {
         lblDensityValue->clear();
         return;
     }
-    lblFrequencyValue->setText(qs(FrequencyText(StripSpectrum->cursorPosition(), spectrum_->binWidthHz)));
-    lblDensityValue->setText(qs(DensityText(density)));
+    lblFrequencyValue->setText(ToQt(FrequencyText(StripSpectrum->cursorPosition(), spectrum_->binWidthHz)));
+    lblDensityValue->setText(ToQt(DensityText(density)));
 }
 
 } // namespace qb::analysis

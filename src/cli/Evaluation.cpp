@@ -13,22 +13,19 @@
 #include "platform/chart/PlotImage.h"
 #include "platform/base/SafeSave.h"
 #include "platform/base/Text.h"
+#include "platform/widgets/QtText.h"
 
 namespace qb::cli {
 
-namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-} // namespace
+using platform::ToQt;
 
 std::string AnalysisJson(const analysis::NoiseLabels& labels, const analysis::ResolutionFigures& figures) {
     QJsonObject texts;
     for (const auto& [name, text] : labels.Entries())
-        texts.insert(qs(name), qs(text ? *text : analysis::kNoiseLabelPlaceholder));
+        texts.insert(ToQt(name), ToQt(text ? *text : analysis::kNoiseLabelPlaceholder));
     QJsonObject numbers;
     for (const auto& e : figures.Entries())
-        numbers.insert(qs(e.key), e.figure->value ? QJsonValue(*e.figure->value) : QJsonValue(QJsonValue::Null));
+        numbers.insert(ToQt(e.key), e.figure->value ? QJsonValue(*e.figure->value) : QJsonValue(QJsonValue::Null));
     const QJsonObject object{{"labels", texts}, {"figures", numbers}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }

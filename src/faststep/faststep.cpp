@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,26 +14,30 @@
 #include "faststep/FastStepListing.h"
 #include "faststep/fastinfo.h"
 #include "link/Register.h"
+#include "platform/widgets/AnyKeyStops.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/chart/StripChart.h"
 #include "platform/widgets/Wait.h"
 
 namespace qb::faststep {
 
 using platform::named;
+using platform::ToQt;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+constexpr QSize kChartLeast(520, 360);
+constexpr QSize kOpeningSize(1180, 700);  // room for the lists and a wide chart
+constexpr int kListMargin = 12;          // beside a list line and the scroll bar
+constexpr int kNoticeMargin = 24;        // around the reading notice
+constexpr int kReadoutGap = 36;          // the column of the "Hex:" captions
 
 // One list with its two headings above it.
 QVBoxLayout* listColumn(QListWidget* list, const char* titleName, const char* title, const char* headingName) {
     auto* column = new QVBoxLayout;
-    auto* titleLabel = platform::CaptionLabel(titleName, QString::fromUtf8(title));
-    QFont bold = titleLabel->font();
-    bold.setBold(true);
-    titleLabel->setFont(bold);
+    auto* titleLabel = platform::BoldCaptionLabel(titleName, QString::fromUtf8(title));
     auto* heading = platform::CaptionLabel(headingName, QString::fromUtf8(kListHeading));
     heading->setFont(list->font());
     titleLabel->setBuddy(list);
@@ -50,8 +53,8 @@ QListWidget* makeList(const char* name, const char* accessibleName) {
     list->setAccessibleName(QString::fromUtf8(accessibleName));
     list->setUniformItemSizes(true);
     // Wide enough for a line and the scroll bar.
-    const int line = list->fontMetrics().horizontalAdvance(q(ListLine(80, 0)) + QStringLiteral("  "));
-    list->setMinimumWidth(line + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12);
+    const int line = list->fontMetrics().horizontalAdvance(ToQt(ListLine(80, 0)) + QStringLiteral("  "));
+    list->setMinimumWidth(line + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + kListMargin);
     return list;
 }
 
@@ -63,27 +66,43 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
       // request during the wait ends it at once, also when the converter never answers.
       ctx_(link::WithStopHook(ctx, [this] {
           if (!Form::doEvents()) stopReading();
-          return stopWait_;
+          return state_ == RunState::StopAsked || state_ == RunState::Closing;
       })) {
     setCaption(kFastStepCaption);
-    setKeyPreview(true);
     setResizable(true);
     rememberSize(ctx.preferences, "faststep");
 
+    QGroupBox* Frame2 = makeTitleFrame();
+    makeLists();
+    makeChart();
+    QGroupBox* Fracurseur = makeReadoutFrame();
+    makeNoticeFrame();
+    makeButtons();
+    Timer1 = new platform::MsTimer("Timer1", this);
+    layOut(Frame2, Fracurseur);
+    connectHandlers();
+}
+
+QGroupBox* faststep::makeTitleFrame() {
     auto* Frame2 = named(new QGroupBox, "Frame2");
     (new QVBoxLayout(Frame2))->addWidget(platform::TitleLabel("Label1", QStringLiteral("Fast Step Demonstration Mode")));
+    return Frame2;
+}
 
+void faststep::makeLists() {
     List1 = makeList("List1", "Normal Response");
     List2 = makeList("List2", "Fast-Step Response");
+}
 
+void faststep::makeChart() {
     StripGraph = new platform::StripChart("StripGraph");
-    StripGraph->setMinimumSize(520, 360);
-    StripGraph->setMessageSink(&ctx.messages);
+    StripGraph->setMinimumSize(kChartLeast);
+    StripGraph->setMessageSink(&ctx_.messages);
     SetUpStepChart(*StripGraph);
-    StripGraph->onCursor([this](double x) { StripGraph_Cursor(x); });
-    StripGraph->onScale([this] { StripGraph_Scale(); });
+}
 
-    // The readout of both traces at the cursor.
+// The readout of both traces at the cursor.
+QGroupBox* faststep::makeReadoutFrame() {
     auto* Fracurseur = named(new QGroupBox, "Fracurseur");
     lblCursPosition = platform::ReadoutLabel("lblCursPosition");
     lblDec0Value = platform::ReadoutLabel("lblDec0Value");
@@ -103,31 +122,27 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     readout->addWidget(lblDec1Value, 2, 2);
     readout->addWidget(platform::CaptionLabel("lblCursHex", QStringLiteral("Hex:")), 2, 3, Qt::AlignRight);
     readout->addWidget(lblHex1Value, 2, 4);
-    readout->setColumnMinimumWidth(3, 36);
+    readout->setColumnMinimumWidth(3, kReadoutGap);
+    return Fracurseur;
+}
 
-    // The reading notice keeps its place when hidden, so nothing moves when a run starts.
-    Frame1 = named(new QGroupBox, "Frame1");
-    Label2 = platform::CaptionLabel("Label2", {});
+// The reading notice keeps its place when hidden, so nothing moves when a run starts.
+void faststep::makeNoticeFrame() {
+    Frame1 = platform::KeepPlaceWhenHidden(named(new QGroupBox, "Frame1"));
+    Label2 = platform::BoldCaptionLabel("Label2", {});
     Label2->setAlignment(Qt::AlignCenter);
-    QFont noticeFont = Label2->font();
-    noticeFont.setBold(true);
-    Label2->setFont(noticeFont);
-    Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance(QString::fromUtf8(kReadingNotice)) + 24);
+    Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance(QString::fromUtf8(kReadingNotice)) + kNoticeMargin);
     (new QVBoxLayout(Frame1))->addWidget(Label2);
-    QSizePolicy keepPlace = Frame1->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    Frame1->setSizePolicy(keepPlace);
+}
 
+void faststep::makeButtons() {
     run = platform::CommandButton("run", QStringLiteral("Run"));
     Command2 = platform::CommandButton("Command2", QStringLiteral("Info."));
     Command1 = platform::CommandButton("Command1", QStringLiteral("Back"));
-    connect(run, &QPushButton::clicked, this, [this] { run_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
 
-    Timer1 = new platform::MsTimer("Timer1", this);
-    Timer1->onTimer([this] { Timer1->setEnabled(false); });
-
+// The lists and the chart; below them the readout, the notice and the buttons.
+void faststep::layOut(QGroupBox* Frame2, QGroupBox* Fracurseur) {
     auto* data = new QHBoxLayout;
     data->addLayout(listColumn(List1, "Label3", "Normal Response", "Label4"));
     data->addLayout(listColumn(List2, "Label5", "Fast-Step Response", "Label6"));
@@ -156,46 +171,59 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     setTabOrder(Command1, StripGraph);
     setTabOrder(StripGraph, List1);
     setTabOrder(List1, List2);
-    // Room for the lists and a wide chart, within the screen.
-    QSize size(1180, 700);
+    QSize size = kOpeningSize;  // within the screen
     if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
     resize(size);
 }
 
+void faststep::connectHandlers() {
+    connect(run, &QPushButton::clicked, this, [this] { run_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    StripGraph->onCursor([this](double x) { StripGraph_Cursor(x); });
+    StripGraph->onScale([this] { StripGraph_Scale(); });
+    // Any key ends a reading, also the keys that type nothing: "press any key".
+    new platform::AnyKeyStops(this, [this] { return state_ == RunState::Reading; }, [this] { stopReading(); });
+}
+
 void faststep::Form_Load() {
     Frame1->hide();
-    Reading = false;
-    Closing = false;
+    state_ = RunState::Idle;
     saved_ = SaveRegisters(ctx_);
     run->setFocus();
 }
 
 RunHooks faststep::hooks() {
     RunHooks h;
-    h.settle = [this](int16_t ms) { WaitMs(ms); };
-    h.beforeReading = [this] { stopWait_ = false; };
+    // Timer1 times the settling wait; a close request ends it.
+    h.settle = [this](int16_t ms) {
+        platform::WaitMs(*Timer1, ctx_.port, ms, [this] { return state_ != RunState::Closing; });
+    };
+    h.beforeReading = [this] {
+        if (state_ == RunState::StopAsked) state_ = RunState::Stopped;
+    };
     h.afterReading = [this] {
         if (!Form::doEvents()) stopReading();
-        if (!Reading) return false;
+        if (state_ != RunState::Reading) return false;
         List1->setFocus();
         return true;
     };
     // The program ending ends the run as a close request does (without touching the registers).
-    h.closing = [this] { return Closing || Form::programEnding(); };
+    h.closing = [this] { return state_ == RunState::Closing || Form::programEnding(); };
     return h;
 }
 
 void faststep::run_Click() {
-    if (Reading) return;  // a click that came in while a run let events run
+    if (state_ != RunState::Idle) return;  // a click that came in while a run let events run
     Frame1->show();
     showNotice(kReadingNotice);
-    Reading = true;
+    state_ = RunState::Reading;
     if (RunFastStep(ctx_, hooks()) == RunEnd::Closed) {
         if (!Form::programEnding()) unload();
         return;
     }
     ShowFastStepResults();
-    Reading = false;
+    state_ = RunState::Idle;
     Frame1->hide();
     showNotice("");
 }
@@ -205,50 +233,24 @@ void faststep::showNotice(const char* text) {
     Label2->repaint();
 }
 
-void faststep::WaitMs(int16_t ms) {
-    Timer1->setInterval(ms);
-    Timer1->setEnabled(true);
-    platform::WaitMs(ctx_.port, ms, [this] { return !Closing; });
-    Timer1->setEnabled(false);
-}
-
 void faststep::stopReading() {
-    Reading = false;
-    stopWait_ = true;
-}
-
-void faststep::Form_KeyPress(int& keyAscii) {
-    if (!Reading) return;  // passed on normally
-    stopReading();
-    keyAscii = 0;
-}
-
-bool faststep::eventFilter(QObject* watched, QEvent* event) {
-    // Keys that type nothing (arrows, function keys) end a run too: "press any key".
-    if (Reading && event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this && platform::IsActionKey(*static_cast<QKeyEvent*>(event))) {
-        stopReading();
-        event->accept();
-        return true;
-    }
-    return Form::eventFilter(watched, event);
+    if (state_ != RunState::Closing) state_ = RunState::StopAsked;
 }
 
 void faststep::Form_QueryUnload(bool& cancel) {
-    if (Reading) {
+    if (state_ == RunState::Reading) {
         // Refused once: the reading ends here, and the run closes the window when it returns.
         cancel = true;
         link::StopContinuousRead(ctx_);
     }
-    stopReading();
-    Closing = true;
+    state_ = RunState::Closing;
     RestoreRegisters(ctx_, saved_);
 }
 
 void faststep::Command1_Click() { unload(); }
 
 void faststep::Command2_Click() {
-    if (Reading) return;
+    if (state_ != RunState::Idle) return;
     openInfo();
 }
 
@@ -261,8 +263,8 @@ void faststep::ShowFastStepResults() {
     const link::SharedSettings& s = ctx_.settings;
     List1->clear();
     List2->clear();
-    for (const std::string& line : ListLines(s.FastStepOffCodes, s.StepReadCount)) List1->addItem(q(line));
-    for (const std::string& line : ListLines(s.FastStepOnCodes, s.StepReadCount)) List2->addItem(q(line));
+    for (const std::string& line : ListLines(s.FastStepOffCodes, s.StepReadCount)) List1->addItem(ToQt(line));
+    for (const std::string& line : ListLines(s.FastStepOnCodes, s.StepReadCount)) List2->addItem(ToQt(line));
     List1->repaint();
     List2->repaint();
     PlotStepSeries(*StripGraph, s);
@@ -271,11 +273,11 @@ void faststep::ShowFastStepResults() {
 
 void faststep::StripGraph_Cursor(double /*x*/) {
     const StepReadout r = ReadStepCursor(*StripGraph);
-    lblDec0Value->setText(q(r.dec0));
-    lblHex0Value->setText(q(r.hex0));
-    lblDec1Value->setText(q(r.dec1));
-    lblHex1Value->setText(q(r.hex1));
-    lblCursPosition->setText(q(r.position));
+    lblDec0Value->setText(ToQt(r.dec0));
+    lblHex0Value->setText(ToQt(r.hex0));
+    lblDec1Value->setText(ToQt(r.dec1));
+    lblHex1Value->setText(ToQt(r.hex1));
+    lblCursPosition->setText(ToQt(r.position));
 }
 
 void faststep::StripGraph_Scale() { ShowStepChartEnds(*StripGraph); }

@@ -7,7 +7,8 @@
 //
 // While a run reads, any key ends it (the reading in hand is kept; the second half of the run
 // then takes one reading and stops), and a close request is refused once: it ends the reading,
-// restores the registers and closes the window as soon as the run has returned.
+// restores the registers and closes the window as soon as the run has returned. Run and Info.
+// do nothing until a run has returned.
 #include <cstdint>
 
 #include "faststep/FastStepRun.h"
@@ -34,7 +35,7 @@ class faststep : public platform::Form {
 public:
     explicit faststep(const link::Context& ctx, QWidget* parent = nullptr);
 
-    bool reading() const { return Reading; }
+    bool reading() const { return state_ == RunState::Reading; }
     platform::StripChart& chart() { return *StripGraph; }
 
     void run_Click();
@@ -47,20 +48,31 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_KeyPress(int& keyAscii) override;
     void Form_QueryUnload(bool& cancel) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Shows fastinfo over this window (Command2).
     virtual void openInfo();
 
 private:
+    // Where a run stands. A key or a close request while reading ends the wait for the present
+    // result at once (StopAsked); the next wait for a result, if the run gets there, is waited
+    // out (Stopped), and that reading ends its level loop. A close request ends the run
+    // (Closing): the registers are back and nothing more is sent.
+    enum class RunState { Idle, Reading, StopAsked, Stopped, Closing };
+
+    // The window, built top-down: a frame each, the buttons, their layout, and the handlers.
+    QGroupBox* makeTitleFrame();
+    void makeLists();
+    void makeChart();
+    QGroupBox* makeReadoutFrame();
+    void makeNoticeFrame();
+    void makeButtons();
+    void layOut(QGroupBox* Frame2, QGroupBox* Fracurseur);
+    void connectHandlers();
+
     // The run itself (ReadFastStepOff, ReadFastStepOn) is RunFastStep, which the headless
     // command shares; these are what it asks of the window.
     RunHooks hooks();
-    // Waits `ms` milliseconds while the window stays responsive (Timer1 times it; the wait goes
-    // through the port's clock, so a simulated board on virtual time sees it pass).
-    void WaitMs(int16_t ms);
     void ShowFastStepResults();
     // Ends the reading from a key press or a close request; a wait for a result ends at once.
     void stopReading();
@@ -68,9 +80,7 @@ private:
 
     link::Context ctx_;  // its waits for a result end on a key press or a close request
     SavedRegisters saved_;
-    bool Reading = false;
-    bool Closing = false;
-    bool stopWait_ = false;  // a key or close request came during the present wait for a result
+    RunState state_ = RunState::Idle;
 
     QGroupBox* Frame1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -11,6 +11,7 @@
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/base/Numbers.h"
 #include "registers/ModeRegister.h"
 
@@ -19,6 +20,8 @@ namespace qb::registers {
 using platform::CheckBox;
 using platform::named;
 using platform::OptionButton;
+using platform::KeepPlaceWhenHidden;
+using platform::ToQt;
 
 namespace {
 
@@ -32,17 +35,6 @@ QVBoxLayout* column(QGroupBox* box) {
     layout->setContentsMargins(10, 6, 10, 8);
     layout->setSpacing(4);
     return layout;
-}
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-// A widget that keeps its place in the layout while hidden, so the window does not change size.
-template <class W>
-W* keepPlace(W* widget) {
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
-    return widget;
 }
 
 } // namespace
@@ -118,10 +110,10 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     // The two output boxes have no caption of their own: the labels beside them say the level.
     // Their accessible names say what checking them does.
     auto* Frame9 = frame("Frame9", "Digital O/P Enable");
-    den = new CheckBox("den", qs(kOutputsDisabledCaption), Frame9);
+    den = new CheckBox("den", ToQt(kOutputsDisabledCaption), Frame9);
     den->setMinimumWidth(den->sizeHint().width());  // the longer of its two captions
-    d1 = keepPlace(new CheckBox("d1", {}, Frame9));
-    d2 = keepPlace(new CheckBox("d2", {}, Frame9));
+    d1 = KeepPlaceWhenHidden(new CheckBox("d1", {}, Frame9));
+    d2 = KeepPlaceWhenHidden(new CheckBox("d2", {}, Frame9));
     d1->setAccessibleName(QStringLiteral("D0 High"));
     d2->setAccessibleName(QStringLiteral("D1 High"));
     Label2 = named(new QLabel, "Label2");
@@ -164,12 +156,9 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     }
 
     // Shown only while an internal calibration runs.
-    auto* picture = keepPlace(named(new QFrame, "textlabel"));
+    auto* picture = KeepPlaceWhenHidden(named(new QFrame, "textlabel"));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label6 = named(new QLabel(QStringLiteral("QB4160 Calibrating")), "Label6");
-    QFont bold = Label6->font();
-    bold.setBold(true);
-    Label6->setFont(bold);
+    Label6 = platform::BoldCaptionLabel("Label6", QStringLiteral("QB4160 Calibrating"));
     Label6->setAlignment(Qt::AlignCenter);
     (new QHBoxLayout(picture))->addWidget(Label6);
     picture->hide();
@@ -225,7 +214,7 @@ void Mode1::Form_Load() {
     settings_.UpdatingControls = 1;
     // A 16-bit read always fits.
     settings_.ModeRegValue = platform::ToInt32(reg_.ReadReg()).value_or(0);
-    Label4->setText(qs(platform::Hex(settings_.ModeRegValue)));
+    Label4->setText(ToQt(platform::Hex(settings_.ModeRegValue)));
     RefreshModeDisplay();
     settings_.UpdatingControls = 0;
     Command3D1->setFocus();
@@ -255,7 +244,7 @@ void Mode1::WriteModeRegister() {
         settings_.ModeRegValue = readBack;  // the chip's state after the calibration
     else if (readBack != settings_.ModeRegValue)
         readError();
-    Label4->setText(qs(platform::Hex(readBack)));
+    Label4->setText(ToQt(platform::Hex(readBack)));
     PaintModeIndicators();
 }
 
@@ -318,7 +307,7 @@ bool Mode1::calibrationSelected() const {
 }
 
 void Mode1::showRangeCaptions(bool unipolarRanges) {
-    for (int i = 0; i < 4; ++i) range[i]->setText(qs(RangeCaption(i, unipolarRanges)));
+    for (int i = 0; i < 4; ++i) range[i]->setText(ToQt(RangeCaption(i, unipolarRanges)));
 }
 
 void Mode1::showOutputs(bool shown) {

@@ -16,6 +16,7 @@
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 #include "registers/ChoiceForm.h"
@@ -26,6 +27,7 @@ namespace qb::registers {
 using namespace link::filterbits;
 using platform::CheckBox;
 using platform::named;
+using platform::ToQt;
 using platform::TextBox;
 
 namespace {
@@ -43,8 +45,6 @@ private:
     int16_t& flag_;
     int16_t saved_;
 };
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The rate text when the register's word is 0 (no conversions).
 constexpr const char* kNoRateText = "Error";
@@ -198,13 +198,13 @@ void filter::Change(int32_t orBits, int32_t andBits) {
 
 void filter::ShowRateFromRegister() {
     const int32_t value = ctx_.settings.FilterRegValue;
-    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(value), link::ChopOf(value), "0.00")));
+    Text2->setText(ToQt(RateText(ClockInBox(), link::FilterWordOf(value), link::ChopOf(value), "0.00")));
 }
 
 void filter::ApplyUpdateRate() {
     const int32_t word = link::FilterWordForRate(UpdateRate().value_or(0.0f), ClockInBox(), chop->value(), skip->value());
     SetFilterValue(link::WithFilterWord(ctx_.settings.FilterRegValue, word));
-    Text2->setText(Q(RateText(ClockInBox(), word, chop->value(), "0.00")));
+    Text2->setText(ToQt(RateText(ClockInBox(), word, chop->value(), "0.00")));
 }
 
 void filter::RefreshFilterDisplay() {
@@ -217,9 +217,9 @@ void filter::RefreshFilterDisplay() {
     ac->setValue(s.FilterRegValue & kAcOn);
     fast->setValue(s.FilterRegValue & kFastOn);
     skip->setValue(s.FilterRegValue & kSkipOn);
-    Label2->setText(Q(platform::Hex(s.FilterRegValue)));
+    Label2->setText(ToQt(platform::Hex(s.FilterRegValue)));
     s.FilterWordValue = link::FilterWordOf(s.FilterRegValue);
-    Text2->setText(Q(RateText(ClockInBox(), s.FilterWordValue, chop->value(), "#.00")));
+    Text2->setText(ToQt(RateText(ClockInBox(), s.FilterWordValue, chop->value(), "#.00")));
     delay->setText(QString::number(s.FilterRegValue & kDelay));
 }
 
@@ -231,7 +231,7 @@ void filter::WriteFilterRegister() {
         ctx_.messages.exclamation(link::kReadErrorMessage);
         s.DialogChoice = 0;
     }
-    Label2->setText(Q(platform::Hex(s.FilterRegValue)));
+    Label2->setText(ToQt(platform::Hex(s.FilterRegValue)));
 }
 
 bool filter::EntriesUsable(CheckBox* clicked, bool rateNeeded) {
@@ -283,7 +283,7 @@ void filter::chop_Click() {
         }
     }
     // The word stays; the rate follows chopping.
-    Text2->setText(Q(RateText(ClockInBox(), link::FilterWordOf(ctx_.settings.FilterRegValue), chop->value(), "0.00")));
+    Text2->setText(ToQt(RateText(ClockInBox(), link::FilterWordOf(ctx_.settings.FilterRegValue), chop->value(), "0.00")));
     WriteFilterRegister();
 }
 
@@ -380,14 +380,14 @@ void filter::mclk_KeyPress(int& keyAscii) {
     const auto number = platform::ParseNumber(mclk->str());
     if (!number) return refuse();
     const auto hz = static_cast<float>(*number);
-    mclk->setText(Q(platform::Format(hz, "0.00")));
+    mclk->setText(ToQt(platform::Format(hz, "0.00")));
     const auto clock = platform::ToInt32(hz);
     if (!clock || *clock <= 0) return refuse();
     ctx_.settings.MasterClockHz = *clock;
     const int32_t word = link::FilterWordOf(ctx_.settings.FilterRegValue);
     if (word == 0) return refuse();
     // Nothing is written: the word stays, the rate it gives changes.
-    Text2->setText(Q(RateText(ClockInBox(), word, chop->value(), "0.00")));
+    Text2->setText(ToQt(RateText(ClockInBox(), word, chop->value(), "0.00")));
 }
 
 void filter::Command3D1_Click() { unload(); }

@@ -10,6 +10,14 @@ namespace qb::platform {
 
 QLabel* CaptionLabel(const char* name, const QString& text) { return named(new QLabel(text), name); }
 
+QLabel* BoldCaptionLabel(const char* name, const QString& text) {
+    QLabel* label = CaptionLabel(name, text);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
 void StyleAsTitle(QLabel* label) {
     QFont font = label->font();
     if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 1.6);

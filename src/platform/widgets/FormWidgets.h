@@ -2,6 +2,7 @@
 // Small builders for the widgets every window lays out the same way: the big title, command
 // buttons, and sunken value boxes. Each sets the control's name (its objectName) as Controls.h
 // asks.
+#include <QSizePolicy>
 #include <QString>
 
 class QLabel;
@@ -11,6 +12,8 @@ namespace qb::platform {
 
 // A plain caption label.
 QLabel* CaptionLabel(const char* name, const QString& text);
+// A caption label in bold.
+QLabel* BoldCaptionLabel(const char* name, const QString& text);
 
 // Makes `label` the window's title: bold, larger, centred.
 void StyleAsTitle(QLabel* label);
@@ -19,6 +22,15 @@ QLabel* TitleLabel(const char* name, const QString& text);
 
 // A command button that does not take Enter as the window's default.
 QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = 100);
+
+// Makes `widget` keep its place in the layout while hidden, so nothing around it moves.
+template <class W>
+W* KeepPlaceWhenHidden(W* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+    return widget;
+}
 
 // A sunken, right-aligned value box whose text can be selected and copied. With
 // `minimumWidth` 0 it is made wide enough for any 32-bit number in decimal.

@@ -3,11 +3,9 @@
 #include <QSettings>
 #include <QString>
 
-namespace qb::platform {
+#include "platform/widgets/QtText.h"
 
-namespace {
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-} // namespace
+namespace qb::platform {
 
 QtPreferences::QtPreferences()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qb4160-eval"),
@@ -16,13 +14,13 @@ QtPreferences::QtPreferences()
 QtPreferences::~QtPreferences() = default;
 
 std::optional<std::string> QtPreferences::value(std::string_view key) const {
-    const QVariant v = settings_->value(qs(key));
+    const QVariant v = settings_->value(ToQt(key));
     if (!v.isValid()) return std::nullopt;
     return v.toString().toStdString();
 }
 
 void QtPreferences::setValue(std::string_view key, std::string_view value) {
-    settings_->setValue(qs(key), qs(value));
+    settings_->setValue(ToQt(key), ToQt(value));
     settings_->sync();
 }
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "platform/widgets/Controls.h"
 #include "platform/widgets/Form.h"
 
 namespace qb::platform {
@@ -29,6 +30,15 @@ bool WaitMs(PortIo& port, int ms, const std::function<bool()>& keepWaiting) {
         if (Form::programEnding() || !stillWaiting()) return false;
     }
     return Form::doEvents() && stillWaiting();
+}
+
+bool WaitMs(MsTimer& timer, PortIo& port, int ms, const std::function<bool()>& keepWaiting) {
+    timer.onTimer([&timer] { timer.setEnabled(false); });
+    timer.setInterval(ms);
+    timer.setEnabled(true);
+    const bool waited = WaitMs(port, ms, keepWaiting);
+    timer.setEnabled(false);
+    return waited;
 }
 
 void PauseMs(PortIo& port, int ms) {
