@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "analysis/ResolutionFigures.h"
+#include "link/CodeCount.h"
 #include "link/SharedSettings.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
@@ -22,8 +23,7 @@ std::string UtcTimeText(std::chrono::system_clock::time_point t) {
 std::string CodesCsv(const link::SharedSettings& s) {
     const DataFormat format = DataFormatOf(s);
     const std::optional<double> rate = SampleRateOf(s);
-    const std::size_t available = s.Codes.empty() ? 0 : s.Codes.size() - 1;
-    const std::size_t n = std::min<std::size_t>(s.CodesRead < 0 ? 0 : static_cast<std::size_t>(s.CodesRead), available);
+    const std::size_t n = link::CodesHeld(s.Codes, s.CodesRead);
 
     std::string text = "# QB4160 codes\n";
     text += "# captured: " +

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "link/CodeCount.h"
 #include "link/SharedSettings.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
@@ -11,8 +12,7 @@ namespace qb::analysis {
 
 NoiseStatistics ComputeNoiseStatistics(const std::vector<double>& codes, int16_t codesRead) {
     NoiseStatistics s;
-    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
-    const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+    const std::size_t n = link::CodesHeld(codes, codesRead);
     if (n == 0) return s;
 
     s.MaxCode = codes[1];

@@ -8,6 +8,7 @@
 
 #include "analysis/Fftw.h"
 #include "analysis/ResolutionFigures.h"
+#include "link/CodeCount.h"
 #include "platform/base/Text.h"
 
 namespace qb::analysis {
@@ -98,8 +99,7 @@ NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz,
 platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
                                                      const DataFormat& format,
                                                      std::optional<double> sampleRateHz) {
-    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
-    const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+    const std::size_t n = link::CodesHeld(codes, codesRead);
     if (n < static_cast<std::size_t>(kMinSpectrumCodes))
         return platform::Fail("a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes");
     if (!sampleRateHz || !(*sampleRateHz > 0))

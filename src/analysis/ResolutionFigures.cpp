@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "link/CodeCount.h"
 #include "link/FilterRate.h"
 #include "link/SharedSettings.h"
 #include "platform/base/Text.h"
@@ -59,8 +60,7 @@ double CodeVolts(double code, const DataFormat& format) {
 ResolutionFigures ComputeResolutionFigures(const std::vector<double>& codes, int16_t codesRead,
                                            const DataFormat& format, std::optional<double> sampleRateHz) {
     ResolutionFigures f;
-    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
-    const std::size_t n = std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+    const std::size_t n = link::CodesHeld(codes, codesRead);
     const double lsbV = LsbNanovolts(format) * 1e-9;
     const int bits = format.WordLengthBits;
 

@@ -2,7 +2,10 @@
 // How many codes the shared code buffer takes for an analysis: 5 to 5000, both included. The
 // reading window, the main menu, the data-file reader and the headless acquisition all hold to
 // this one rule and show its messages.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace qb::link {
 
@@ -11,6 +14,13 @@ inline constexpr int16_t kMaxCodes = 5000;
 
 // Whether `count` codes may be read, loaded or analysed.
 constexpr bool CodeCountAllowed(int count) { return count >= kMinCodes && count <= kMaxCodes; }
+
+// How many of the `codesRead` codes the buffer holds: codes 1..n (index 0 holds no code), n at
+// most codesRead and never beyond the buffer's end; 0 for a negative count.
+inline std::size_t CodesHeld(const std::vector<double>& codes, int codesRead) {
+    const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
+    return std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+}
 
 // Shown when a count is outside the rule, or the buffer holds too few codes to analyse.
 inline constexpr const char* kCountRangeMessage =
