@@ -8,6 +8,8 @@
 #include "app/QtArguments.h"
 #include "app/WindowProgram.h"
 #include "board/SimOptions.h"
+#include "cli/Report.h"
+#include "platform/base/ExitStatus.h"
 #include "shell/Version.h"
 
 namespace qb::app {
@@ -30,13 +32,13 @@ int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool
     const SplitArguments arguments = SplitQtArguments(argc, argv);
     const platform::Result<Options> parsed = ParseOptions(arguments.own);
     if (!parsed.ok()) {
-        err << "qb4160-eval: " << parsed.error() << "\nTry 'qb4160-eval --help'.\n";
-        return 2;
+        err << cli::kProgram << parsed.error() << "\nTry 'qb4160-eval --help'.\n";
+        return platform::kExitUsage;
     }
     const Options& options = *parsed;
     switch (options.command) {
-    case Command::Help: out << HelpText(); return 0;
-    case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return 0;
+    case Command::Help: out << HelpText(); return platform::kExitOk;
+    case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return platform::kExitOk;
     case Command::Analyse:
     case Command::Acquire:
     case Command::FastStep: return RunHeadless(options, arguments, out, err, errIsTerminal);

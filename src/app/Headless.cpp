@@ -10,8 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/Evaluation.h"
 #include "cli/FastStepCommand.h"
+#include "cli/Report.h"
 #include "link/Context.h"
 #include "link/Startup.h"
+#include "platform/base/ExitStatus.h"
 #include "platform/base/StderrMessages.h"
 #include "platform/port/TracePort.h"
 #include "shell/Version.h"
@@ -41,8 +43,8 @@ template <class Command>
 int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     PortResult made = MakePort(o, RunKind::Headless);
     if (!made.ok()) {
-        err << "qb4160-eval: " << made.error() << '\n';
-        return 2;
+        err << cli::kProgram << made.error() << '\n';
+        return platform::kExitUsage;
     }
     platform::StderrMessages messages(err);
     link::SharedSettings settings;
@@ -50,13 +52,13 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     ctx.headless = true;
     // As the main window's load does; a converter that does not answer has been named, and
     // waiting for its results would only end in a time-out.
-    int status = link::StartUp(ctx) ? command(ctx) : 1;
+    int status = link::StartUp(ctx) ? command(ctx) : platform::kExitFailure;
     (*made)->flush();
     // A trace that could not be written is a failure of the run, even when the codes were read.
     if (auto* trace = dynamic_cast<platform::TracePort*>(made->get())) {
         if (const std::string error = trace->takeNewError(); !error.empty()) {
-            err << "qb4160-eval: " << error << '\n';
-            if (status == 0) status = 1;
+            err << cli::kProgram << error << '\n';
+            if (status == platform::kExitOk) status = platform::kExitFailure;
         }
     }
     return status;

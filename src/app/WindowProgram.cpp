@@ -10,7 +10,9 @@
 
 #include "app/Display.h"
 #include "app/PortFactory.h"
+#include "cli/Report.h"
 #include "link/Context.h"
+#include "platform/base/ExitStatus.h"
 #include "platform/base/ProgramState.h"
 #include "platform/widgets/QtMessages.h"
 #include "platform/port/TracePort.h"
@@ -24,17 +26,17 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
     // A wrong board is reported whatever the display; the trace file is opened only once the
     // program can run, so an earlier trace of that name is not emptied for nothing.
     if (const auto board = CheckBoardOptions(options); !board.ok()) {
-        err << "qb4160-eval: " << board.error() << '\n';
-        return 2;
+        err << cli::kProgram << board.error() << '\n';
+        return platform::kExitUsage;
     }
     if (!DisplayAvailable(arguments.platformGiven)) {
         err << kNoDisplayMessage << '\n';
-        return 1;
+        return platform::kExitFailure;
     }
     PortResult made = MakePort(options, RunKind::Window);
     if (!made.ok()) {
-        err << "qb4160-eval: " << made.error() << '\n';
-        return 2;
+        err << cli::kProgram << made.error() << '\n';
+        return platform::kExitUsage;
     }
     platform::PortIo& port = **made;
 
@@ -53,7 +55,7 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
         auto* trace = dynamic_cast<platform::TracePort*>(&port);
         const std::string error = trace ? trace->takeNewError() : std::string();
         if (error.empty()) return;
-        err << "qb4160-eval: " << error << std::endl;
+        err << cli::kProgram << error << std::endl;
         QTimer::singleShot(0, &app, [&boxes, error] { boxes->exclamation("The port trace is incomplete: " + error + "."); });
     };
     boxes = std::make_unique<platform::QtMessages>(flush);

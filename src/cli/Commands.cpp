@@ -12,9 +12,11 @@
 #include "analysis/ResolutionFigures.h"
 #include "cli/Evaluation.h"
 #include "cli/Interrupt.h"
+#include "cli/Report.h"
 #include "files/DataFile.h"
 #include "link/Register.h"
 #include "link/Startup.h"
+#include "platform/base/ExitStatus.h"
 #include "platform/base/Numbers.h"
 #include "platform/chart/PlotImage.h"
 #include "platform/base/Result.h"
@@ -24,7 +26,6 @@ namespace qb::cli {
 
 namespace {
 
-constexpr const char* kProgram = "qb4160-eval: ";
 constexpr const char* kDefaultMode = "21B0";
 constexpr const char* kDefaultFilter = "800010";  // the converter's power-on value: 50 Hz
 
@@ -96,10 +97,10 @@ bool spectrumName(const std::string& path) { return SpectrumFormOf(path).has_val
 std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     std::vector<AnalysisOutput> outputs;
     const AnalysisOutput all[] = {
-        {request.spectrumFile, "spectrum", &WriteSpectrum, &spectrumName, kSpectrumNameMessage},
-        {request.csvFile, "codes", &WriteCodesCsv, &anyName, ""},
-        {request.graphFile, "graph", &analysis::SaveGraphImage, &imageName, analysis::kImageNameMessage},
-        {request.histogramFile, "histogram", &analysis::SaveHistogramImage, &imageName, analysis::kImageNameMessage}};
+        {request.spectrumFile, "the spectrum", &WriteSpectrum, &spectrumName, kSpectrumNameMessage},
+        {request.csvFile, "the codes", &WriteCodesCsv, &anyName, ""},
+        {request.graphFile, "the graph", &analysis::SaveGraphImage, &imageName, analysis::kImageNameMessage},
+        {request.histogramFile, "the histogram", &analysis::SaveHistogramImage, &imageName, analysis::kImageNameMessage}};
     for (const AnalysisOutput& output : all)
         if (!output.file.empty()) outputs.push_back(output);
     return outputs;
@@ -122,7 +123,7 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     if (!mode) {
         err << kProgram << "bad mode register value \"" << modeText
             << "\": give 1 to 4 hexadecimal digits, for example 21B0\n";
-        return 2;
+        return platform::kExitUsage;
     }
 
     const std::string filterText = request.filterHex.empty() ? kDefaultFilter : request.filterHex;
@@ -130,7 +131,7 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     if (!filter) {
         err << kProgram << "bad filter register value \"" << filterText
             << "\": give 1 to 6 hexadecimal digits, for example 800010\n";
-        return 2;
+        return platform::kExitUsage;
     }
 
     // The output files are checked before anything is read or printed: an image name that says
@@ -138,15 +139,14 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     const std::vector<AnalysisOutput> outputs = analysisOutputs(request);
     for (const AnalysisOutput& output : outputs) {
         if (!output.nameOk(output.file)) {
-            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": "
-                << output.nameRule << '\n';
-            return 2;
+            err << CannotWrite(output.what, output.file, output.nameRule);
+            return platform::kExitUsage;
         }
     }
     for (const AnalysisOutput& output : outputs) {
         if (const platform::Result<> target = platform::CheckSaveTarget(output.file); !target.ok()) {
-            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": " << target.error() << '\n';
-            return 1;
+            err << CannotWrite(output.what, output.file, target.error());
+            return platform::kExitFailure;
         }
     }
 
@@ -154,11 +154,11 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     const files::ReadResult loaded = files::ReadCodesFile(request.file, form);
     if (!loaded.ok()) {
         err << kProgram << describeLoadFailure(request.file, loaded.error(), form) << '\n';
-        return 1;
+        return platform::kExitFailure;
     }
     if (loaded->empty()) {  // the reader never returns this, but nothing to analyse is an error
         err << kProgram << request.file << " holds no codes to analyse\n";
-        return 1;
+        return platform::kExitFailure;
     }
 
     link::SharedSettings settings;
@@ -168,7 +168,7 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     settings.MasterClockHz = request.masterClockHz;
     if (!files::LoadIntoBuffer(settings, *loaded)) {
         err << kProgram << request.file << " holds too many codes\n";
-        return 1;
+        return platform::kExitFailure;
     }
     analysis::ComputeNoiseStatistics(settings);
     const analysis::NoiseLabels labels = analysis::ShowNoiseResults(settings);
@@ -181,32 +181,32 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
 
     for (const AnalysisOutput& output : outputs) {
         if (const platform::Result<> saved = output.save(settings, output.file); !saved.ok()) {
-            err << kProgram << "cannot write the " << output.what << " to " << output.file << ": " << saved.error() << '\n';
-            return 1;
+            err << CannotWrite(output.what, output.file, saved.error());
+            return platform::kExitFailure;
         }
     }
-    return out ? 0 : 1;
+    return out ? platform::kExitOk : platform::kExitFailure;
 }
 
 int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err) {
     if (!link::CodeCountAllowed(request.count)) {
         err << kProgram << "the number of codes to read must be from " << link::kMinCodes
             << " to " << link::kMaxCodes << ", not " << request.count << '\n';
-        return 2;
+        return platform::kExitUsage;
     }
     if (request.outFile.empty() && request.csvFile.empty()) {
         err << kProgram << "no output file given (--out FILE or --csv=FILE)\n";
-        return 2;
+        return platform::kExitUsage;
     }
     for (const std::string* file : {&request.outFile, &request.csvFile}) {
         if (file->empty()) continue;
         if (const auto writable = platform::CheckSaveTarget(*file); !writable.ok()) {
-            err << kProgram << "cannot write " << *file << ": " << writable.error() << '\n';
-            return 1;
+            err << CannotWrite("", *file, writable.error());
+            return platform::kExitFailure;
         }
     }
 
-    if (!analysis::CheckContinuousMode(ctx)) return 1;
+    if (!analysis::CheckContinuousMode(ctx)) return platform::kExitFailure;
 
     const auto count = static_cast<int16_t>(request.count);
     analysis::ReadOutcome outcome;
@@ -222,14 +222,14 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         });
     }
     if (request.progress) err << '\n';
-    if (outcome == analysis::ReadOutcome::NoData) return 1;
+    if (outcome == analysis::ReadOutcome::NoData) return platform::kExitFailure;
     std::string targets;  // the files that are to hold the codes
     for (const std::string* file : {&request.outFile, &request.csvFile})
         if (!file->empty()) targets += (targets.empty() ? "" : " and ") + *file;
     if (ctx.settings.CodesRead < 1) {
         err << kProgram << "stopped before the first code came; " << targets
             << (targets.find(" and ") == std::string::npos ? " was" : " were") << " not written\n";
-        return kStoppedStatus;
+        return platform::kExitInterrupted;
     }
 
     if (!request.outFile.empty()) {
@@ -238,24 +238,24 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         const platform::Result<> saved =
             encoded.ok() ? files::SaveFileSafely(request.outFile, *encoded) : platform::Fail(encoded.error());
         if (!saved.ok()) {
-            err << kProgram << "cannot write " << request.outFile << ": " << saved.error() << '\n';
-            return 1;
+            err << CannotWrite("", request.outFile, saved.error());
+            return platform::kExitFailure;
         }
     }
     if (!request.csvFile.empty()) {
         readDacRegister(ctx);
         if (const platform::Result<> saved = WriteCodesCsv(ctx.settings, request.csvFile); !saved.ok()) {
-            err << kProgram << "cannot write " << request.csvFile << ": " << saved.error() << '\n';
-            return 1;
+            err << CannotWrite("", request.csvFile, saved.error());
+            return platform::kExitFailure;
         }
     }
     if (outcome == analysis::ReadOutcome::Stopped) {
         err << kProgram << "stopped after " << ctx.settings.CodesRead << " of " << count << " codes; "
             << targets << (targets.find(" and ") == std::string::npos ? " holds" : " hold") << " those "
             << ctx.settings.CodesRead << " codes\n";
-        return kStoppedStatus;
+        return platform::kExitInterrupted;
     }
-    return 0;
+    return platform::kExitOk;
 }
 
 } // namespace qb::cli

@@ -53,16 +53,13 @@ struct AcquireRequest {
     std::string csvFile{};       // the codes as CSV as well (or instead); empty: none
 };
 
-// Exit status of a headless command stopped by Ctrl-C (128 + SIGINT, as the shell reports it).
-inline constexpr int kStoppedStatus = 130;
-
 // With the program started up (ctx.settings filled by InitSettings, as main does): the
 // continuous-mode check, an analysis read of `count` codes (the data reading window's routine),
 // and the data file written by safe save; with csvFile, also the codes as CSV, after a read of
 // the DAC register so that its header gives the converter's value. Messages of the read go to
 // ctx.messages with the window's texts. Statuses a script can trust:
 //  - 0: the files hold every code asked for;
-//  - kStoppedStatus: Ctrl-C stopped the read (also while waiting for a result); the codes read
+//  - platform::kExitInterrupted: Ctrl-C stopped the read (also while waiting for a result); the codes read
 //    so far are written and a line on `err` says how many the files hold (none read: nothing is
 //    written, and the line says so);
 //  - 2: bad input (count outside 5..5000, neither an output file nor a CSV file), refused before

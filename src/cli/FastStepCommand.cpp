@@ -11,9 +11,11 @@
 #include "analysis/ChartImages.h"
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/Report.h"
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepRun.h"
 #include "link/Register.h"
+#include "platform/base/ExitStatus.h"
 #include "platform/base/Numbers.h"
 #include "platform/chart/PlotImage.h"
 #include "platform/base/SafeSave.h"
@@ -24,8 +26,6 @@ namespace qb::cli {
 namespace {
 
 using namespace faststep;
-
-constexpr const char* kProgram = "qb4160-eval: ";
 
 QString hex(double value) { return QString::fromStdString(platform::Hex(value)); }
 
@@ -71,13 +71,12 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
     if (!request.graphFile.empty()) {
         format = platform::ImageFormatOf(request.graphFile);
         if (!format) {
-            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << analysis::kImageNameMessage
-                << '\n';
-            return 2;
+            err << CannotWrite("the chart", request.graphFile, analysis::kImageNameMessage);
+            return platform::kExitUsage;
         }
         if (const platform::Result<> target = platform::CheckSaveTarget(request.graphFile); !target.ok()) {
-            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << target.error() << '\n';
-            return 1;
+            err << CannotWrite("the chart", request.graphFile, target.error());
+            return platform::kExitFailure;
         }
     }
 
@@ -117,23 +116,23 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
         printPlain(s, saved, out);
     out.flush();
 
-    int status = out ? 0 : 1;
+    int status = out ? platform::kExitOk : platform::kExitFailure;
     if (format) {
         const platform::Result<> image = SaveStepChartImage(s, request.graphFile, *format);
         if (!image.ok()) {
-            err << kProgram << "cannot write the chart to " << request.graphFile << ": " << image.error() << '\n';
-            status = 1;
+            err << CannotWrite("the chart", request.graphFile, image.error());
+            status = platform::kExitFailure;
         }
     }
     const int all = 2 * ReadingsPerSeries(s.StepReadCount);
     if (stopped) {
         err << kProgram << "stopped by Ctrl-C after " << taken << " of " << all
             << " readings; the registers were restored\n";
-        return kStoppedStatus;
+        return platform::kExitInterrupted;
     }
     if (taken < all) {
         err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
-        return 1;
+        return platform::kExitFailure;
     }
     return status;
 }

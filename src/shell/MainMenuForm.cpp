@@ -93,7 +93,7 @@ void MainMenuForm::Form_Load() {
 
 void MainMenuForm::Form_Unload() {
     // The main window closing ends the program, without asking and without touching the port.
-    endProgram(0);
+    endProgram(platform::kExitOk);
 }
 
 void MainMenuForm::keyPressEvent(QKeyEvent* event) {
@@ -111,7 +111,7 @@ void MainMenuForm::About_Click() {
 }
 
 void MainMenuForm::MenuQuitCommand_Click() {
-    if (ctx_.messages.askYesNo(kQuitQuestion)) endProgram(0);
+    if (ctx_.messages.askYesNo(kQuitQuestion)) endProgram(platform::kExitOk);
 }
 
 void MainMenuForm::MenuNoiseCommand_Click() {

@@ -13,6 +13,7 @@
 
 #include "cli/Commands.h"
 #include "cli/FastStepCommand.h"
+#include "platform/base/ExitStatus.h"
 #include "faststep/FastStepRig.h"
 #include "faststep/FastStepRun.h"
 
@@ -98,7 +99,7 @@ TEST(FastStepCommand, CtrlCEndsTheRunRestoresAndSaysSo) {
         QTemporaryDir dir;
         const std::string pdf = dir.filePath("step.PDF").toStdString();
         const Outcome o = RunCommand({false, pdf}, kFound, after);
-        EXPECT_EQ(o.status, cli::kStoppedStatus);
+        EXPECT_EQ(o.status, platform::kExitInterrupted);
         EXPECT_EQ(o.err, "qb4160-eval: stopped by Ctrl-C after " + std::to_string(after) +
                              " of 160 readings; the registers were restored\n");
         EXPECT_EQ(o.traffic, (Lines{"R mode 2031", "R filter A0019", "R DAC 3F", "W mode 31B2", "W filter 400010",

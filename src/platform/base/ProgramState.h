@@ -7,6 +7,8 @@
 // runs the program several times makes one per run). So a run starts fresh and nothing needs
 // resetting by hand; the only program-wide thing is which state is in force, changed only by
 // this class's constructor and destructor, on the thread that runs the windows.
+#include "platform/base/ExitStatus.h"
+
 namespace qb::platform {
 
 class ProgramState {
@@ -29,7 +31,7 @@ public:
 
 private:
     bool ending_ = false;
-    int exitCode_ = 0;
+    int exitCode_ = kExitOk;
     ProgramState* previous_;
 };
 

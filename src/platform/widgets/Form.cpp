@@ -175,7 +175,7 @@ bool Form::programEnding() {
 
 int Form::programExitCode() {
     const ProgramState* state = ProgramState::current();
-    return state ? state->exitCode() : 0;
+    return state ? state->exitCode() : kExitOk;
 }
 
 bool Form::doEvents() {

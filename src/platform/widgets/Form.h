@@ -30,6 +30,8 @@
 
 #include <QDialog>
 
+#include "platform/base/ExitStatus.h"
+
 namespace qb::platform {
 
 class Preferences;
@@ -64,7 +66,7 @@ public:
 
     // Ends the program at once with `exitCode` (see above). Safe from any handler, also from
     // inside nested modal windows.
-    static void endProgram(int exitCode = 0);
+    static void endProgram(int exitCode = kExitOk);
     static bool programEnding();
     static int programExitCode();
     // Lets pending user-interface events run (key presses, clicks, timers, repaints). Returns
