@@ -9,6 +9,8 @@ namespace qb::analysis {
 
 namespace {
 
+constexpr int kHexCaptionColumn = 40;  // the least width of the "Hex:" caption's column
+
 QLabel* captionLabel(const CursorPanel::Caption& caption) {
     return platform::CaptionLabel(caption.name, QString::fromUtf8(caption.text));
 }
@@ -27,7 +29,7 @@ CursorPanel::CursorPanel(const Captions& captions)
     layout->addWidget(lblHexValue, 0, 4);
     layout->addWidget(captionLabel(captions.second), 1, 0, 1, 2);
     layout->addWidget(lblCursPosition, 1, 2);
-    layout->setColumnMinimumWidth(3, 40);
+    layout->setColumnMinimumWidth(3, kHexCaptionColumn);
 }
 
 void CursorPanel::clear() {

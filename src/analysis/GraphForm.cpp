@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/ChartWindow.h"
+#include "link/CodeCount.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/base/Numbers.h"
@@ -27,22 +29,17 @@ GraphForm::GraphForm(const link::Context& ctx, QWidget* parent) : GraphForm(ctx.
 GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
     : Form(parent), settings_(settings),
       panel_({{"Label1", "Value :"}, {"lblDecCurs", "Dec:"}, {"lblCursHex", "Hex:"}, {"lblCursor", "Cursor Position :"}}) {
-    setCaption("QB4160 Graph");
-    setResizable(true);
-
-    StripGraph = new StripChart("StripGraph");
-    StripGraph->setMinimumSize(640, 380);
-    StripGraph->setMessageSink(messages);
-    StripGraph->setCaptions({{kGraphTitleCaption, platform::CaptionRole::Title, "Graph"},
-                             {kGraphXTitleCaption, platform::CaptionRole::XAxisTitle, "Code Read"},
-                             {kGraphYTitleCaption, platform::CaptionRole::YAxisTitle, "Value(Hex)"},
-                             {kGraphYMinCaption, platform::CaptionRole::YAxisLowEnd, "yMin"},
-                             {kGraphYMaxCaption, platform::CaptionRole::YAxisHighEnd, "yMax"}});
+    StripGraph = MakeChartWindow(*this, "QB4160 Graph", "StripGraph",
+                                 {{kGraphTitleCaption, platform::CaptionRole::Title, "Graph"},
+                                  {kGraphXTitleCaption, platform::CaptionRole::XAxisTitle, "Code Read"},
+                                  {kGraphYTitleCaption, platform::CaptionRole::YAxisTitle, "Value(Hex)"},
+                                  {kGraphYMinCaption, platform::CaptionRole::YAxisLowEnd, "yMin"},
+                                  {kGraphYMaxCaption, platform::CaptionRole::YAxisHighEnd, "yMax"}},
+                                 messages);
     StripGraph->setTickNotation(Qt::Vertical, platform::TickNotation::Hex);
     // The y axis runs exactly between the codes its end texts name; the first and last reading
     // stay off the frame.
     StripGraph->setAxisMargins(Qt::Horizontal, 0.01, 0.01);
-    StripGraph->setGridMode(StripChart::kGridOn);
     StripGraph->onCursor([this](double x) { StripGraph_Cursor(x); });
     StripGraph->onScale([this] { StripGraph_Scale(); });
 
@@ -65,9 +62,7 @@ GraphForm::GraphForm(const link::SharedSettings& settings, QWidget* parent, plat
     bottom->addStretch(1);
     bottom->addLayout(buttons);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(StripGraph, 1);
-    layout->addLayout(bottom);
+    LayOutChartWindow(*this, StripGraph, bottom);
 }
 
 void GraphForm::Form_Load() { PlotCodes(); }
@@ -77,7 +72,7 @@ void GraphForm::PlotCodes() {
     const int16_t n = settings_.CodesRead;
     // Index 0 holds no code and is not drawn; a buffer shorter than the count is drawn as far as
     // it goes.
-    const std::size_t held = std::min(settings_.Codes.size(), static_cast<std::size_t>(std::max<int>(n, 0)) + 1);
+    const std::size_t held = settings_.Codes.empty() ? 0 : link::CodesHeld(settings_.Codes, n) + 1;
     const std::span<const double> codes(settings_.Codes.data(), held);
 
     chart.clearTraces();

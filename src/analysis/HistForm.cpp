@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/ChartWindow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtText.h"
@@ -28,17 +29,13 @@ HistForm::HistForm(const link::Context& ctx, QWidget* parent) : HistForm(ctx.set
 HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
     : Form(parent), settings_(settings), messages_(messages),
       panel_({{"Label1", "Cursor position:"}, {"Label3", "Dec:"}, {"Label2", "Hex :"}, {"Label4", "Nb of codes :"}}) {
-    setCaption("QB4160 Histogram");
-    setResizable(true);
-
-    StripHist = new StripChart("StripHist");
-    StripHist->setMinimumSize(640, 380);
-    StripHist->setMessageSink(messages);
-    StripHist->setCaptions({{kHistTitleCaption, platform::CaptionRole::Title, "Histogram"},
-                            {kHistYTitleCaption, platform::CaptionRole::YAxisTitle, "Nb of codes"},
-                            {kHistXMinCaption, platform::CaptionRole::XAxisLowEnd, "xmin"},
-                            {kHistXMaxCaption, platform::CaptionRole::XAxisHighEnd, "xmax"},
-                            {kHistXTitleCaption, platform::CaptionRole::XAxisTitle, "Code"}});
+    StripHist = MakeChartWindow(*this, "QB4160 Histogram", "StripHist",
+                                {{kHistTitleCaption, platform::CaptionRole::Title, "Histogram"},
+                                 {kHistYTitleCaption, platform::CaptionRole::YAxisTitle, "Nb of codes"},
+                                 {kHistXMinCaption, platform::CaptionRole::XAxisLowEnd, "xmin"},
+                                 {kHistXMaxCaption, platform::CaptionRole::XAxisHighEnd, "xmax"},
+                                 {kHistXTitleCaption, platform::CaptionRole::XAxisTitle, "Code"}},
+                                messages);
     StripHist->setTickNotation(Qt::Horizontal, platform::TickNotation::Hex);
     // The code axis runs exactly between the codes its end texts name; the count axis starts at
     // zero, keeps the tallest spike below the frame, and stays put while the user zooms and pans
@@ -49,7 +46,6 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     QPen spikes(QColor(0, 70, 180), 2);
     spikes.setCosmetic(true);
     StripHist->setTracePen(0, spikes);
-    StripHist->setGridMode(StripChart::kGridOn);
     StripHist->onCursor([this](double x) { StripHist_Cursor(x); });
     StripHist->onScale([this] { StripHist_Scale(); });
 
@@ -61,9 +57,7 @@ HistForm::HistForm(const link::SharedSettings& settings, QWidget* parent, platfo
     bottom->addStretch(1);
     bottom->addWidget(Command3D1, 0, Qt::AlignBottom);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(StripHist, 1);
-    layout->addLayout(bottom);
+    LayOutChartWindow(*this, StripHist, bottom);
 }
 
 void HistForm::Form_Load() { BuildHistogram(); }

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/ChartWindow.h"
 #include "analysis/ResolutionFigures.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
@@ -22,6 +23,9 @@ using platform::StripChart;
 using platform::ToQt;
 
 namespace {
+
+constexpr int kReadoutWidth = 130;
+constexpr int kSummaryGap = 16;  // between the readout and the summary
 
 // The decade at or below (direction -1) or at or above (+1) a positive value.
 double decade(double v, int direction) {
@@ -37,24 +41,40 @@ SpectrumForm::SpectrumForm(const link::Context& ctx, QWidget* parent) : Spectrum
 
 SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
     : Form(parent), settings_(settings) {
-    setCaption("QB4160 Noise Spectrum");
-    setResizable(true);
+    makeChart(messages);
+    QGridLayout* readout = makeReadout();
+    lblSummary = platform::CaptionLabel("lblSummary", {});
+    lblSummary->setWordWrap(true);
+    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Command3D1 = platform::CommandButton("Command3D1", tr("Back..."));
+    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
 
-    StripSpectrum = new StripChart("StripSpectrum");
-    StripSpectrum->setMinimumSize(640, 380);
-    StripSpectrum->setMessageSink(messages);
-    StripSpectrum->setCaptions({{kSpectrumTitleCaption, platform::CaptionRole::Title, "Noise Spectrum"},
-                                {kSpectrumXTitleCaption, platform::CaptionRole::XAxisTitle, "Frequency (Hz)"},
-                                {kSpectrumYTitleCaption, platform::CaptionRole::YAxisTitle, "Density (V/\u221AHz)"}});
+    // The readout, how the spectrum was made, and the way back, below the chart.
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(readout);
+    bottom->addSpacing(kSummaryGap);
+    bottom->addWidget(lblSummary, 1);
+    bottom->addWidget(Command3D1, 0, Qt::AlignBottom);
+    LayOutChartWindow(*this, StripSpectrum, bottom);
+}
+
+void SpectrumForm::makeChart(platform::MessageSink* messages) {
+    StripSpectrum = MakeChartWindow(*this, "QB4160 Noise Spectrum", "StripSpectrum",
+                                    {{kSpectrumTitleCaption, platform::CaptionRole::Title, "Noise Spectrum"},
+                                     {kSpectrumXTitleCaption, platform::CaptionRole::XAxisTitle, "Frequency (Hz)"},
+                                     {kSpectrumYTitleCaption, platform::CaptionRole::YAxisTitle, "Density (V/\u221AHz)"}},
+                                    messages);
     StripSpectrum->setAxisScale(Qt::Vertical, platform::AxisScale::Logarithmic);
     // A little room beyond the whole decades, so the decades at both ends keep their labels.
     StripSpectrum->setAxisMargins(Qt::Vertical, 0.01, 0.01);
     StripSpectrum->setCursorOnPoints(true);
-    StripSpectrum->setGridMode(StripChart::kGridOn);
     StripSpectrum->onCursor([this](double x) { StripSpectrum_Cursor(x); });
+}
 
-    lblFrequencyValue = platform::ReadoutLabel("lblFrequencyValue", {}, 130);
-    lblDensityValue = platform::ReadoutLabel("lblDensityValue", {}, 130);
+// Frequency and density at the cursor.
+QGridLayout* SpectrumForm::makeReadout() {
+    lblFrequencyValue = platform::ReadoutLabel("lblFrequencyValue", {}, kReadoutWidth);
+    lblDensityValue = platform::ReadoutLabel("lblDensityValue", {}, kReadoutWidth);
     auto* lblFrequency = platform::CaptionLabel("lblFrequency", tr("Frequency:"));
     auto* lblDensity = platform::CaptionLabel("lblDensity", tr("Density:"));
     lblFrequency->setBuddy(lblFrequencyValue);
@@ -66,23 +86,7 @@ SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent
     readout->addWidget(lblFrequencyValue, 0, 1);
     readout->addWidget(lblDensity, 1, 0);
     readout->addWidget(lblDensityValue, 1, 1);
-
-    lblSummary = platform::CaptionLabel("lblSummary", {});
-    lblSummary->setWordWrap(true);
-    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-
-    Command3D1 = platform::CommandButton("Command3D1", tr("Back..."));
-    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addLayout(readout);
-    bottom->addSpacing(16);
-    bottom->addWidget(lblSummary, 1);
-    bottom->addWidget(Command3D1, 0, Qt::AlignBottom);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(StripSpectrum, 1);
-    layout->addLayout(bottom);
+    return readout;
 }
 
 void SpectrumForm::Form_Load() { PlotSpectrum(); }

@@ -18,6 +18,7 @@
 #include "link/SharedSettings.h"
 #include "platform/widgets/Form.h"
 
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -55,6 +56,9 @@ protected:
     void Form_Load() override;
 
 private:
+    void makeChart(platform::MessageSink* messages);
+    QGridLayout* makeReadout();
+
     const link::SharedSettings& settings_;
     std::optional<NoiseSpectrum> spectrum_;
     std::string whyNone_;
