@@ -1,17 +1,22 @@
 #include "files/FileReadForm.h"
 
 #include <QCoreApplication>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "files/FileChoices.h"
-#include "files/WriteFileForm.h"
 #include "platform/widgets/FormWidgets.h"
 
 namespace qb::files {
 
 using platform::named;
+
+namespace {
+
+constexpr int kCommandWidth = 110;
+constexpr int kButtonsGap = 6;  // above the buttons
+
+} // namespace
 
 std::string LoadFailureText(const std::string& fileName, const ReadError& error, CodeForm form) {
     const std::string file = "The file " + fileName;
@@ -49,26 +54,27 @@ std::string LoadFailureText(const std::string& fileName, const ReadError& error,
 
 FileReadForm::FileReadForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 File Read");
+    QGroupBox* Frame1 = makeTitleFrame();
+    makeFileFrame();
+    QHBoxLayout* buttonRow = makeButtons();
+    layOut(Frame1, buttonRow);
+    connectHandlers();
+}
 
-    // Title
-    Frame1 = named(new QGroupBox, "Frame1");
-    ReadFLable = platform::TitleLabel("ReadFLable", tr("File Read"));
-    auto* titleLayout = new QVBoxLayout(Frame1);
-    titleLayout->addWidget(ReadFLable);
+QGroupBox* FileReadForm::makeTitleFrame() {
+    auto* Frame1 = named(new QGroupBox, "Frame1");
+    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("ReadFLable", tr("File Read")));
+    return Frame1;
+}
 
-    // Lists, pattern and format, in one frame
-    Frame2 = named(new QGroupBox(tr("Select data file")), "Frame2");
-    ListRead = new platform::FileList("ListRead");
-    ReadDir = new platform::DirList("ReadDir");
-    ReadDrive = new platform::DriveList("ReadDrive");
+// The lists, starting on the current directory, with the pattern above the file list and the
+// file form below it.
+void FileReadForm::makeFileFrame() {
     SearchText = new platform::TextBox("SearchText", QStringLiteral("*.*"));
     FileReadHexOpt = new platform::OptionButton("FileReadHexOpt", tr("Hex"));
     FileReadDecOpt = new platform::OptionButton("FileReadDecOpt", tr("Dec"));
     Label1 = named(new QLabel(tr("Search Criteria :")), "Label1");
     Label1->setBuddy(SearchText);
-    ReadDir->setMinimumSize(240, 220);
-    ListRead->setMinimumSize(200, 220);
-
     auto* patternRow = new QHBoxLayout;
     patternRow->addWidget(Label1);
     patternRow->addWidget(SearchText, 1);
@@ -77,43 +83,35 @@ FileReadForm::FileReadForm(const link::Context& ctx, QWidget* parent) : Form(par
     formatRow->addWidget(FileReadHexOpt);
     formatRow->addStretch(1);
 
-    auto* grid = new QGridLayout(Frame2);
-    grid->addWidget(ReadDrive, 0, 0);
-    grid->addLayout(patternRow, 0, 1);
-    grid->addWidget(ReadDir, 1, 0);
-    grid->addWidget(ListRead, 1, 1);
-    grid->addLayout(formatRow, 2, 1);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    Frame2 = new platform::FolderBrowser({"Frame2", "ReadDrive", "ReadDir", "ListRead"}, tr("Select data file"),
+                                         patternRow, formatRow);
+    ReadDrive = Frame2->drives();
+    ReadDir = Frame2->folders();
+    ListRead = Frame2->files();
+}
 
-    // Buttons
-    ReadMenuCommand = named(new QPushButton(tr("Main Menu")), "ReadMenuCommand");
-    ReadFileCommand = named(new QPushButton(tr("Read File")), "ReadFileCommand");
-    for (QPushButton* b : {ReadMenuCommand, ReadFileCommand}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(110);
-    }
+QHBoxLayout* FileReadForm::makeButtons() {
+    ReadMenuCommand = platform::CommandButton("ReadMenuCommand", tr("Main Menu"), kCommandWidth);
+    ReadFileCommand = platform::CommandButton("ReadFileCommand", tr("Read File"), kCommandWidth);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(ReadMenuCommand);
     buttonRow->addStretch(1);
     buttonRow->addWidget(ReadFileCommand);
+    return buttonRow;
+}
 
+void FileReadForm::layOut(QGroupBox* Frame1, QHBoxLayout* buttonRow) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(Frame2, 1);
-    layout->addSpacing(6);
+    layout->addSpacing(kButtonsGap);
     layout->addLayout(buttonRow);
+}
 
-    // The lists start on the current directory.
-    ListRead->setPath(ReadDir->path());
-    followDrive();
-
+void FileReadForm::connectHandlers() {
     ListRead->onClick([this] { ListRead_Click(); });
     ListRead->onDoubleClick([this] { ListRead_DblClick(); });
     SearchText->onKeyPress([this](int& key) { SearchText_KeyPress(key); });
-    ReadDir->onChange([this] { ReadDir_Change(); });
-    ReadDir->onKeyPress([this](int& key) { ReadDir_KeyPress(key); });
-    ReadDrive->onChange([this] { ReadDrive_Change(); });
     connect(ReadFileCommand, &QPushButton::clicked, this, [this] { ReadFileCommand_Click(); });
     connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
 }
@@ -122,21 +120,15 @@ void FileReadForm::Form_Load() {
     FileReadDecOpt->setValue(true);
     // The program's own folder becomes current; where it cannot be entered, the current
     // directory stays as it is.
-    MakeCurrentDirectory(FileSystemName(QCoreApplication::applicationDirPath()));
+    platform::MakeCurrentDirectory(platform::FileSystemName(QCoreApplication::applicationDirPath()));
     SearchText->setStr("*.*");
     // Where the user last saved or loaded, and in which form, when that is remembered.
     if (RememberedForm(ctx_.preferences) == CodeForm::Hex) FileReadHexOpt->setValue(true);
     if (const auto folder = RememberedFolder(ctx_.preferences)) ReadDir->setPath(*folder);
 }
 
-void FileReadForm::followDrive() {
-    syncingDrive_ = true;
-    ReadDrive->setDrive(ReadDir->path());
-    syncingDrive_ = false;
-}
-
 void FileReadForm::ListRead_Click() {
-    const std::string pattern = FileSystemName(SearchText->text());
+    const std::string pattern = platform::FileSystemName(SearchText->text());
     if (pattern == ListRead->pattern()) return;
     // A new pattern lists the folder again; the file just clicked stays selected when it still
     // matches.
@@ -156,31 +148,10 @@ void FileReadForm::SearchText_KeyPress(int& keyAscii) {
     ListRead_Click();
 }
 
-void FileReadForm::ReadDir_Change() {
-    ListRead->setPath(ReadDir->path());
-    MakeCurrentDirectory(ReadDir->path());
-    followDrive();
-}
-
-void FileReadForm::ReadDir_KeyPress(int& /*keyAscii*/) {
-    // Any key opens the entry under the cursor.
-    ReadDir->openCurrent();
-    MakeCurrentDirectory(ReadDir->path());
-}
-
-void FileReadForm::ReadDrive_Change() {
-    if (syncingDrive_) return;
-    if (!ReadDir->setPath(StartDirectoryFor(*ReadDrive, ReadDrive->drive()))) {
-        followDrive();  // the drive cannot be shown: back to the one the directory list is on
-        return;
-    }
-    MakeCurrentDirectory(ReadDir->path());
-}
-
 void FileReadForm::ReadMenuCommand_Click() { unload(); }
 
 void FileReadForm::ReadFileCommand_Click() {
-    MakeCurrentDirectory(ReadDir->path());
+    platform::MakeCurrentDirectory(ReadDir->path());
     error_ = false;
     const std::string name = ListRead->currentFileName();
     if (name.empty()) {

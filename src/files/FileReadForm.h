@@ -10,13 +10,14 @@
 #include <string>
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
 #include "files/DataFile.h"
 #include "link/Context.h"
 #include "platform/widgets/Controls.h"
-#include "platform/widgets/FileLists.h"
+#include "platform/widgets/FolderBrowser.h"
 #include "platform/widgets/Form.h"
 
 namespace qb::files {
@@ -34,9 +35,6 @@ public:
     void ListRead_Click();
     void ListRead_DblClick();
     void SearchText_KeyPress(int& keyAscii);
-    void ReadDir_Change();
-    void ReadDir_KeyPress(int& keyAscii);
-    void ReadDrive_Change();
     void ReadFileCommand_Click();
     void ReadMenuCommand_Click();
 
@@ -51,16 +49,21 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: a frame each, the buttons, their layout, and the handlers.
+    QGroupBox* makeTitleFrame();
+    void makeFileFrame();
+    QHBoxLayout* makeButtons();
+    void layOut(QGroupBox* Frame1, QHBoxLayout* buttonRow);
+    void connectHandlers();
+
     // Reads the file named `name` in the listed folder into the buffer; on failure the buffer
     // is kept and the error flag set, with the message shown.
     void LoadCodes(const std::string& name);
-    void followDrive();
 
     const link::Context& ctx_;
     bool error_ = false;
-    bool syncingDrive_ = false;
 
-    QGroupBox* Frame2;
+    platform::FolderBrowser* Frame2;
     platform::FileList* ListRead;
     platform::DirList* ReadDir;
     platform::DriveList* ReadDrive;
@@ -68,8 +71,6 @@ private:
     platform::OptionButton* FileReadHexOpt;
     platform::OptionButton* FileReadDecOpt;
     QLabel* Label1;
-    QGroupBox* Frame1;
-    QLabel* ReadFLable;
     QPushButton* ReadMenuCommand;
     QPushButton* ReadFileCommand;
 };

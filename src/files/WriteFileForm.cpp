@@ -1,12 +1,8 @@
 #include "files/WriteFileForm.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <system_error>
 
-#include <QFile>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -17,44 +13,41 @@ namespace qb::files {
 
 using platform::named;
 
-bool MakeCurrentDirectory(const std::string& path) {
-    return !path.empty() && ::chdir(path.c_str()) == 0;
-}
+namespace {
 
-std::string StartDirectoryFor(const platform::DriveList& drives, const std::string& drive) {
-    // The current directory counts only when it is on that very drive: every folder lies under
-    // "/", but one on another mount belongs to that mount's drive.
-    const std::string here = platform::DriveList::startDirectory(drive);
-    return drives.driveOf(here) == drive ? here : drive;
-}
+constexpr int kCommandWidth = 110;
+constexpr int kNameLeast = 220;      // the file name box
+constexpr int kNameFormGap = 12;     // between the name and its form
+constexpr int kButtonsGap = 6;       // above the buttons
 
-std::string FileSystemName(const QString& typed) { return QFile::encodeName(typed).toStdString(); }
-
+} // namespace
 
 WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Write to File");
+    QGroupBox* Frame1 = makeTitleFrame();
+    makeFolderFrame();
+    QHBoxLayout* nameRow = makeNameRow();
+    QHBoxLayout* buttonRow = makeButtons();
+    layOut(Frame1, nameRow, buttonRow);
+    connectHandlers();
+}
 
-    // Title
-    Frame1 = named(new QGroupBox, "Frame1");
-    ReadFLable = platform::TitleLabel("ReadFLable", QStringLiteral("Write to File"));
-    auto* titleLayout = new QVBoxLayout(Frame1);
-    titleLayout->addWidget(ReadFLable);
+QGroupBox* WriteFileForm::makeTitleFrame() {
+    auto* Frame1 = named(new QGroupBox, "Frame1");
+    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("ReadFLable", QStringLiteral("Write to File")));
+    return Frame1;
+}
 
-    // Drive, directory and file lists
-    Frame2 = named(new QGroupBox(tr("Select Directory")), "Frame2");
-    WriteDrive = new platform::DriveList("WriteDrive");
-    WriteDir = new platform::DirList("WriteDir");
-    WriteList = new platform::FileList("WriteList");
-    WriteDir->setMinimumSize(240, 220);
-    WriteList->setMinimumSize(200, 220);
-    auto* listsLayout = new QGridLayout(Frame2);
-    listsLayout->addWidget(WriteDrive, 0, 0);
-    listsLayout->addWidget(WriteDir, 1, 0);
-    listsLayout->addWidget(WriteList, 0, 1, 2, 1);
-    listsLayout->setColumnStretch(0, 1);
-    listsLayout->setColumnStretch(1, 1);
+// The drive, directory and file lists, starting on the current directory.
+void WriteFileForm::makeFolderFrame() {
+    Frame2 = new platform::FolderBrowser({"Frame2", "WriteDrive", "WriteDir", "WriteList"}, tr("Select Directory"));
+    WriteDrive = Frame2->drives();
+    WriteDir = Frame2->folders();
+    WriteList = Frame2->files();
+}
 
-    // Format
+// The file's name, and its form beside it.
+QHBoxLayout* WriteFileForm::makeNameRow() {
     Frame3 = named(new QGroupBox, "Frame3");
     DecimalOpt = new platform::OptionButton("DecimalOpt", tr("Decimal"));
     HexOpt = new platform::OptionButton("HexOpt", tr("Hex"));
@@ -62,43 +55,38 @@ WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(p
     formatLayout->addWidget(DecimalOpt);
     formatLayout->addWidget(HexOpt);
 
-    // Name
     FileName = new platform::TextBox("FileName", QString::fromUtf8(kDefaultName));
-    FileName->setMinimumWidth(220);
+    FileName->setMinimumWidth(kNameLeast);
     WriteSaveLable = named(new QLabel(tr("Save file as:")), "WriteSaveLable");
     WriteSaveLable->setBuddy(FileName);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(WriteSaveLable);
     nameRow->addWidget(FileName, 1);
-    nameRow->addSpacing(12);
+    nameRow->addSpacing(kNameFormGap);
     nameRow->addWidget(Frame3);
+    return nameRow;
+}
 
-    // Buttons
-    WriteMenuCommand = named(new QPushButton(tr("Main Menu")), "WriteMenuCommand");
-    WriteFileCommand = named(new QPushButton(tr("Save File")), "WriteFileCommand");
-    for (QPushButton* b : {WriteMenuCommand, WriteFileCommand}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(110);
-    }
+QHBoxLayout* WriteFileForm::makeButtons() {
+    WriteMenuCommand = platform::CommandButton("WriteMenuCommand", tr("Main Menu"), kCommandWidth);
+    WriteFileCommand = platform::CommandButton("WriteFileCommand", tr("Save File"), kCommandWidth);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(WriteMenuCommand);
     buttonRow->addStretch(1);
     buttonRow->addWidget(WriteFileCommand);
+    return buttonRow;
+}
 
+void WriteFileForm::layOut(QGroupBox* Frame1, QHBoxLayout* nameRow, QHBoxLayout* buttonRow) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(Frame2, 1);
     layout->addLayout(nameRow);
-    layout->addSpacing(6);
+    layout->addSpacing(kButtonsGap);
     layout->addLayout(buttonRow);
+}
 
-    // The lists start on the current directory.
-    WriteList->setPath(WriteDir->path());
-    followDrive();
-
-    WriteDrive->onChange([this] { WriteDrive_Change(); });
-    WriteDir->onChange([this] { WriteDir_Change(); });
-    WriteDir->onKeyPress([this](int& key) { WriteDir_KeyPress(key); });
+void WriteFileForm::connectHandlers() {
     WriteList->onClick([this] { WriteList_Click(); });
     connect(WriteFileCommand, &QPushButton::clicked, this, [this] { WriteFileCommand_Click(); });
     connect(WriteMenuCommand, &QPushButton::clicked, this, [this] { WriteMenuCommand_Click(); });
@@ -112,37 +100,7 @@ void WriteFileForm::Form_Load() {
     if (const auto folder = RememberedFolder(ctx_.preferences)) WriteDir->setPath(*folder);
 }
 
-void WriteFileForm::followDrive() {
-    syncingDrive_ = true;
-    WriteDrive->setDrive(WriteDir->path());
-    syncingDrive_ = false;
-}
-
-void WriteFileForm::WriteDrive_Change() {
-    if (syncingDrive_) return;
-    const std::string drive = WriteDrive->drive();
-    if (!WriteDir->setPath(StartDirectoryFor(*WriteDrive, drive))) {
-        followDrive();  // the drive cannot be shown: back to the one the directory list is on
-        return;
-    }
-    // The directory list's change handler made its path current; a path that did not change
-    // (already current) needs nothing more.
-    MakeCurrentDirectory(WriteDir->path());
-}
-
-void WriteFileForm::WriteDir_Change() {
-    WriteList->setPath(WriteDir->path());
-    MakeCurrentDirectory(WriteDir->path());
-    followDrive();
-}
-
-void WriteFileForm::WriteDir_KeyPress(int& /*keyAscii*/) {
-    // Any key opens the entry under the cursor.
-    WriteDir->openCurrent();
-    MakeCurrentDirectory(WriteDir->path());
-}
-
-void WriteFileForm::WriteList_Click() { WriteDir_Change(); }
+void WriteFileForm::WriteList_Click() { Frame2->followFolder(); }
 
 void WriteFileForm::WriteMenuCommand_Click() { unload(); }
 
@@ -159,7 +117,7 @@ void WriteFileForm::WriteFileCommand_Click() {
 
 void WriteFileForm::WriteCodes() {
     const CodeForm form = HexOpt->value() ? CodeForm::Hex : CodeForm::Decimal;
-    const std::string name = FileSystemName(FileName->text());
+    const std::string name = platform::FileSystemName(FileName->text());
     // A name of blanks only names nothing the user could find again.
     if (name.find_first_not_of(' ') == std::string::npos) {
         error_ = true;
