@@ -10,6 +10,7 @@
 #include "registers/CalibrationRegister.h"
 
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -29,6 +30,12 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: a frame each, the entry row and their layout.
+    void makeTitleFrame();
+    void makeRegisterFrames();
+    QHBoxLayout* makeEntryRow();
+    void layOut(QHBoxLayout* entry);
+
     void new_word_Click();
     void new_word_KeyPress(int& keyAscii);
     void Command3D1_Click();

@@ -10,6 +10,8 @@
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
+#include "platform/widgets/Sizes.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 #include "registers/DacOffset.h"
@@ -19,57 +21,75 @@ namespace qb::registers {
 
 using platform::named;
 
+namespace {
+
+constexpr int kValueWidth = 110;  // the value boxes
+constexpr int kCaptionGap = 16;   // between a caption and its value
+constexpr int kMaxWordDigits = 5;
+
+} // namespace
+
 DAC_form::DAC_form(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setObjectName(QStringLiteral("DAC_form"));
     setCaption("QB4160 DAC Register");
+    makeTitleFrame();
+    makeBitsFrame();
+    makeValuesFrame();
+    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
+    layOut();
+    dacword->onKeyPress([this](int& key) { dacword_KeyPress(key); });
+    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
+}
 
+void DAC_form::makeTitleFrame() {
     Frame3 = named(new QGroupBox, "Frame3");
     Label3 = platform::TitleLabel("Label3", QStringLiteral("DAC Register"));
     (new QVBoxLayout(Frame3))->addWidget(Label3);
+}
 
+void DAC_form::makeBitsFrame() {
     Frame2 = named(new QGroupBox(QStringLiteral("Current Contents of DAC Register")), "Frame2");
     shapes_ = new platform::BitRow(8, Frame2);
     auto* bits = new QHBoxLayout(Frame2);
-    bits->setContentsMargins(14, 10, 14, 10);
+    bits->setContentsMargins(platform::kBitFrameMargins);
     bits->addStretch(1);
     bits->addWidget(shapes_);
     bits->addStretch(1);
+}
 
-    const int readoutWidth = 110;
+// The register in hexadecimal, the word typed in, and the offsets it gives at both references.
+void DAC_form::makeValuesFrame() {
     Frame1 = named(new QGroupBox, "Frame1");
     Label2 = platform::CaptionLabel("Label2", QStringLiteral("DAC Register (Hex)"));
-    DAC1 = platform::ReadoutLabel("DAC1", {}, readoutWidth);
+    DAC1 = platform::ReadoutLabel("DAC1", {}, kValueWidth);
     Label4 = platform::CaptionLabel("Label4", QStringLiteral("DAC Word (Decimal)"));
     dacword = new platform::TextBox("dacword");
-    dacword->setMaxLength(5);
+    dacword->setMaxLength(kMaxWordDigits);
     dacword->setAlignment(Qt::AlignRight);
-    dacword->setMinimumWidth(readoutWidth);
+    dacword->setMinimumWidth(kValueWidth);
     Label4->setBuddy(dacword);
     Label5 = platform::CaptionLabel("Label5", QStringLiteral("Offset (Vref=5V)"));
-    off5 = platform::ReadoutLabel("off5", {}, readoutWidth);
+    off5 = platform::ReadoutLabel("off5", {}, kValueWidth);
     Label6 = platform::CaptionLabel("Label6", QStringLiteral("Offset (Vref=2.5V)"));
-    off2 = platform::ReadoutLabel("off2", {}, readoutWidth);
+    off2 = platform::ReadoutLabel("off2", {}, kValueWidth);
     auto* values = new QGridLayout(Frame1);
-    values->setHorizontalSpacing(16);
+    values->setHorizontalSpacing(kCaptionGap);
     int row = 0;
     for (auto [caption, value] : {std::pair<QWidget*, QWidget*>{Label2, DAC1}, {Label4, dacword}, {Label5, off5}, {Label6, off2}}) {
         values->addWidget(caption, row, 0);
         values->addWidget(value, row, 1);
         ++row;
     }
+}
 
-    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
-
+void DAC_form::layOut() {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 14, 16, 14);
-    layout->setSpacing(10);
+    layout->setContentsMargins(platform::kRegisterWindowMargins);
+    layout->setSpacing(platform::kFrameGapDown);
     layout->addWidget(Frame3);
     layout->addWidget(Frame2);
     layout->addWidget(Frame1);
     layout->addWidget(Command3D1, 0, Qt::AlignRight);
-
-    dacword->onKeyPress([this](int& key) { dacword_KeyPress(key); });
-    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
 }
 
 void DAC_form::Form_Load() {
@@ -87,13 +107,13 @@ void DAC_form::Form_Load() {
 
 void DAC_form::ShowDacBits() {
     shapes_->show(static_cast<uint32_t>(ctx_.settings.DacRegValue) & 0xFF);
-    DAC1->setText(QString::fromStdString(platform::Hex(ctx_.settings.DacRegValue)));
+    DAC1->setText(platform::ToQt(platform::Hex(ctx_.settings.DacRegValue)));
 }
 
 void DAC_form::ShowOffsets(bool signBlank) {
     const int16_t word = ctx_.settings.DacRegValue;
-    off5->setText(QString::fromStdString(DacOffsetText(DacOffsetMv(word, 5.0), signBlank)));
-    off2->setText(QString::fromStdString(DacOffsetText(DacOffsetMv(word, 2.5), signBlank)));
+    off5->setText(platform::ToQt(DacOffsetText(DacOffsetMv(word, 5.0), signBlank)));
+    off2->setText(platform::ToQt(DacOffsetText(DacOffsetMv(word, 2.5), signBlank)));
 }
 
 void DAC_form::dacword_KeyPress(int& keyAscii) {

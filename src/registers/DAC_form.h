@@ -28,6 +28,12 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: a frame each and their layout.
+    void makeTitleFrame();
+    void makeBitsFrame();
+    void makeValuesFrame();
+    void layOut();
+
     void dacword_KeyPress(int& keyAscii);
     void Command3D1_Click();
 

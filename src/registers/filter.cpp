@@ -17,6 +17,7 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtText.h"
+#include "platform/widgets/Sizes.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 #include "registers/ChoiceForm.h"
@@ -56,9 +57,13 @@ std::string RateText(double masterClockHz, int32_t word, bool chop, std::string_
     return rate ? platform::Format(*rate, picture) : kNoRateText;
 }
 
+constexpr int kMaxRateDigits = 8;
+constexpr int kMaxClockDigits = 12;
+constexpr int kMaxDelayDigits = 2;
+
 // A box just wide enough for `widest` typed in it.
 void FitWidth(TextBox* box, const char* widest) {
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString::fromUtf8(widest)) + 18);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString::fromUtf8(widest)) + platform::kTextBoxPadding);
 }
 
 } // namespace
@@ -66,30 +71,46 @@ void FitWidth(TextBox* box, const char* widest) {
 filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setObjectName(QStringLiteral("filter"));
     setCaption("QB4160 Filter Register");
+    makeTitleFrame();
+    makeRegisterFrames();
+    makeRateFrame();
+    makeOptionsFrame();
+    makeDelayFrame();
+    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
+    layOut();
+    connectHandlers();
+}
 
+void filter::makeTitleFrame() {
     Frame6 = named(new QGroupBox, "Frame6");
     Label1 = platform::TitleLabel("Label1", QStringLiteral("Filter Register"));
     (new QVBoxLayout(Frame6))->addWidget(Label1);
+}
 
+// The register bit by bit, and in hexadecimal.
+void filter::makeRegisterFrames() {
     Frame4 = named(new QGroupBox(QStringLiteral("Current Contents of Filter Register")), "Frame4");
     shapes_ = new platform::BitRow(24, Frame4);
     auto* bits = new QHBoxLayout(Frame4);
-    bits->setContentsMargins(14, 10, 14, 10);
+    bits->setContentsMargins(platform::kBitFrameMargins);
     bits->addWidget(shapes_);
 
     Frame5 = named(new QGroupBox, "Frame5");
-    Label2 = platform::ReadoutLabel("Label2", {}, 90);
+    Label2 = platform::ReadoutLabel("Label2", {}, platform::kRegisterReadoutWidth);
     (new QVBoxLayout(Frame5))->addWidget(Label2);
+}
 
+// The update rate above the master clock it is worked out at.
+void filter::makeRateFrame() {
     Frame2 = named(new QGroupBox(QStringLiteral("Output Update Rate")), "Frame2");
     Label4 = platform::CaptionLabel("Label4", QStringLiteral("Update Rate"));
     Text2 = new TextBox("Text2", QStringLiteral("250"));
-    Text2->setMaxLength(8);
+    Text2->setMaxLength(kMaxRateDigits);
     FitWidth(Text2, "0000000000.00");  // as wide as mclk below it
     Label5 = platform::CaptionLabel("Label5", QStringLiteral("Hz"));
     Label3 = platform::CaptionLabel("Label3", QStringLiteral("Master CLK Freq."));
     mclk = new TextBox("mclk", QStringLiteral("4915200.00"));
-    mclk->setMaxLength(12);
+    mclk->setMaxLength(kMaxClockDigits);
     FitWidth(mclk, "0000000000.00");
     Label6 = platform::CaptionLabel("Label6", QStringLiteral("Hz"));
     Label4->setBuddy(Text2);
@@ -102,7 +123,9 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     rates->addWidget(mclk, 1, 1);
     rates->addWidget(Label6, 1, 2);
     rates->setColumnStretch(3, 1);
+}
 
+void filter::makeOptionsFrame() {
     Frame1 = named(new QGroupBox(QStringLiteral("Filter Options")), "Frame1");
     chop = new CheckBox("chop", QStringLiteral("Chop Enable"));
     ac = new CheckBox("ac", QStringLiteral("AC Excitation"));
@@ -113,24 +136,26 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     options->addWidget(ac, 1, 0);
     options->addWidget(fast, 0, 1);
     options->addWidget(skip, 1, 1);
+}
 
+void filter::makeDelayFrame() {
     Frame3 = named(new QGroupBox(QStringLiteral("Delay Selection")), "Frame3");
     delay = new TextBox("delay");
-    delay->setMaxLength(2);
+    delay->setMaxLength(kMaxDelayDigits);
     FitWidth(delay, "000");
     Label8 = platform::CaptionLabel("Label8", QStringLiteral("Range 0-15"));
     auto* delayRow = new QHBoxLayout(Frame3);
     delayRow->addWidget(delay);
     delayRow->addWidget(Label8);
     delayRow->addStretch(1);
+}
 
-    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
-
-    // The register across the top, the entries below it, the options and the delay beside them.
+// The register across the top, the entries below it, the options and the delay beside them.
+void filter::layOut() {
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(16, 14, 16, 14);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(10);
+    grid->setContentsMargins(platform::kRegisterWindowMargins);
+    grid->setHorizontalSpacing(platform::kFrameGapAcross);
+    grid->setVerticalSpacing(platform::kFrameGapDown);
     grid->addWidget(Frame6, 0, 0, 1, 2);
     grid->addWidget(Frame4, 1, 0);
     grid->addWidget(Frame5, 1, 1);
@@ -146,7 +171,9 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     setTabOrder(fast, skip);
     setTabOrder(skip, delay);
     setTabOrder(delay, Command3D1);
+}
 
+void filter::connectHandlers() {
     chop->onClick([this] { chop_Click(); });
     skip->onClick([this] { skip_Click(); });
     fast->onClick([this] { fast_Click(); });

@@ -40,6 +40,15 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: a frame each, their layout, and the handlers.
+    void makeTitleFrame();
+    void makeRegisterFrames();
+    void makeRateFrame();
+    void makeOptionsFrame();
+    void makeDelayFrame();
+    void layOut();
+    void connectHandlers();
+
     void chop_Click();
     void skip_Click();
     void fast_Click();

@@ -5,6 +5,8 @@
 #include <QSizePolicy>
 #include <QString>
 
+#include "platform/widgets/Sizes.h"
+
 class QLabel;
 class QPushButton;
 
@@ -21,7 +23,7 @@ void StyleAsTitle(QLabel* label);
 QLabel* TitleLabel(const char* name, const QString& text);
 
 // A command button that does not take Enter as the window's default.
-QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = 100);
+QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = kCommandWidth);
 
 // Makes `widget` keep its place in the layout while hidden, so nothing around it moves.
 template <class W>
