@@ -12,6 +12,7 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtText.h"
+#include "platform/widgets/Sizes.h"
 #include "platform/base/Numbers.h"
 #include "registers/ModeRegister.h"
 
@@ -25,6 +26,18 @@ using platform::ToQt;
 
 namespace {
 
+constexpr QMargins kColumnMargins{10, 6, 10, 8};    // around a frame's column of controls
+constexpr int kColumnSpacing = 4;
+constexpr QMargins kRegisterMargins{12, 6, 12, 6};  // around the register's bits and value
+constexpr int kRangeMark = 30;       // an option's mark and gap beside its caption
+constexpr int kLevelPadding = 6;     // beside the widest output level text
+constexpr int kLevelIndent = 18;     // the output boxes below the enable box
+constexpr int kLevelGap = 4;         // between an output box and its level
+constexpr int kValuePadding = 16;    // beside the widest register value
+constexpr int kBackWidth = 110;
+constexpr int kFrameGap = 10;        // between frames side by side, and around the frames' grid
+constexpr int kRowGap = 8;           // between the rows of frames
+
 QGroupBox* frame(const char* name, const char* caption) {
     return named(new QGroupBox(QString::fromUtf8(caption)), name);
 }
@@ -32,9 +45,21 @@ QGroupBox* frame(const char* name, const char* caption) {
 // A column of controls inside `box`.
 QVBoxLayout* column(QGroupBox* box) {
     auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(10, 6, 10, 8);
-    layout->setSpacing(4);
+    layout->setContentsMargins(kColumnMargins);
+    layout->setSpacing(kColumnSpacing);
     return layout;
+}
+
+// Two options in a frame, the first above the second.
+QGroupBox* optionPair(const char* frameName, const char* caption, OptionButton*& first, const char* firstName,
+                      const char* firstCaption, OptionButton*& second, const char* secondName, const char* secondCaption) {
+    auto* box = frame(frameName, caption);
+    first = new OptionButton(firstName, QString::fromUtf8(firstCaption), box);
+    second = new OptionButton(secondName, QString::fromUtf8(secondCaption), box);
+    auto* layout = column(box);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    return box;
 }
 
 } // namespace
@@ -42,12 +67,28 @@ QVBoxLayout* column(QGroupBox* box) {
 Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     : Form(parent), ctx_(ctx), settings_(ctx.settings), reg_(ctx) {
     setCaption(kModeCaption);
+    makeTitleFrame();
+    makeModesFrame();
+    makeRangesFrame();
+    makeChannelsFrame();
+    makeOptionPairs();
+    makeCheckFrames();
+    makeOutputsFrame();
+    makeRegisterFrames();
+    makeCalibratingNotice();
+    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), kBackWidth);
+    connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
+    layOut();
+}
 
+void Mode1::makeTitleFrame() {
     Frame2 = named(new QGroupBox, "Frame2");
     Label3 = platform::TitleLabel("Label3", QStringLiteral("Mode Register Options"));
     (new QVBoxLayout(Frame2))->addWidget(Label3);
+}
 
-    auto* Frame12 = frame("Frame12", "Mode Of Operation");
+void Mode1::makeModesFrame() {
+    Frame12 = frame("Frame12", "Mode Of Operation");
     auto* modes = column(Frame12);
     for (int n = 0; n < 8; ++n) {
         md[n] = new OptionButton(kOperatingModes[n].name, QString::fromUtf8(kOperatingModes[n].caption), Frame12);
@@ -55,10 +96,12 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
         md[n]->onClick([this, n] { md_Click(n); });
     }
     modes->addStretch();
+}
 
-    auto* Frame1 = frame("Frame1", "Input Range");
+void Mode1::makeRangesFrame() {
+    Frame1 = frame("Frame1", "Input Range");
     auto* ranges = column(Frame1);
-    const int rangeWidth = fontMetrics().horizontalAdvance(QStringLiteral("-80mV to +80mV")) + 30;
+    const int rangeWidth = fontMetrics().horizontalAdvance(QStringLiteral("-80mV to +80mV")) + kRangeMark;
     for (int i = 0; i < 4; ++i) {
         const std::string name = "range" + std::to_string(i + 1);
         range[i] = new OptionButton(name.c_str(), {}, Frame1);
@@ -67,49 +110,48 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
         range[i]->onClick([this, i] { range_Click(i); });
     }
     showRangeCaptions(false);
+}
 
-    auto* Frame8 = frame("Frame8", "Channel Selection");
+void Mode1::makeChannelsFrame() {
+    Frame8 = frame("Frame8", "Channel Selection");
     auto* channels = column(Frame8);
     for (int i = 0; i < 4; ++i) {
         ch[i] = new OptionButton(kChannels[i].name, QString::fromUtf8(kChannels[i].caption), Frame8);
         channels->addWidget(ch[i]);
         ch[i]->onClick([this, i] { ch_Click(i); });
     }
+}
 
-    // Two options in a frame, the first above the second.
-    auto pair = [](const char* frameName, const char* caption, OptionButton*& first, const char* firstName,
-                   const char* firstCaption, OptionButton*& second, const char* secondName, const char* secondCaption) {
-        auto* box = frame(frameName, caption);
-        first = new OptionButton(firstName, QString::fromUtf8(firstCaption), box);
-        second = new OptionButton(secondName, QString::fromUtf8(secondCaption), box);
-        auto* layout = column(box);
-        layout->addWidget(first);
-        layout->addWidget(second);
-        return box;
-    };
-    auto* Frame7 = pair("Frame7", "Polarity", unipolar, "unipolar", "Unipolar", bipolar, "bipolar", "Bipolar");
-    auto* Frame6 = pair("Frame6", "Reference", v5, "v5", "5V", v2, "v2", "2.5V");
-    auto* Frame5 = pair("Frame5", "Word Length", bit24, "bit24", "24 Bit Word", bit16, "bit16", "16 Bit Word");
+// Polarity, reference and word length: two options each.
+void Mode1::makeOptionPairs() {
+    Frame7 = optionPair("Frame7", "Polarity", unipolar, "unipolar", "Unipolar", bipolar, "bipolar", "Bipolar");
+    Frame6 = optionPair("Frame6", "Reference", v5, "v5", "5V", v2, "v2", "2.5V");
+    Frame5 = optionPair("Frame5", "Word Length", bit24, "bit24", "24 Bit Word", bit16, "bit16", "16 Bit Word");
     unipolar->onClick([this] { polarity_Click(true); });
     bipolar->onClick([this] { polarity_Click(false); });
     v5->onClick([this] { reference_Click(true); });
     v2->onClick([this] { reference_Click(false); });
     bit24->onClick([this] { wordLength_Click(true); });
     bit16->onClick([this] { wordLength_Click(false); });
+}
 
-    auto* Frame11 = frame("Frame11", "Burn-Out Current");
+// Burn-out current and the clock output: one check box each.
+void Mode1::makeCheckFrames() {
+    Frame11 = frame("Frame11", "Burn-Out Current");
     Burn = new CheckBox("Burn", QStringLiteral("Burn-Out Enabled"), Frame11);
     column(Frame11)->addWidget(Burn);
     Burn->onClick([this] { Burn_Click(); });
 
-    auto* Frame10 = frame("Frame10", "CLKDIS");
+    Frame10 = frame("Frame10", "CLKDIS");
     CLKOUT = new CheckBox("CLKOUT", QStringLiteral("CLKOUT Disabled"), Frame10);
     column(Frame10)->addWidget(CLKOUT);
     CLKOUT->onClick([this] { CLKOUT_Click(); });
+}
 
-    // The two output boxes have no caption of their own: the labels beside them say the level.
-    // Their accessible names say what checking them does.
-    auto* Frame9 = frame("Frame9", "Digital O/P Enable");
+// The outputs' enable box, and below it the two output boxes. These have no caption of their
+// own: the labels beside them say the level; their accessible names say what checking them does.
+void Mode1::makeOutputsFrame() {
+    Frame9 = frame("Frame9", "Digital O/P Enable");
     den = new CheckBox("den", ToQt(kOutputsDisabledCaption), Frame9);
     den->setMinimumWidth(den->sizeHint().width());  // the longer of its two captions
     d1 = KeepPlaceWhenHidden(new CheckBox("d1", {}, Frame9));
@@ -118,7 +160,7 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     d2->setAccessibleName(QStringLiteral("D1 High"));
     Label2 = named(new QLabel, "Label2");
     Label5 = named(new QLabel, "Label5");
-    const int levelWidth = fontMetrics().horizontalAdvance(QStringLiteral("D0 is High")) + 6;
+    const int levelWidth = fontMetrics().horizontalAdvance(QStringLiteral("D0 is High")) + kLevelPadding;
     for (QLabel* l : {Label2, Label5}) {
         l->setMinimumWidth(levelWidth);
         l->setMinimumHeight(d1->sizeHint().height());
@@ -128,8 +170,8 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     auto* outputs = column(Frame9);
     outputs->addWidget(den);
     auto* levels = new QGridLayout;
-    levels->setContentsMargins(18, 0, 0, 0);
-    levels->setHorizontalSpacing(4);
+    levels->setContentsMargins(kLevelIndent, 0, 0, 0);
+    levels->setHorizontalSpacing(kLevelGap);
     levels->addWidget(d1, 0, 0);
     levels->addWidget(Label2, 0, 1);
     levels->addWidget(d2, 1, 0);
@@ -139,23 +181,27 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     den->onClick([this] { den_Click(); });
     d1->onClick([this] { output_Click(0); });
     d2->onClick([this] { output_Click(1); });
+}
 
-    // The register in hexadecimal beside its bits: the two boxes of equal height, side by side
-    // (Frame4 has no caption; a blank one keeps its box level with the captioned Frame3).
-    auto* Frame4 = named(new QGroupBox(QStringLiteral(" ")), "Frame4");
+// The register in hexadecimal beside its bits: the two boxes of equal height, side by side
+// (Frame4 has no caption; a blank one keeps its box level with the captioned Frame3).
+void Mode1::makeRegisterFrames() {
+    Frame4 = named(new QGroupBox(QStringLiteral(" ")), "Frame4");
     Label4 = platform::ReadoutLabel("Label4", QStringLiteral("0"),
-                                    fontMetrics().horizontalAdvance(QStringLiteral("FFFFFF")) + 16);
+                                    fontMetrics().horizontalAdvance(QStringLiteral("FFFFFF")) + kValuePadding);
     Label4->setAccessibleName(QStringLiteral("Mode register value"));
-    auto* Frame3 = frame("Frame3", "Current Contents of Mode Register");
+    Frame3 = frame("Frame3", "Current Contents of Mode Register");
     shapes = new platform::BitRow(modebits::kBits, Frame3);
     shapes->setFixedHeight(Label4->sizeHint().height());
     for (auto [box, content] : {std::pair<QGroupBox*, QWidget*>{Frame3, shapes}, {Frame4, Label4}}) {
         auto* inner = new QHBoxLayout(box);
-        inner->setContentsMargins(12, 6, 12, 6);
+        inner->setContentsMargins(kRegisterMargins);
         inner->addWidget(content, 0, Qt::AlignCenter);
     }
+}
 
-    // Shown only while an internal calibration runs.
+// Shown only while an internal calibration runs.
+void Mode1::makeCalibratingNotice() {
     auto* picture = KeepPlaceWhenHidden(named(new QFrame, "textlabel"));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Label6 = platform::BoldCaptionLabel("Label6", QStringLiteral("QB4160 Calibrating"));
@@ -163,12 +209,12 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     (new QHBoxLayout(picture))->addWidget(Label6);
     picture->hide();
     textlabel = picture;
+}
 
-    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), 110);
-    connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
-
-    // Modes on the left; range and channel in the middle; polarity, reference and word length on
-    // the right; the three check-box frames below; the register itself at the bottom.
+// Modes on the left; range and channel in the middle; polarity, reference and word length on
+// the right; the three check-box frames below; the register itself at the bottom. The keyboard
+// goes through the frames in this order, then to "Back...".
+void Mode1::layOut() {
     auto* middle = new QVBoxLayout;
     middle->addWidget(Frame1);
     middle->addWidget(Frame8);
@@ -178,8 +224,8 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     right->addWidget(Frame5);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(8);
+    grid->setHorizontalSpacing(kFrameGap);
+    grid->setVerticalSpacing(kRowGap);
     grid->addWidget(Frame12, 0, 0);
     grid->addLayout(middle, 0, 1);
     grid->addLayout(right, 0, 2);
@@ -187,7 +233,7 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     grid->addWidget(Frame10, 1, 1);
     grid->addWidget(Frame9, 1, 2, 2, 1);
     auto* register_ = new QHBoxLayout;
-    register_->setSpacing(10);
+    register_->setSpacing(kFrameGap);
     register_->addWidget(Frame3, 1);
     register_->addWidget(Frame4);
     grid->addLayout(register_, 3, 0, 1, 3);
@@ -198,13 +244,11 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     bottom->addWidget(Command3D1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 14, 16, 14);
-    layout->setSpacing(10);
+    layout->setContentsMargins(platform::kRegisterWindowMargins);
+    layout->setSpacing(kFrameGap);
     layout->addWidget(Frame2);
     layout->addLayout(grid);
     layout->addLayout(bottom);
-    // The keyboard order is the order of creation: the frames as they read, left to right, top to
-    // bottom, then "Back...".
 }
 
 void Mode1::Form_Load() {

@@ -43,6 +43,18 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: a frame each, the notice, and their layout.
+    void makeTitleFrame();
+    void makeModesFrame();
+    void makeRangesFrame();
+    void makeChannelsFrame();
+    void makeOptionPairs();
+    void makeCheckFrames();
+    void makeOutputsFrame();
+    void makeRegisterFrames();
+    void makeCalibratingNotice();
+    void layOut();
+
     // The window's routines.
     void PaintModeIndicators();
     void WriteModeRegister();
@@ -81,6 +93,17 @@ private:
 
     QGroupBox* Frame2;
     QLabel* Label3;
+    QGroupBox* Frame12;  // modes
+    QGroupBox* Frame1;   // ranges
+    QGroupBox* Frame8;   // channels
+    QGroupBox* Frame7;   // polarity
+    QGroupBox* Frame6;   // reference
+    QGroupBox* Frame5;   // word length
+    QGroupBox* Frame11;  // burn-out current
+    QGroupBox* Frame10;  // clock output
+    QGroupBox* Frame9;   // digital outputs
+    QGroupBox* Frame3;   // the register's bits
+    QGroupBox* Frame4;   // the register's value
     std::array<platform::OptionButton*, 8> md;
     std::array<platform::OptionButton*, 4> range;
     std::array<platform::OptionButton*, 4> ch;
