@@ -24,6 +24,7 @@
 #include "analysis/SpectrumForm.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/base/Preferences.h"
 #include "platform/base/SafeSave.h"
 
@@ -31,15 +32,31 @@ namespace qb::analysis {
 
 using platform::named;
 
+namespace {
+
+constexpr int kValueWidth = 130;    // a figure's value box
+constexpr int kCommandWidth = 120;
+
+} // namespace
+
 NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Noise Analysis");
+    QGroupBox* Frame1 = makeTitleFrame();
+    const FigureFrames frames = makeFigureFrames();
+    QGridLayout* buttons = makeButtons();
+    layOut(Frame1, frames, buttons);
+}
 
+QGroupBox* NoiseForm::makeTitleFrame() {
     auto* Frame1 = named(new QGroupBox, "Frame1");
     auto* NoiseLable = platform::TitleLabel("NoiseLable", QString::fromUtf8(kNoiseTitle));
     (new QVBoxLayout(Frame1))->addWidget(NoiseLable);
+    return Frame1;
+}
 
-    // A frame of caption / value rows.
-    std::map<std::string, QGroupBox*, std::less<>> boxes;
+// A frame of caption / value rows for each group of figures.
+NoiseForm::FigureFrames NoiseForm::makeFigureFrames() {
+    FigureFrames boxes;
     for (const NoiseFrame& f : NoiseFrames()) {
         auto* box = named(new QGroupBox(QString::fromUtf8(f.caption)), f.name);
         auto* grid = new QGridLayout(box);
@@ -47,7 +64,7 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
         int r = 0;
         for (const NoiseRow& row : f.rows) {
             grid->addWidget(named(new QLabel(QString::fromUtf8(row.caption)), row.captionName), r, 0);
-            QLabel* value = platform::ReadoutLabel(row.valueName, QString::fromUtf8(kNoiseLabelPlaceholder.data(), qsizetype(kNoiseLabelPlaceholder.size())), 130);
+            QLabel* value = platform::ReadoutLabel(row.valueName, platform::ToQt(kNoiseLabelPlaceholder), kValueWidth);
             values_.emplace(row.valueName, value);
             grid->addWidget(value, r, 1);
             if (row.hexName)
@@ -56,50 +73,46 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
         }
         boxes.emplace(f.name, box);
     }
-    QGroupBox* Frame2 = boxes.at("Frame2");
-    QGroupBox* Frame3 = boxes.at("Frame3");
-    QGroupBox* Frame4 = boxes.at("Frame4");
-    QGroupBox* Frame5 = boxes.at("Frame5");
-    QGroupBox* Frame6 = boxes.at("Frame6");
+    return boxes;
+}
 
-    auto* NoisePlotCommand = platform::CommandButton("NoisePlotCommand", "Plot Graph", 120);
-    auto* NoiseHisCommand = platform::CommandButton("NoiseHisCommand", "Plot Histogram", 120);
-    auto* Command3D1 = platform::CommandButton("Command3D1", "Back...", 120);
-    auto* SpectrumCommand = platform::CommandButton("SpectrumCommand", tr("Noise Spectrum..."), 120);
-    auto* MoreCommand = platform::CommandButton("MoreCommand", tr("More..."), 120);
-    auto* CsvCommand = platform::CommandButton("CsvCommand", tr("Save as CSV..."), 120);
-
-    // The charts on one row; the figures, the CSV file and "Back..." on the next.
+// The charts on one row; the figures, the CSV file and "Back..." on the next. The keyboard goes
+// through the buttons as they are read, row by row.
+QGridLayout* NoiseForm::makeButtons() {
+    const struct { const char* name; QString caption; void (NoiseForm::*handler)(); } all[] = {
+        {"NoisePlotCommand", QStringLiteral("Plot Graph"), &NoiseForm::NoisePlotCommand_Click},
+        {"NoiseHisCommand", QStringLiteral("Plot Histogram"), &NoiseForm::NoiseHisCommand_Click},
+        {"SpectrumCommand", tr("Noise Spectrum..."), &NoiseForm::SpectrumCommand_Click},
+        {"MoreCommand", tr("More..."), &NoiseForm::MoreCommand_Click},
+        {"CsvCommand", tr("Save as CSV..."), &NoiseForm::CsvCommand_Click},
+        {"Command3D1", QStringLiteral("Back..."), &NoiseForm::Command3D1_Click}};
     auto* buttons = new QGridLayout;
-    buttons->addWidget(NoisePlotCommand, 0, 0);
-    buttons->addWidget(NoiseHisCommand, 0, 1);
-    buttons->addWidget(SpectrumCommand, 0, 2);
-    buttons->addWidget(MoreCommand, 1, 0);
-    buttons->addWidget(CsvCommand, 1, 1);
-    buttons->addWidget(Command3D1, 1, 2);
-    // The keyboard goes through the buttons as they are read, row by row.
-    QWidget* order[] = {NoisePlotCommand, NoiseHisCommand, SpectrumCommand, MoreCommand, CsvCommand, Command3D1};
-    for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    QWidget* previous = nullptr;
+    int at = 0;
+    for (const auto& b : all) {
+        QPushButton* button = platform::CommandButton(b.name, b.caption, kCommandWidth);
+        connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { (this->*handler)(); });
+        buttons->addWidget(button, at / 3, at % 3);
+        if (previous) QWidget::setTabOrder(previous, button);
+        previous = button;
+        ++at;
+    }
+    return buttons;
+}
 
-    // Conditions beside the resolution in counts, the results in codes beside the results in
-    // volts, the noise-free resolution with the buttons below.
+// Conditions beside the resolution in counts, the results in codes beside the results in volts,
+// the noise-free resolution with the buttons below.
+void NoiseForm::layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayout* buttons) {
     auto* grid = new QGridLayout(this);
     grid->addWidget(Frame1, 0, 0, 1, 2);
-    grid->addWidget(Frame2, 1, 0);
-    grid->addWidget(Frame4, 1, 1);
-    grid->addWidget(Frame3, 2, 0);
-    grid->addWidget(Frame5, 2, 1);
-    grid->addWidget(Frame6, 3, 0);
+    grid->addWidget(frames.at("Frame2"), 1, 0);
+    grid->addWidget(frames.at("Frame4"), 1, 1);
+    grid->addWidget(frames.at("Frame3"), 2, 0);
+    grid->addWidget(frames.at("Frame5"), 2, 1);
+    grid->addWidget(frames.at("Frame6"), 3, 0);
     grid->addLayout(buttons, 3, 1, Qt::AlignBottom);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-
-    connect(NoisePlotCommand, &QPushButton::clicked, this, [this] { NoisePlotCommand_Click(); });
-    connect(NoiseHisCommand, &QPushButton::clicked, this, [this] { NoiseHisCommand_Click(); });
-    connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
-    connect(SpectrumCommand, &QPushButton::clicked, this, [this] { SpectrumCommand_Click(); });
-    connect(MoreCommand, &QPushButton::clicked, this, [this] { MoreCommand_Click(); });
-    connect(CsvCommand, &QPushButton::clicked, this, [this] { CsvCommand_Click(); });
 }
 
 void NoiseForm::Form_Load() {
@@ -114,7 +127,7 @@ void NoiseForm::ShowNoiseResults() {
     for (const auto& [name, text] : labels.Entries()) {
         if (!text) continue;  // a voltage too large to show: the label keeps its text
         const auto it = values_.find(name);
-        if (it != values_.end()) it->second->setText(QString::fromStdString(*text));
+        if (it != values_.end()) it->second->setText(platform::ToQt(*text));
     }
 }
 
@@ -168,7 +181,7 @@ std::optional<std::string> NoiseForm::chooseCsvFile() {
     dialog.setNameFilter(tr("CSV files (*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (const auto folder = platform::Remembered(ctx_.preferences, platform::kLastFolderPreference))
-        dialog.setDirectory(QString::fromStdString(*folder));
+        dialog.setDirectory(platform::ToQt(*folder));
     dialog.selectFile(QStringLiteral("Codes.csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

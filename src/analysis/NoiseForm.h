@@ -11,6 +11,8 @@
 #include "link/Context.h"
 #include "platform/widgets/Form.h"
 
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 
@@ -45,6 +47,13 @@ protected:
     const link::Context& context() const { return ctx_; }
 
 private:
+    // The window, built top-down: a frame each, the buttons, and their layout.
+    using FigureFrames = std::map<std::string, QGroupBox*, std::less<>>;
+    QGroupBox* makeTitleFrame();
+    FigureFrames makeFigureFrames();
+    QGridLayout* makeButtons();
+    void layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayout* buttons);
+
     void ComputeNoiseStatistics();
     void ShowNoiseResults();
 
