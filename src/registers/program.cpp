@@ -10,6 +10,8 @@
 
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
+#include "platform/widgets/Sizes.h"
 #include "platform/base/Numbers.h"
 #include "registers/CalibrationForm.h"
 #include "registers/DAC_form.h"
@@ -21,65 +23,90 @@ namespace qb::registers {
 
 using platform::named;
 
+namespace {
+
+constexpr QMargins kMargins{18, 16, 18, 16};
+constexpr int kRowGap = 8;            // between the window's rows
+constexpr int kTitleGap = 4;          // below the title, beyond the rows' gap
+constexpr int kSectionGap = 10;       // above the buttons, and above "Back..."
+constexpr int kStatusGap = 4;         // between the status bits' frames
+constexpr QMargins kStatusMargins{4, 4, 4, 4};
+constexpr int kStatusTextPadding = 10;  // beside the widest status text
+constexpr int kStatusBitPadding = 16;   // beside a lone bit
+constexpr int kButtonWidth = 220;
+constexpr int kButtonGapDown = 6;
+
+} // namespace
+
 program::program(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setCaption(kProgramCaption);
-
     Frame2 = named(new QGroupBox, "Frame2");
     Label1 = platform::TitleLabel("Label1", QStringLiteral("Main Program Menu"));
     (new QVBoxLayout(Frame2))->addWidget(Label1);
     Label2 = platform::CaptionLabel("Label2", QStringLiteral("Current Contents of Status Register"));
+    QHBoxLayout* statusRow = makeStatusRow();
+    QVBoxLayout* buttons = makeButtons();
+    layOut(statusRow, buttons);
+}
 
-    // One small frame per status bit, bit 7 on the left; the frame array has no index 1.
+// One small frame per status bit, bit 7 on the left; the frame array has no index 1.
+QHBoxLayout* program::makeStatusRow() {
     auto* statusRow = new QHBoxLayout;
-    statusRow->setSpacing(4);
-    const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("STDY Clear")) + 10;
+    statusRow->setSpacing(kStatusGap);
+    const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("STDY Clear")) + kStatusTextPadding;
     for (int i = 0; i < 8; ++i) {
         const std::string frameName = "Frame1(" + std::to_string(i == 0 ? 0 : i + 1) + ")";
         const std::string labelName = "Label" + std::to_string(i + 3);
         Frame1[i] = named(new QGroupBox, frameName.c_str());
         statusBits[i] = named(new QLabel(QStringLiteral("0")), labelName.c_str());
         statusBits[i]->setAlignment(Qt::AlignCenter);
-        statusBits[i]->setMinimumWidth(i < 4 ? labelWidth : fontMetrics().horizontalAdvance(QStringLiteral("0")) + 16);
+        statusBits[i]->setMinimumWidth(i < 4 ? labelWidth
+                                             : fontMetrics().horizontalAdvance(QStringLiteral("0")) + kStatusBitPadding);
         auto* inner = new QVBoxLayout(Frame1[i]);
-        inner->setContentsMargins(4, 4, 4, 4);
+        inner->setContentsMargins(kStatusMargins);
         inner->addWidget(statusBits[i]);
         statusRow->addWidget(Frame1[i]);
     }
+    return statusRow;
+}
 
-    mode_reg = platform::CommandButton("mode_reg", QStringLiteral("Program Mode Register"), 220);
-    Filter_Reg = platform::CommandButton("Filter_Reg", QStringLiteral("Program Filter Register"), 220);
-    DAC_Reg = platform::CommandButton("DAC_Reg", QStringLiteral("Program DAC Register"), 220);
-    Offset_Reg = platform::CommandButton("Offset_Reg", QStringLiteral("Program Offset Register"), 220);
-    Gain_Reg = platform::CommandButton("Gain_Reg", QStringLiteral("Program Gain Register"), 220);
-    Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), 220);
+// One button per register editor, then "Back...".
+QVBoxLayout* program::makeButtons() {
+    const auto button = [this](const char* name, const char* caption, void (program::*handler)()) {
+        QPushButton* b = platform::CommandButton(name, QString::fromUtf8(caption), kButtonWidth);
+        b->setMinimumHeight(platform::kMenuButtonHeight);
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        return b;
+    };
+    mode_reg = button("mode_reg", "Program Mode Register", &program::mode_reg_Click);
+    Filter_Reg = button("Filter_Reg", "Program Filter Register", &program::Filter_Reg_Click);
+    DAC_Reg = button("DAC_Reg", "Program DAC Register", &program::DAC_Reg_Click);
+    Offset_Reg = button("Offset_Reg", "Program Offset Register", &program::Offset_Reg_Click);
+    Gain_Reg = button("Gain_Reg", "Program Gain Register", &program::Gain_Reg_Click);
+    Command3D1 = button("Command3D1", "Back...", &program::Command3D1_Click);
 
     auto* buttons = new QVBoxLayout;
-    buttons->setSpacing(6);
-    for (QPushButton* b : {mode_reg, Filter_Reg, DAC_Reg, Offset_Reg, Gain_Reg}) {
-        b->setMinimumHeight(30);
+    buttons->setSpacing(kButtonGapDown);
+    for (QPushButton* b : {mode_reg, Filter_Reg, DAC_Reg, Offset_Reg, Gain_Reg})
         buttons->addWidget(b, 0, Qt::AlignHCenter);
-    }
-    buttons->addSpacing(10);
-    Command3D1->setMinimumHeight(30);
+    buttons->addSpacing(kSectionGap);
     buttons->addWidget(Command3D1, 0, Qt::AlignHCenter);
+    return buttons;
+}
 
+void program::layOut(QHBoxLayout* statusRow, QVBoxLayout* buttons) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 16);
-    layout->setSpacing(8);
+    layout->setContentsMargins(kMargins);
+    layout->setSpacing(kRowGap);
     layout->addWidget(Frame2);
-    layout->addSpacing(4);
+    layout->addSpacing(kTitleGap);
     layout->addWidget(Label2);
     layout->addLayout(statusRow);
-    layout->addSpacing(10);
+    layout->addSpacing(kSectionGap);
     layout->addLayout(buttons);
-
-    connect(mode_reg, &QPushButton::clicked, this, [this] { mode_reg_Click(); });
-    connect(Filter_Reg, &QPushButton::clicked, this, [this] { Filter_Reg_Click(); });
-    connect(DAC_Reg, &QPushButton::clicked, this, [this] { DAC_Reg_Click(); });
-    connect(Offset_Reg, &QPushButton::clicked, this, [this] { Offset_Reg_Click(); });
-    connect(Gain_Reg, &QPushButton::clicked, this, [this] { Gain_Reg_Click(); });
-    connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
 }
+
+void program::Command3D1_Click() { unload(); }
 
 void program::Form_Load() {
     reg_.setReadAddress(link::comms::kStatusRead);
@@ -88,7 +115,7 @@ void program::Form_Load() {
     // An 8-bit read always fits in 16 bits.
     const int16_t status = platform::ToInt16(reg_.ReadReg()).value_or(0);
     const auto texts = StatusTexts(status);
-    for (std::size_t i = 0; i < texts.size(); ++i) statusBits[i]->setText(QString::fromStdString(texts[i]));
+    for (std::size_t i = 0; i < texts.size(); ++i) statusBits[i]->setText(platform::ToQt(texts[i]));
     mode_reg->setFocus();
 }
 

@@ -10,6 +10,8 @@
 #include "platform/widgets/Form.h"
 
 class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -26,12 +28,18 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: the title, the status bits, the buttons, their layout.
+    QHBoxLayout* makeStatusRow();
+    QVBoxLayout* makeButtons();
+    void layOut(QHBoxLayout* statusRow, QVBoxLayout* buttons);
+
     // One opening per register editor.
     void mode_reg_Click();
     void Filter_Reg_Click();
     void DAC_Reg_Click();
     void Offset_Reg_Click();
     void Gain_Reg_Click();
+    void Command3D1_Click();
 
     link::Context ctx_;
     link::Register reg_;

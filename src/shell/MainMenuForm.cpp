@@ -16,6 +16,7 @@
 #include "link/ResetForm.h"
 #include "link/Startup.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/Sizes.h"
 #include "registers/program.h"
 #include "shell/AboutForm.h"
 
@@ -23,21 +24,36 @@ namespace qb::shell {
 
 using platform::named;
 
+namespace {
+
+constexpr double kTitleScale = 1.5;
+constexpr QMargins kTitleMargins{12, 8, 12, 8};
+constexpr QMargins kMargins{20, 16, 20, 18};
+constexpr int kButtonGapDown = 6;
+constexpr int kGroupGap = 10;  // between two groups of buttons
+constexpr int kButtonWidth = 240;
+
+} // namespace
+
 MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption(kMainCaption);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    // Creation order as the window has always had it.
+    Frame1 = named(new QGroupBox, "Frame1");
+    MainMenuLable = named(new QLabel(QStringLiteral("Main Menu")), "MainMenuLable");
+    makeButtons();
+    makeTitleFrame();
+    layOut();
+}
 
+void MainMenuForm::makeButtons() {
     auto button = [this](const char* name, const char* caption, void (MainMenuForm::*handler)()) {
         auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
-        b->setMinimumHeight(30);
+        b->setMinimumHeight(platform::kMenuButtonHeight);
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         return b;
     };
-
-    // Creation order as the window has always had it.
-    Frame1 = named(new QGroupBox, "Frame1");
-    MainMenuLable = named(new QLabel(QStringLiteral("Main Menu")), "MainMenuLable");
     About = button("About", "About", &MainMenuForm::About_Click);
     Command1 = button("Command1", "Fast Step Demo", &MainMenuForm::openFastStep);
     MenuQuitCommand = button("MenuQuitCommand", "Quit", &MainMenuForm::MenuQuitCommand_Click);
@@ -48,18 +64,22 @@ MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(par
     MenuReadFCommand = button("MenuReadFCommand", "Read from File", &MainMenuForm::openFileRead);
     MenuWriteFCommand = button("MenuWriteFCommand", "Write to File", &MainMenuForm::openFileWrite);
     MenuPortCommand = button("MenuPortCommand", "Select Printer Port", &MainMenuForm::MenuPortCommand_Click);
+}
 
+void MainMenuForm::makeTitleFrame() {
     QFont titleFont = MainMenuLable->font();
-    if (titleFont.pointSizeF() > 0) titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    if (titleFont.pointSizeF() > 0) titleFont.setPointSizeF(titleFont.pointSizeF() * kTitleScale);
     titleFont.setBold(true);
     MainMenuLable->setFont(titleFont);
     MainMenuLable->setAlignment(Qt::AlignCenter);
     auto* frameLayout = new QVBoxLayout(Frame1);
-    frameLayout->setContentsMargins(12, 8, 12, 8);
+    frameLayout->setContentsMargins(kTitleMargins);
     frameLayout->addWidget(MainMenuLable);
+}
 
-    // One column, in groups: the converter and its data, files, the demonstration, the board
-    // link, and the program itself.
+// One column, in groups: the converter and its data, files, the demonstration, the board link,
+// and the program itself.
+void MainMenuForm::layOut() {
     const std::initializer_list<std::initializer_list<QPushButton*>> groups{
         {MenuProgramCommand, MenuReadCommand, MenuNoiseCommand},
         {MenuReadFCommand, MenuWriteFCommand},
@@ -68,17 +88,17 @@ MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(par
         {About, MenuQuitCommand},
     };
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 16, 20, 18);
-    layout->setSpacing(6);
+    layout->setContentsMargins(kMargins);
+    layout->setSpacing(kButtonGapDown);
     layout->addWidget(Frame1);
-    layout->addSpacing(6);
+    layout->addSpacing(kButtonGapDown);
     QPushButton* previous = nullptr;
     bool first = true;
     for (const auto& group : groups) {
-        if (!first) layout->addSpacing(10);
+        if (!first) layout->addSpacing(kGroupGap);
         first = false;
         for (QPushButton* b : group) {
-            b->setMinimumWidth(240);
+            b->setMinimumWidth(kButtonWidth);
             layout->addWidget(b);
             if (previous) setTabOrder(previous, b);
             previous = b;

@@ -26,6 +26,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The window, built top-down: the buttons, the title, their layout.
+    void makeButtons();
+    void makeTitleFrame();
+    void layOut();
+
     void About_Click();
     void MenuQuitCommand_Click();
     void MenuNoiseCommand_Click();

@@ -18,7 +18,16 @@ inline constexpr int kFrameGapDown = 10;
 inline constexpr int kRegisterReadoutWidth = 90;
 // What a text box needs beyond the width of the widest text it takes.
 inline constexpr int kTextBoxPadding = 18;
-// The least width of a window's command buttons ("Back...", "OK").
+// The least width of a window's command buttons ("Back..."), and of a lone "OK".
 inline constexpr int kCommandWidth = 100;
+inline constexpr int kOkWidth = 90;
+// The height of a menu's buttons.
+inline constexpr int kMenuButtonHeight = 30;
+// A question window: between its picture and its text, between the question and the buttons,
+// and between two buttons; a picture's label beyond the picture.
+inline constexpr int kPictureGap = 14;
+inline constexpr int kQuestionGap = 16;
+inline constexpr int kButtonGap = 8;
+inline constexpr int kPictureBorder = 4;
 
 } // namespace qb::platform
