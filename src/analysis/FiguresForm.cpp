@@ -12,10 +12,17 @@
 #include "analysis/ResolutionFigures.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 
 namespace qb::analysis {
 
 using platform::named;
+
+namespace {
+
+constexpr int kValueWidth = 200;
+
+} // namespace
 
 FiguresForm::FiguresForm(const link::Context& ctx, QWidget* parent) : Form(parent) {
     setCaption("QB4160 Noise Figures");
@@ -31,9 +38,9 @@ FiguresForm::FiguresForm(const link::Context& ctx, QWidget* parent) : Form(paren
     const std::vector<FigureRow> rows = FigureRows(figures);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string key(entries[i].key);
-        const QString caption = QString::fromStdString(rows[i].caption);
+        const QString caption = platform::ToQt(rows[i].caption);
         auto* label = platform::CaptionLabel((key + "_caption").c_str(), caption);
-        QLabel* value = platform::ReadoutLabel(key.c_str(), QString::fromStdString(rows[i].text), 200);
+        QLabel* value = platform::ReadoutLabel(key.c_str(), platform::ToQt(rows[i].text), kValueWidth);
         value->setAccessibleName(caption);
         label->setBuddy(value);
         grid->addWidget(label, static_cast<int>(i), 0);
@@ -56,7 +63,7 @@ FiguresForm::FiguresForm(const link::Context& ctx, QWidget* parent) : Form(paren
 }
 
 void FiguresForm::CopyCommand_Click() {
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(QString::fromStdString(text_));
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(platform::ToQt(text_));
 }
 
 void FiguresForm::Command3D1_Click() { unload(); }

@@ -31,12 +31,15 @@ using platform::named;
 namespace {
 
 inline constexpr const char* kDelayCaption = "Delay between reads (mS)";
+constexpr int kValueWidth = 110;     // a number box
+constexpr int kButtonWidth = 170;
+constexpr int kProgressWidth = 200;
 
 // A right-aligned box for a number, as wide as the longest the window takes.
 platform::TextBox* valueBox(const char* name, const char* text) {
     auto* box = new platform::TextBox(name, QString::fromUtf8(text));
     box->setAlignment(Qt::AlignRight);
-    box->setFixedWidth(110);
+    box->setFixedWidth(kValueWidth);
     return box;
 }
 
@@ -107,15 +110,15 @@ void ReadDataForm::makeStatusLine() {
     ReadProgress = named(new QProgressBar, "ReadProgress");
     ReadProgress->setFormat(QStringLiteral("%v of %m codes"));
     ReadProgress->setTextVisible(true);
-    ReadProgress->setMinimumWidth(200);
+    ReadProgress->setMinimumWidth(kProgressWidth);
     platform::KeepPlaceWhenHidden(ReadProgress)->hide();
 }
 
 void ReadDataForm::makeButtons() {
-    Command3D1 = platform::CommandButton("Command3D1", "Read Data for Analysis", 170);
-    readbutton = platform::CommandButton("readbutton", "Read Data for Display", 170);
-    Command3D2 = platform::CommandButton("Command3D2", "Noise Analysis", 170);
-    ReadMenuCommand = platform::CommandButton("ReadMenuCommand", "Back...", 170);
+    Command3D1 = platform::CommandButton("Command3D1", "Read Data for Analysis", kButtonWidth);
+    readbutton = platform::CommandButton("readbutton", "Read Data for Display", kButtonWidth);
+    Command3D2 = platform::CommandButton("Command3D2", "Noise Analysis", kButtonWidth);
+    ReadMenuCommand = platform::CommandButton("ReadMenuCommand", "Back...", kButtonWidth);
 }
 
 // The title; each read's frame with its button beside it; the status line; the noise analysis

@@ -11,13 +11,17 @@ namespace qb::faststep {
 
 namespace {
 
+constexpr int kTextWidth = 560;
+constexpr QMargins kMargins{20, 16, 20, 16};
+constexpr int kParagraphGap = 12;
+
 // A paragraph of the explanation, wrapped to the window's width.
 QLabel* paragraph(const char* name, const char* text) {
     auto* label = platform::CaptionLabel(name, QString::fromUtf8(text));
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setFixedWidth(560);
-    label->setMinimumHeight(label->heightForWidth(560));
+    label->setFixedWidth(kTextWidth);
+    label->setMinimumHeight(label->heightForWidth(kTextWidth));
     return label;
 }
 
@@ -30,8 +34,8 @@ fastinfo::fastinfo(QWidget* parent) : Form(parent) {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
     auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(20, 16, 20, 16);
-    page->setSpacing(12);
+    page->setContentsMargins(kMargins);
+    page->setSpacing(kParagraphGap);
     page->addWidget(platform::TitleLabel("Label1", QString::fromUtf8(kInfoTitle)));
     page->addWidget(paragraph("Label2", kInfoIntro));
     page->addWidget(paragraph("Label3", kInfoSetup));

@@ -8,11 +8,21 @@
 
 #include "link/Serial.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/Sizes.h"
 
 namespace qb::link {
 
 using platform::named;
 using platform::OptionButton;
+
+namespace {
+
+constexpr QMargins kOptionsMargins{16, 10, 16, 10};
+constexpr int kOptionGap = 8;
+constexpr QMargins kMargins{18, 16, 18, 14};
+constexpr int kRowGap = 10;
+
+} // namespace
 
 PortForm::PortForm(const Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("Parallel Port Selection");
@@ -22,12 +32,12 @@ PortForm::PortForm(const Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx
     LPT2 = new OptionButton("LPT2", QStringLiteral("LPT2 (H278/27A)"), Frame1);
     PRN = new OptionButton("PRN", QStringLiteral("PRN (H3BC/3BE)"), Frame1);
     Command1 = named(new QPushButton(QStringLiteral("OK")), "Command1");
-    Command1->setMinimumWidth(90);
+    Command1->setMinimumWidth(platform::kOkWidth);
     Label1 = named(new QLabel(QStringLiteral("Please select the parallel Port you are using")), "Label1");
 
     auto* options = new QVBoxLayout(Frame1);
-    options->setContentsMargins(16, 10, 16, 10);
-    options->setSpacing(8);
+    options->setContentsMargins(kOptionsMargins);
+    options->setSpacing(kOptionGap);
     options->addWidget(LPT1);
     options->addWidget(LPT2);
     options->addWidget(PRN);
@@ -37,8 +47,8 @@ PortForm::PortForm(const Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx
     buttons->addWidget(Command1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 16, 18, 14);
-    layout->setSpacing(10);
+    layout->setContentsMargins(kMargins);
+    layout->setSpacing(kRowGap);
     layout->addWidget(Label1);
     layout->addWidget(Frame1);
     layout->addLayout(buttons);

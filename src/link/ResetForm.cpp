@@ -8,42 +8,38 @@
 
 #include "link/Serial.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/Sizes.h"
 
 namespace qb::link {
 
 using platform::named;
 
+namespace {
+
+constexpr int kIconSize = 40;
+constexpr int kButtonWidth = 110;
+
+} // namespace
+
 ResetForm::ResetForm(const Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160");
-
     ResetOKCommand = named(new QPushButton(QStringLiteral("Cancel")), "ResetOKCommand");
     Command2 = named(new QPushButton(QStringLiteral("Hardware Reset")), "Command2");
     Command1 = named(new QPushButton(QStringLiteral("Software Reset")), "Command1");
-    Picture1 = named(new QLabel, "Picture1");
-    const int iconSize = 40;
-    Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(iconSize, iconSize));
-    Picture1->setFixedSize(iconSize + 4, iconSize + 4);
-    Picture1->setAlignment(Qt::AlignCenter);
+    for (QPushButton* b : {Command1, Command2, ResetOKCommand}) b->setMinimumWidth(kButtonWidth);
+    Picture1 = platform::PictureLabel(
+        "Picture1", style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(kIconSize, kIconSize), kIconSize);
     Label1 = named(new QLabel(QStringLiteral("Reset the QB4160 interface or the device?")), "Label1");
 
-    auto* question = new QHBoxLayout;
-    question->setSpacing(14);
-    question->addWidget(Picture1, 0, Qt::AlignVCenter);
-    question->addWidget(Label1, 1, Qt::AlignVCenter);
-
+    // The two resets on the left, Cancel on the right.
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(8);
+    buttons->setSpacing(platform::kButtonGap);
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     buttons->addStretch();
     buttons->addWidget(ResetOKCommand);
-    for (QPushButton* b : {Command1, Command2, ResetOKCommand}) b->setMinimumWidth(110);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 18, 18, 14);
-    layout->setSpacing(16);
-    layout->addLayout(question);
-    layout->addLayout(buttons);
+    platform::LayOutQuestionWindow(this, Picture1, Qt::AlignVCenter, Label1, buttons);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });

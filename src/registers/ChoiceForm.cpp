@@ -8,52 +8,47 @@
 
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/Sizes.h"
 
 namespace qb::registers {
 
 using platform::named;
 
+namespace {
+
+constexpr int kIconSize = 32;
+constexpr int kTextWidth = 300;
+constexpr int kButtonWidth = 150;
+
+} // namespace
+
 ChoiceForm::ChoiceForm(const char* caption, const char* text, Choice first, Choice second, QWidget* parent)
     : Form(parent) {
     setCaption(caption);
-
-    constexpr int kIconSize = 32;
-    Picture1 = named(new QLabel, "Picture1");
-    Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(kIconSize, kIconSize));
-    Picture1->setFixedSize(kIconSize + 4, kIconSize + 4);
-    Picture1->setAlignment(Qt::AlignCenter);
+    Picture1 = platform::PictureLabel(
+        "Picture1", style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(kIconSize, kIconSize), kIconSize);
     Label1 = named(new QLabel(QString::fromUtf8(text)), "Label1");
     Label1->setWordWrap(true);
-    Label1->setMinimumWidth(300);
-
-    first_ = platform::CommandButton(first.name, QString::fromUtf8(first.caption), 150);
-    second_ = platform::CommandButton(second.name, QString::fromUtf8(second.caption), 150);
-
-    auto* message = new QHBoxLayout;
-    message->setSpacing(14);
-    message->addWidget(Picture1, 0, Qt::AlignTop);
-    message->addWidget(Label1, 1, Qt::AlignVCenter);
+    Label1->setMinimumWidth(kTextWidth);
+    first_ = platform::CommandButton(first.name, QString::fromUtf8(first.caption), kButtonWidth);
+    second_ = platform::CommandButton(second.name, QString::fromUtf8(second.caption), kButtonWidth);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(8);
+    buttons->setSpacing(platform::kButtonGap);
     buttons->addStretch();
     buttons->addWidget(first_);
     buttons->addWidget(second_);
+    platform::LayOutQuestionWindow(this, Picture1, Qt::AlignTop, Label1, buttons);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 18, 18, 14);
-    layout->setSpacing(16);
-    layout->addLayout(message);
-    layout->addLayout(buttons);
-
-    connect(first_, &QPushButton::clicked, this, [this, answer = std::move(first.answer)] {
-        answer();
-        unload();
-    });
-    connect(second_, &QPushButton::clicked, this, [this, answer = std::move(second.answer)] {
-        answer();
-        unload();
-    });
+    // Either answer is recorded, then the window closes.
+    const auto answerAndClose = [this](QPushButton* button, std::function<void()> answer) {
+        connect(button, &QPushButton::clicked, this, [this, answer = std::move(answer)] {
+            answer();
+            unload();
+        });
+    };
+    answerAndClose(first_, std::move(first.answer));
+    answerAndClose(second_, std::move(second.answer));
     setTabOrder(first_, second_);
 }
 

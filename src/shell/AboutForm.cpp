@@ -10,6 +10,9 @@
 #include <QVBoxLayout>
 
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
+#include "platform/widgets/Sizes.h"
 #include "shell/Version.h"
 
 namespace qb::shell {
@@ -17,6 +20,14 @@ namespace qb::shell {
 using platform::named;
 
 namespace {
+
+constexpr int kPictureSize = 64;
+constexpr double kTitleScale = 1.35;
+constexpr int kLineGap = 4;           // between the title block's lines
+constexpr int kParagraphGap = 8;      // above the line on the board
+constexpr int kPictureGap = 16;       // between the picture and the title block
+constexpr int kPublisherLineGap = 2;
+constexpr int kBlockGap = 12;         // between the title, the rule and the publisher
 
 QLabel* label(const char* name, const char* text) {
     auto* l = named(new QLabel(QString::fromUtf8(text)), name);
@@ -64,31 +75,34 @@ void scaleFont(QLabel* l, double factor, bool bold) {
 
 AboutForm::AboutForm(QWidget* parent) : Form(parent) {
     setCaption("About");
-
-    Picture1 = named(new QLabel, "Picture1");
-    const int pictureSize = 64;
-    Picture1->setPixmap(ChipPicture(pictureSize, font()));
-    Picture1->setFixedSize(pictureSize + 4, pictureSize + 4);
-    Picture1->setAlignment(Qt::AlignCenter);
-
+    Picture1 = platform::PictureLabel("Picture1", ChipPicture(kPictureSize, font()), kPictureSize);
     Command1 = named(new QPushButton(QStringLiteral("OK")), "Command1");
-    Command1->setMinimumWidth(90);
+    Command1->setMinimumWidth(platform::kOkWidth);
+    makeTexts();
+    layOut();
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    Command1->setFocus();
+}
+
+void AboutForm::makeTexts() {
     lblVersion = label("lblVersion", "");
     lblTitle = label("lblTitle", "QB4160/60L Evaluation Software");
-    scaleFont(lblTitle, 1.35, true);
+    scaleFont(lblTitle, kTitleScale, true);
     Label2 = label("Label2", "This Software is distributed free with the ");
     Label3 = label("Label3", "QB4160/60L Evaluation Board");
     scaleFont(Label3, 1.0, true);
     lblDate = label("lblDate", "Released in 2024");
     Label1 = label("Label1", "Converter Evaluation Tools");
     Label4 = label("Label4", "qb4160-eval developers");
+}
 
-    // The picture beside the title block, the publisher's lines under a rule, OK at the right.
+// The picture beside the title block, the publisher's lines under a rule, OK at the right.
+void AboutForm::layOut() {
     auto* titleBlock = new QVBoxLayout;
-    titleBlock->setSpacing(4);
+    titleBlock->setSpacing(kLineGap);
     titleBlock->addWidget(lblTitle);
     titleBlock->addWidget(lblVersion);
-    titleBlock->addSpacing(8);
+    titleBlock->addSpacing(kParagraphGap);
     auto* freeLine = new QHBoxLayout;
     freeLine->setSpacing(0);
     freeLine->addWidget(Label2);
@@ -97,7 +111,7 @@ AboutForm::AboutForm(QWidget* parent) : Form(parent) {
     titleBlock->addLayout(freeLine);
 
     auto* top = new QHBoxLayout;
-    top->setSpacing(16);
+    top->setSpacing(kPictureGap);
     top->addWidget(Picture1, 0, Qt::AlignTop);
     top->addLayout(titleBlock, 1);
 
@@ -106,28 +120,24 @@ AboutForm::AboutForm(QWidget* parent) : Form(parent) {
     rule->setFrameShadow(QFrame::Sunken);
 
     auto* publisher = new QVBoxLayout;
-    publisher->setSpacing(2);
+    publisher->setSpacing(kPublisherLineGap);
     publisher->addWidget(Label4);
     publisher->addWidget(Label1);
     publisher->addWidget(lblDate);
-
     auto* bottom = new QHBoxLayout;
     bottom->addLayout(publisher, 1);
     bottom->addWidget(Command1, 0, Qt::AlignBottom);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 18, 18, 14);
-    layout->setSpacing(12);
+    layout->setContentsMargins(platform::kQuestionWindowMargins);
+    layout->setSpacing(kBlockGap);
     layout->addLayout(top);
     layout->addWidget(rule);
     layout->addLayout(bottom);
-
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    Command1->setFocus();
 }
 
 void AboutForm::Form_Load() {
-    lblVersion->setText(QString::fromStdString("Version " + VersionText()));
+    lblVersion->setText(platform::ToQt("Version " + VersionText()));
 }
 
 void AboutForm::Command1_Click() { unload(); }

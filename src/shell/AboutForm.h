@@ -16,6 +16,10 @@ protected:
     void Form_Load() override;
 
 private:
+    // The window, built top-down: the picture and the button, the texts, their layout.
+    void makeTexts();
+    void layOut();
+
     void Command1_Click();
 
     QLabel* Picture1;

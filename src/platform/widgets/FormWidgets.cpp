@@ -1,8 +1,11 @@
 #include "platform/widgets/FormWidgets.h"
 
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/widgets/Controls.h"
 
@@ -37,6 +40,28 @@ QPushButton* CommandButton(const char* name, const QString& caption, int minimum
     button->setAutoDefault(false);
     button->setMinimumWidth(minimumWidth);
     return button;
+}
+
+QLabel* PictureLabel(const char* name, const QPixmap& picture, int size) {
+    auto* label = named(new QLabel, name);
+    label->setPixmap(picture);
+    label->setFixedSize(size + kPictureBorder, size + kPictureBorder);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+void LayOutQuestionWindow(QWidget* window, QLabel* picture, Qt::Alignment pictureAlignment, QLabel* text,
+                          QHBoxLayout* buttons) {
+    auto* question = new QHBoxLayout;
+    question->setSpacing(kPictureGap);
+    question->addWidget(picture, 0, pictureAlignment);
+    question->addWidget(text, 1, Qt::AlignVCenter);
+
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(kQuestionWindowMargins);
+    layout->setSpacing(kQuestionGap);
+    layout->addLayout(question);
+    layout->addLayout(buttons);
 }
 
 QLabel* ReadoutLabel(const char* name, const QString& text, int minimumWidth) {

@@ -7,8 +7,11 @@
 
 #include "platform/widgets/Sizes.h"
 
+class QHBoxLayout;
 class QLabel;
+class QPixmap;
 class QPushButton;
+class QWidget;
 
 namespace qb::platform {
 
@@ -24,6 +27,15 @@ QLabel* TitleLabel(const char* name, const QString& text);
 
 // A command button that does not take Enter as the window's default.
 QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = kCommandWidth);
+
+// A label named `name` showing `picture` (`size` pixels square), centred, a little larger than
+// the picture.
+QLabel* PictureLabel(const char* name, const QPixmap& picture, int size);
+
+// A question window's layout: `picture` beside `text` (aligned as `pictureAlignment` says, the
+// text centred on it), above the row of `buttons`.
+void LayOutQuestionWindow(QWidget* window, QLabel* picture, Qt::Alignment pictureAlignment, QLabel* text,
+                          QHBoxLayout* buttons);
 
 // Makes `widget` keep its place in the layout while hidden, so nothing around it moves.
 template <class W>
