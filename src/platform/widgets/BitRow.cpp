@@ -6,16 +6,23 @@
 
 namespace qb::platform {
 
+namespace {
+
+constexpr int kBitGap = 3;
+constexpr int kNibbleGap = 7;  // after every fourth bit
+
+} // namespace
+
 BitRow::BitRow(int bits, QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(3);
+    row->setSpacing(kBitGap);
     for (int k = 1; k <= bits; ++k) {
         const std::string name = "Shape" + std::to_string(k);
         auto* shape = new CircleShape(name.c_str(), this);
         shapes_.push_back(shape);
         row->addWidget(shape);
-        if (k % 4 == 0 && k < bits) row->addSpacing(7);
+        if (k % 4 == 0 && k < bits) row->addSpacing(kNibbleGap);
     }
 }
 

@@ -11,6 +11,13 @@
 
 namespace qb::platform {
 
+namespace {
+
+constexpr double kTitleScale = 1.6;
+constexpr int kReadoutPadding = 12;  // beside the widest number
+
+} // namespace
+
 QLabel* CaptionLabel(const char* name, const QString& text) { return named(new QLabel(text), name); }
 
 QLabel* BoldCaptionLabel(const char* name, const QString& text) {
@@ -23,7 +30,7 @@ QLabel* BoldCaptionLabel(const char* name, const QString& text) {
 
 void StyleAsTitle(QLabel* label) {
     QFont font = label->font();
-    if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 1.6);
+    if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * kTitleScale);
     font.setBold(true);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
@@ -71,7 +78,7 @@ QLabel* ReadoutLabel(const char* name, const QString& text, int minimumWidth) {
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setMinimumWidth(minimumWidth > 0
                                ? minimumWidth
-                               : label->fontMetrics().horizontalAdvance(QStringLiteral(" -2147483648")) + 12);
+                               : label->fontMetrics().horizontalAdvance(QStringLiteral(" -2147483648")) + kReadoutPadding);
     return label;
 }
 
