@@ -41,17 +41,10 @@ constexpr int kCommandWidth = 120;
 
 NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Noise Analysis");
-    QGroupBox* Frame1 = makeTitleFrame();
+    QGroupBox* Frame1 = platform::TitleFrame("Frame1", "NoiseLable", QString::fromUtf8(kNoiseTitle));
     const FigureFrames frames = makeFigureFrames();
     QGridLayout* buttons = makeButtons();
     layOut(Frame1, frames, buttons);
-}
-
-QGroupBox* NoiseForm::makeTitleFrame() {
-    auto* Frame1 = named(new QGroupBox, "Frame1");
-    auto* NoiseLable = platform::TitleLabel("NoiseLable", QString::fromUtf8(kNoiseTitle));
-    (new QVBoxLayout(Frame1))->addWidget(NoiseLable);
-    return Frame1;
 }
 
 // A frame of caption / value rows for each group of figures.

@@ -49,7 +49,6 @@ protected:
 private:
     // The window, built top-down: a frame each, the buttons, and their layout.
     using FigureFrames = std::map<std::string, QGroupBox*, std::less<>>;
-    QGroupBox* makeTitleFrame();
     FigureFrames makeFigureFrames();
     QGridLayout* makeButtons();
     void layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayout* buttons);

@@ -55,7 +55,7 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
       })) {
     setCaption("QB4160 Read Data");
 
-    QGroupBox* Frame1 = makeTitleFrame();
+    QGroupBox* Frame1 = platform::TitleFrame("Frame1", "Label3", QStringLiteral("Read Data"));
     QGroupBox* Frame3 = makeDisplayFrame();
     QGroupBox* Frame2 = makeAnalysisFrame();
     makeStatusLine();
@@ -63,12 +63,6 @@ ReadDataForm::ReadDataForm(const link::Context& ctx, QWidget* parent)
     Timer1 = new platform::MsTimer("Timer1", this);
     layOut(Frame1, Frame3, Frame2);
     connectHandlers();
-}
-
-QGroupBox* ReadDataForm::makeTitleFrame() {
-    auto* Frame1 = named(new QGroupBox, "Frame1");
-    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("Label3", QStringLiteral("Read Data")));
-    return Frame1;
 }
 
 // Display read: the current code and the pause between reads.

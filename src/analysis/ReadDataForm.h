@@ -62,7 +62,6 @@ private:
         const char* caption;
         platform::TextBox* box;
     };
-    QGroupBox* makeTitleFrame();
     QGroupBox* makeDisplayFrame();
     QGroupBox* makeAnalysisFrame();
     QGroupBox* captionedRows(const char* name, std::initializer_list<CaptionedBox> rows);

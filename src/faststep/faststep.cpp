@@ -72,7 +72,7 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     setResizable(true);
     rememberSize(ctx.preferences, "faststep");
 
-    QGroupBox* Frame2 = makeTitleFrame();
+    QGroupBox* Frame2 = platform::TitleFrame("Frame2", "Label1", QStringLiteral("Fast Step Demonstration Mode"));
     makeLists();
     makeChart();
     QGroupBox* Fracurseur = makeReadoutFrame();
@@ -81,12 +81,6 @@ faststep::faststep(const link::Context& ctx, QWidget* parent)
     Timer1 = new platform::MsTimer("Timer1", this);
     layOut(Frame2, Fracurseur);
     connectHandlers();
-}
-
-QGroupBox* faststep::makeTitleFrame() {
-    auto* Frame2 = named(new QGroupBox, "Frame2");
-    (new QVBoxLayout(Frame2))->addWidget(platform::TitleLabel("Label1", QStringLiteral("Fast Step Demonstration Mode")));
-    return Frame2;
 }
 
 void faststep::makeLists() {

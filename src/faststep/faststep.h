@@ -61,7 +61,6 @@ private:
     enum class RunState { Idle, Reading, StopAsked, Stopped, Closing };
 
     // The window, built top-down: a frame each, the buttons, their layout, and the handlers.
-    QGroupBox* makeTitleFrame();
     void makeLists();
     void makeChart();
     QGroupBox* makeReadoutFrame();

@@ -54,17 +54,11 @@ std::string LoadFailureText(const std::string& fileName, const ReadError& error,
 
 FileReadForm::FileReadForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 File Read");
-    QGroupBox* Frame1 = makeTitleFrame();
+    QGroupBox* Frame1 = platform::TitleFrame("Frame1", "ReadFLable", tr("File Read"));
     makeFileFrame();
     QHBoxLayout* buttonRow = makeButtons();
     layOut(Frame1, buttonRow);
     connectHandlers();
-}
-
-QGroupBox* FileReadForm::makeTitleFrame() {
-    auto* Frame1 = named(new QGroupBox, "Frame1");
-    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("ReadFLable", tr("File Read")));
-    return Frame1;
 }
 
 // The lists, starting on the current directory, with the pattern above the file list and the

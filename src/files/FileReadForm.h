@@ -50,7 +50,6 @@ protected:
 
 private:
     // The window, built top-down: a frame each, the buttons, their layout, and the handlers.
-    QGroupBox* makeTitleFrame();
     void makeFileFrame();
     QHBoxLayout* makeButtons();
     void layOut(QGroupBox* Frame1, QHBoxLayout* buttonRow);

@@ -24,18 +24,12 @@ constexpr int kButtonsGap = 6;       // above the buttons
 
 WriteFileForm::WriteFileForm(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx) {
     setCaption("QB4160 Write to File");
-    QGroupBox* Frame1 = makeTitleFrame();
+    QGroupBox* Frame1 = platform::TitleFrame("Frame1", "ReadFLable", QStringLiteral("Write to File"));
     makeFolderFrame();
     QHBoxLayout* nameRow = makeNameRow();
     QHBoxLayout* buttonRow = makeButtons();
     layOut(Frame1, nameRow, buttonRow);
     connectHandlers();
-}
-
-QGroupBox* WriteFileForm::makeTitleFrame() {
-    auto* Frame1 = named(new QGroupBox, "Frame1");
-    (new QVBoxLayout(Frame1))->addWidget(platform::TitleLabel("ReadFLable", QStringLiteral("Write to File")));
-    return Frame1;
 }
 
 // The drive, directory and file lists, starting on the current directory.

@@ -42,7 +42,6 @@ protected:
 private:
     // The window, built top-down: a frame each, the name row, the buttons, their layout, and the
     // handlers.
-    QGroupBox* makeTitleFrame();
     void makeFolderFrame();
     QHBoxLayout* makeNameRow();
     QHBoxLayout* makeButtons();

@@ -29,19 +29,13 @@ CalibrationForm::CalibrationForm(const link::Context& ctx, const CalibrationRegi
     : Form(parent), ctx_(ctx), which_(which), reg_(ctx) {
     setObjectName(QString::fromUtf8(which.name));
     setCaption(which.caption);
-    makeTitleFrame();
+    Frame1 = platform::TitleFrame("Frame1", "Label1", QString::fromUtf8(which.heading));
     makeRegisterFrames();
     QHBoxLayout* entry = makeEntryRow();
     layOut(entry);
     new_word->onClick([this] { new_word_Click(); });
     new_word->onKeyPress([this](int& key) { new_word_KeyPress(key); });
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
-}
-
-void CalibrationForm::makeTitleFrame() {
-    Frame1 = named(new QGroupBox, "Frame1");
-    Label1 = platform::TitleLabel("Label1", QString::fromUtf8(which_.heading));
-    (new QVBoxLayout(Frame1))->addWidget(Label1);
 }
 
 // The register bit by bit, and in hexadecimal.

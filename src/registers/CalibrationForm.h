@@ -31,7 +31,6 @@ protected:
 
 private:
     // The window, built top-down: a frame each, the entry row and their layout.
-    void makeTitleFrame();
     void makeRegisterFrames();
     QHBoxLayout* makeEntryRow();
     void layOut(QHBoxLayout* entry);
@@ -48,7 +47,6 @@ private:
     link::Register reg_;
 
     QGroupBox* Frame1;
-    QLabel* Label1;
     QGroupBox* Frame2;
     platform::BitRow* shapes_;
     QGroupBox* Frame3;

@@ -32,19 +32,13 @@ constexpr int kMaxWordDigits = 5;
 DAC_form::DAC_form(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setObjectName(QStringLiteral("DAC_form"));
     setCaption("QB4160 DAC Register");
-    makeTitleFrame();
+    Frame3 = platform::TitleFrame("Frame3", "Label3", QStringLiteral("DAC Register"));
     makeBitsFrame();
     makeValuesFrame();
     Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
     layOut();
     dacword->onKeyPress([this](int& key) { dacword_KeyPress(key); });
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
-}
-
-void DAC_form::makeTitleFrame() {
-    Frame3 = named(new QGroupBox, "Frame3");
-    Label3 = platform::TitleLabel("Label3", QStringLiteral("DAC Register"));
-    (new QVBoxLayout(Frame3))->addWidget(Label3);
 }
 
 void DAC_form::makeBitsFrame() {

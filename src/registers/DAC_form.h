@@ -29,7 +29,6 @@ protected:
 
 private:
     // The window, built top-down: a frame each and their layout.
-    void makeTitleFrame();
     void makeBitsFrame();
     void makeValuesFrame();
     void layOut();
@@ -45,7 +44,6 @@ private:
     link::Register reg_;
 
     QGroupBox* Frame3;
-    QLabel* Label3;
     QGroupBox* Frame2;
     platform::BitRow* shapes_;
     QGroupBox* Frame1;

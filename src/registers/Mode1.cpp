@@ -67,7 +67,7 @@ QGroupBox* optionPair(const char* frameName, const char* caption, OptionButton*&
 Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     : Form(parent), ctx_(ctx), settings_(ctx.settings), reg_(ctx) {
     setCaption(kModeCaption);
-    makeTitleFrame();
+    Frame2 = platform::TitleFrame("Frame2", "Label3", QStringLiteral("Mode Register Options"));
     makeModesFrame();
     makeRangesFrame();
     makeChannelsFrame();
@@ -79,12 +79,6 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), kBackWidth);
     connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
     layOut();
-}
-
-void Mode1::makeTitleFrame() {
-    Frame2 = named(new QGroupBox, "Frame2");
-    Label3 = platform::TitleLabel("Label3", QStringLiteral("Mode Register Options"));
-    (new QVBoxLayout(Frame2))->addWidget(Label3);
 }
 
 void Mode1::makeModesFrame() {

@@ -44,7 +44,6 @@ protected:
 
 private:
     // The window, built top-down: a frame each, the notice, and their layout.
-    void makeTitleFrame();
     void makeModesFrame();
     void makeRangesFrame();
     void makeChannelsFrame();
@@ -92,7 +91,6 @@ private:
     bool restoringChannel_ = false;
 
     QGroupBox* Frame2;
-    QLabel* Label3;
     QGroupBox* Frame12;  // modes
     QGroupBox* Frame1;   // ranges
     QGroupBox* Frame8;   // channels

@@ -71,7 +71,7 @@ void FitWidth(TextBox* box, const char* widest) {
 filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setObjectName(QStringLiteral("filter"));
     setCaption("QB4160 Filter Register");
-    makeTitleFrame();
+    Frame6 = platform::TitleFrame("Frame6", "Label1", QStringLiteral("Filter Register"));
     makeRegisterFrames();
     makeRateFrame();
     makeOptionsFrame();
@@ -79,12 +79,6 @@ filter::filter(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(c
     Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."));
     layOut();
     connectHandlers();
-}
-
-void filter::makeTitleFrame() {
-    Frame6 = named(new QGroupBox, "Frame6");
-    Label1 = platform::TitleLabel("Label1", QStringLiteral("Filter Register"));
-    (new QVBoxLayout(Frame6))->addWidget(Label1);
 }
 
 // The register bit by bit, and in hexadecimal.

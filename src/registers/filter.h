@@ -41,7 +41,6 @@ protected:
 
 private:
     // The window, built top-down: a frame each, their layout, and the handlers.
-    void makeTitleFrame();
     void makeRegisterFrames();
     void makeRateFrame();
     void makeOptionsFrame();
@@ -83,7 +82,6 @@ private:
     link::Register reg_;
 
     QGroupBox* Frame6;
-    QLabel* Label1;
     QGroupBox* Frame4;
     platform::BitRow* shapes_;
     QGroupBox* Frame5;

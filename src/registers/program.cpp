@@ -40,9 +40,7 @@ constexpr int kButtonGapDown = 6;
 
 program::program(const link::Context& ctx, QWidget* parent) : Form(parent), ctx_(ctx), reg_(ctx) {
     setCaption(kProgramCaption);
-    Frame2 = named(new QGroupBox, "Frame2");
-    Label1 = platform::TitleLabel("Label1", QStringLiteral("Main Program Menu"));
-    (new QVBoxLayout(Frame2))->addWidget(Label1);
+    Frame2 = platform::TitleFrame("Frame2", "Label1", QStringLiteral("Main Program Menu"));
     Label2 = platform::CaptionLabel("Label2", QStringLiteral("Current Contents of Status Register"));
     QHBoxLayout* statusRow = makeStatusRow();
     QVBoxLayout* buttons = makeButtons();
@@ -73,8 +71,7 @@ QHBoxLayout* program::makeStatusRow() {
 // One button per register editor, then "Back...".
 QVBoxLayout* program::makeButtons() {
     const auto button = [this](const char* name, const char* caption, void (program::*handler)()) {
-        QPushButton* b = platform::CommandButton(name, QString::fromUtf8(caption), kButtonWidth);
-        b->setMinimumHeight(platform::kMenuButtonHeight);
+        QPushButton* b = platform::MenuButton(name, QString::fromUtf8(caption), kButtonWidth);
         connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         return b;
     };

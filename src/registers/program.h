@@ -45,7 +45,6 @@ private:
     link::Register reg_;
 
     QGroupBox* Frame2;
-    QLabel* Label1;
     QLabel* Label2;
     std::array<QGroupBox*, 8> Frame1;   // Frame1(0), Frame1(2) .. Frame1(8): bits 7 .. 0
     std::array<QLabel*, 8> statusBits;  // Label3 .. Label10: bits 7 .. 0

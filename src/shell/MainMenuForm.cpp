@@ -16,6 +16,7 @@
 #include "link/ResetForm.h"
 #include "link/Startup.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/Sizes.h"
 #include "registers/program.h"
 #include "shell/AboutForm.h"
@@ -48,9 +49,7 @@ MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(par
 
 void MainMenuForm::makeButtons() {
     auto button = [this](const char* name, const char* caption, void (MainMenuForm::*handler)()) {
-        auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
-        b->setMinimumHeight(platform::kMenuButtonHeight);
-        b->setAutoDefault(false);
+        QPushButton* b = platform::MenuButton(name, QString::fromUtf8(caption), kButtonWidth);
         connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         return b;
     };
@@ -98,7 +97,6 @@ void MainMenuForm::layOut() {
         if (!first) layout->addSpacing(kGroupGap);
         first = false;
         for (QPushButton* b : group) {
-            b->setMinimumWidth(kButtonWidth);
             layout->addWidget(b);
             if (previous) setTabOrder(previous, b);
             previous = b;

@@ -1,6 +1,7 @@
 #include "platform/widgets/FormWidgets.h"
 
 #include <QFont>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -42,10 +43,23 @@ QLabel* TitleLabel(const char* name, const QString& text) {
     return label;
 }
 
+QGroupBox* TitleFrame(const char* frameName, const char* labelName, const QString& title) {
+    auto* frame = named(new QGroupBox, frameName);
+    QLabel* label = TitleLabel(labelName, title);
+    (new QVBoxLayout(frame))->addWidget(label);
+    return frame;
+}
+
 QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth) {
     auto* button = named(new QPushButton(caption), name);
     button->setAutoDefault(false);
     button->setMinimumWidth(minimumWidth);
+    return button;
+}
+
+QPushButton* MenuButton(const char* name, const QString& caption, int minimumWidth) {
+    QPushButton* button = CommandButton(name, caption, minimumWidth);
+    button->setMinimumHeight(kMenuButtonHeight);
     return button;
 }
 

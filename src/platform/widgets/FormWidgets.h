@@ -7,6 +7,7 @@
 
 #include "platform/widgets/Sizes.h"
 
+class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QPixmap;
@@ -24,9 +25,13 @@ QLabel* BoldCaptionLabel(const char* name, const QString& text);
 void StyleAsTitle(QLabel* label);
 // A title label named `name` showing `text`, styled as above.
 QLabel* TitleLabel(const char* name, const QString& text);
+// A frame named `frameName` holding nothing but such a title.
+QGroupBox* TitleFrame(const char* frameName, const char* labelName, const QString& title);
 
 // A command button that does not take Enter as the window's default.
 QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = kCommandWidth);
+// A command button of a menu: as above, and as high as a menu's buttons are.
+QPushButton* MenuButton(const char* name, const QString& caption, int minimumWidth);
 
 // A label named `name` showing `picture` (`size` pixels square), centred, a little larger than
 // the picture.
