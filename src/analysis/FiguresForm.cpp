@@ -51,15 +51,10 @@ FiguresForm::FiguresForm(const link::Context& ctx, QWidget* parent) : Form(paren
     Command3D1 = platform::CommandButton("Command3D1", tr("Back..."));
     connect(CopyCommand, &QPushButton::clicked, this, [this] { CopyCommand_Click(); });
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(CopyCommand);
-    buttons->addStretch(1);
-    buttons->addWidget(Command3D1);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layout->addLayout(platform::ButtonRow(CopyCommand, Command3D1));
 }
 
 void FiguresForm::CopyCommand_Click() {

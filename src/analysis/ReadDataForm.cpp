@@ -128,16 +128,11 @@ void ReadDataForm::layOut(QGroupBox* Frame1, QGroupBox* Frame3, QGroupBox* Frame
     status->addWidget(StopReadingText, 1);
     status->addWidget(ReadProgress);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Command3D2);
-    buttons->addStretch(1);
-    buttons->addWidget(ReadMenuCommand);
-
     auto* page = new QVBoxLayout(this);
     page->addWidget(Frame1);
     page->addLayout(reads);
     page->addLayout(status);
-    page->addLayout(buttons);
+    page->addLayout(platform::ButtonRow(Command3D2, ReadMenuCommand));
 }
 
 void ReadDataForm::connectHandlers() {

@@ -106,6 +106,18 @@ std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     return outputs;
 }
 
+// The `name` register's value as given (`fallback` when none is): 1 to `digits` hexadecimal
+// digits; nullopt, with a line on `err` saying so, for anything else.
+std::optional<int32_t> registerValue(const std::string& given, const char* name, const char* fallback, std::size_t digits,
+                                     std::ostream& err) {
+    const std::string text = given.empty() ? fallback : given;
+    const std::optional<int32_t> value = ParseRegisterHex(text, digits);
+    if (!value)
+        err << kProgram << "bad " << name << " register value \"" << text << "\": give 1 to " << digits
+            << " hexadecimal digits, for example " << fallback << '\n';
+    return value;
+}
+
 // DacRegValue as the converter holds it (the low six bits, as the DAC window keeps it), for the
 // header of a CSV file.
 void readDacRegister(const link::Context& ctx) {
@@ -118,21 +130,10 @@ void readDacRegister(const link::Context& ctx) {
 } // namespace
 
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err) {
-    const std::string modeText = request.modeHex.empty() ? kDefaultMode : request.modeHex;
-    const std::optional<int32_t> mode = ParseModeRegister(modeText);
-    if (!mode) {
-        err << kProgram << "bad mode register value \"" << modeText
-            << "\": give 1 to 4 hexadecimal digits, for example 21B0\n";
-        return platform::kExitUsage;
-    }
-
-    const std::string filterText = request.filterHex.empty() ? kDefaultFilter : request.filterHex;
-    const std::optional<int32_t> filter = ParseFilterRegister(filterText);
-    if (!filter) {
-        err << kProgram << "bad filter register value \"" << filterText
-            << "\": give 1 to 6 hexadecimal digits, for example 800010\n";
-        return platform::kExitUsage;
-    }
+    const std::optional<int32_t> mode = registerValue(request.modeHex, "mode", kDefaultMode, 4, err);
+    if (!mode) return platform::kExitUsage;
+    const std::optional<int32_t> filter = registerValue(request.filterHex, "filter", kDefaultFilter, 6, err);
+    if (!filter) return platform::kExitUsage;
 
     // The output files are checked before anything is read or printed: an image name that says
     // neither PNG nor PDF is a usage error, a place that cannot be written a failure.

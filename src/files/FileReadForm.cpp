@@ -87,11 +87,7 @@ void FileReadForm::makeFileFrame() {
 QHBoxLayout* FileReadForm::makeButtons() {
     ReadMenuCommand = platform::CommandButton("ReadMenuCommand", tr("Main Menu"), kCommandWidth);
     ReadFileCommand = platform::CommandButton("ReadFileCommand", tr("Read File"), kCommandWidth);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addWidget(ReadMenuCommand);
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(ReadFileCommand);
-    return buttonRow;
+    return platform::ButtonRow(ReadMenuCommand, ReadFileCommand);
 }
 
 void FileReadForm::layOut(QGroupBox* Frame1, QHBoxLayout* buttonRow) {

@@ -64,11 +64,7 @@ QHBoxLayout* WriteFileForm::makeNameRow() {
 QHBoxLayout* WriteFileForm::makeButtons() {
     WriteMenuCommand = platform::CommandButton("WriteMenuCommand", tr("Main Menu"), kCommandWidth);
     WriteFileCommand = platform::CommandButton("WriteFileCommand", tr("Save File"), kCommandWidth);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addWidget(WriteMenuCommand);
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(WriteFileCommand);
-    return buttonRow;
+    return platform::ButtonRow(WriteMenuCommand, WriteFileCommand);
 }
 
 void WriteFileForm::layOut(QGroupBox* Frame1, QHBoxLayout* nameRow, QHBoxLayout* buttonRow) {

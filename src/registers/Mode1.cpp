@@ -1,5 +1,7 @@
 #include "registers/Mode1.h"
 
+#include <functional>
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -50,6 +52,20 @@ QVBoxLayout* column(QGroupBox* box) {
     return layout;
 }
 
+// A column of options in `box`, one per item (its control name and caption), the i-th running
+// `click(i)`.
+template <class Item, std::size_t N>
+QVBoxLayout* optionColumn(QGroupBox* box, const std::array<Item, N>& items, std::array<OptionButton*, N>& buttons,
+                          const std::function<void(int)>& click) {
+    auto* layout = column(box);
+    for (int i = 0; i < static_cast<int>(N); ++i) {
+        buttons[i] = new OptionButton(items[i].name, QString::fromUtf8(items[i].caption), box);
+        layout->addWidget(buttons[i]);
+        buttons[i]->onClick([click, i] { click(i); });
+    }
+    return layout;
+}
+
 // Two options in a frame, the first above the second.
 QGroupBox* optionPair(const char* frameName, const char* caption, OptionButton*& first, const char* firstName,
                       const char* firstCaption, OptionButton*& second, const char* secondName, const char* secondCaption) {
@@ -83,13 +99,7 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
 
 void Mode1::makeModesFrame() {
     Frame12 = frame("Frame12", "Mode Of Operation");
-    auto* modes = column(Frame12);
-    for (int n = 0; n < 8; ++n) {
-        md[n] = new OptionButton(kOperatingModes[n].name, QString::fromUtf8(kOperatingModes[n].caption), Frame12);
-        modes->addWidget(md[n]);
-        md[n]->onClick([this, n] { md_Click(n); });
-    }
-    modes->addStretch();
+    optionColumn(Frame12, kOperatingModes, md, [this](int n) { md_Click(n); })->addStretch();
 }
 
 void Mode1::makeRangesFrame() {
@@ -108,12 +118,7 @@ void Mode1::makeRangesFrame() {
 
 void Mode1::makeChannelsFrame() {
     Frame8 = frame("Frame8", "Channel Selection");
-    auto* channels = column(Frame8);
-    for (int i = 0; i < 4; ++i) {
-        ch[i] = new OptionButton(kChannels[i].name, QString::fromUtf8(kChannels[i].caption), Frame8);
-        channels->addWidget(ch[i]);
-        ch[i]->onClick([this, i] { ch_Click(i); });
-    }
+    optionColumn(Frame8, kChannels, ch, [this](int i) { ch_Click(i); });
 }
 
 // Polarity, reference and word length: two options each.

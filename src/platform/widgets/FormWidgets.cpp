@@ -63,6 +63,14 @@ QPushButton* MenuButton(const char* name, const QString& caption, int minimumWid
     return button;
 }
 
+QHBoxLayout* ButtonRow(QWidget* left, QWidget* right) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(left);
+    row->addStretch(1);
+    row->addWidget(right);
+    return row;
+}
+
 QLabel* PictureLabel(const char* name, const QPixmap& picture, int size) {
     auto* label = named(new QLabel, name);
     label->setPixmap(picture);

@@ -33,6 +33,9 @@ QPushButton* CommandButton(const char* name, const QString& caption, int minimum
 // A command button of a menu: as above, and as high as a menu's buttons are.
 QPushButton* MenuButton(const char* name, const QString& caption, int minimumWidth);
 
+// A row of two buttons, one at each end.
+QHBoxLayout* ButtonRow(QWidget* left, QWidget* right);
+
 // A label named `name` showing `picture` (`size` pixels square), centred, a little larger than
 // the picture.
 QLabel* PictureLabel(const char* name, const QPixmap& picture, int size);
