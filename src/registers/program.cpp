@@ -70,17 +70,13 @@ QHBoxLayout* program::makeStatusRow() {
 
 // One button per register editor, then "Back...".
 QVBoxLayout* program::makeButtons() {
-    const auto button = [this](const char* name, const char* caption, void (program::*handler)()) {
-        QPushButton* b = platform::MenuButton(name, QString::fromUtf8(caption), kButtonWidth);
-        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-        return b;
-    };
-    mode_reg = button("mode_reg", "Program Mode Register", &program::mode_reg_Click);
-    Filter_Reg = button("Filter_Reg", "Program Filter Register", &program::Filter_Reg_Click);
-    DAC_Reg = button("DAC_Reg", "Program DAC Register", &program::DAC_Reg_Click);
-    Offset_Reg = button("Offset_Reg", "Program Offset Register", &program::Offset_Reg_Click);
-    Gain_Reg = button("Gain_Reg", "Program Gain Register", &program::Gain_Reg_Click);
-    Command3D1 = button("Command3D1", "Back...", &program::Command3D1_Click);
+    using platform::MenuButton;
+    mode_reg = MenuButton("mode_reg", "Program Mode Register", kButtonWidth, this, [this] { mode_reg_Click(); });
+    Filter_Reg = MenuButton("Filter_Reg", "Program Filter Register", kButtonWidth, this, [this] { Filter_Reg_Click(); });
+    DAC_Reg = MenuButton("DAC_Reg", "Program DAC Register", kButtonWidth, this, [this] { DAC_Reg_Click(); });
+    Offset_Reg = MenuButton("Offset_Reg", "Program Offset Register", kButtonWidth, this, [this] { Offset_Reg_Click(); });
+    Gain_Reg = MenuButton("Gain_Reg", "Program Gain Register", kButtonWidth, this, [this] { Gain_Reg_Click(); });
+    Command3D1 = MenuButton("Command3D1", "Back...", kButtonWidth, this, [this] { unload(); });
 
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(kButtonGapDown);
@@ -102,8 +98,6 @@ void program::layOut(QHBoxLayout* statusRow, QVBoxLayout* buttons) {
     layout->addSpacing(kSectionGap);
     layout->addLayout(buttons);
 }
-
-void program::Command3D1_Click() { unload(); }
 
 void program::Form_Load() {
     reg_.setReadAddress(link::comms::kStatusRead);

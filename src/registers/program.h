@@ -39,7 +39,6 @@ private:
     void DAC_Reg_Click();
     void Offset_Reg_Click();
     void Gain_Reg_Click();
-    void Command3D1_Click();
 
     link::Context ctx_;
     link::Register reg_;

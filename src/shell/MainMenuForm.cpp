@@ -49,9 +49,7 @@ MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(par
 
 void MainMenuForm::makeButtons() {
     auto button = [this](const char* name, const char* caption, void (MainMenuForm::*handler)()) {
-        QPushButton* b = platform::MenuButton(name, QString::fromUtf8(caption), kButtonWidth);
-        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-        return b;
+        return platform::MenuButton(name, caption, kButtonWidth, this, [this, handler] { (this->*handler)(); });
     };
     About = button("About", "About", &MainMenuForm::About_Click);
     Command1 = button("Command1", "Fast Step Demo", &MainMenuForm::openFastStep);

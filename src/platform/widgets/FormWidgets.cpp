@@ -57,9 +57,11 @@ QPushButton* CommandButton(const char* name, const QString& caption, int minimum
     return button;
 }
 
-QPushButton* MenuButton(const char* name, const QString& caption, int minimumWidth) {
-    QPushButton* button = CommandButton(name, caption, minimumWidth);
+QPushButton* MenuButton(const char* name, const char* caption, int minimumWidth, QObject* receiver,
+                        std::function<void()> click) {
+    QPushButton* button = CommandButton(name, QString::fromUtf8(caption), minimumWidth);
     button->setMinimumHeight(kMenuButtonHeight);
+    QObject::connect(button, &QPushButton::clicked, receiver, std::move(click));
     return button;
 }
 

@@ -2,6 +2,8 @@
 // Small builders for the widgets every window lays out the same way: the big title, command
 // buttons, and sunken value boxes. Each sets the control's name (its objectName) as Controls.h
 // asks.
+#include <functional>
+
 #include <QSizePolicy>
 #include <QString>
 
@@ -9,6 +11,7 @@
 
 class QGroupBox;
 class QHBoxLayout;
+class QObject;
 class QLabel;
 class QPixmap;
 class QPushButton;
@@ -30,8 +33,10 @@ QGroupBox* TitleFrame(const char* frameName, const char* labelName, const QStrin
 
 // A command button that does not take Enter as the window's default.
 QPushButton* CommandButton(const char* name, const QString& caption, int minimumWidth = kCommandWidth);
-// A command button of a menu: as above, and as high as a menu's buttons are.
-QPushButton* MenuButton(const char* name, const QString& caption, int minimumWidth);
+// A command button of a menu: as above, as high as a menu's buttons are, running `click` (in
+// `receiver`'s thread, for as long as it lives) when clicked.
+QPushButton* MenuButton(const char* name, const char* caption, int minimumWidth, QObject* receiver,
+                        std::function<void()> click);
 
 // A row of two buttons, one at each end.
 QHBoxLayout* ButtonRow(QWidget* left, QWidget* right);
