@@ -252,3 +252,93 @@ TEST(SafeSave, FlushesTheContentBeforeTheRenameAndTheFolderAfterIt) {
 
 } // namespace
 } // namespace qb::platform
+
+namespace qb::platform {
+namespace {
+
+// A set of files is saved whole or not at all: a file that cannot be made, written or put in
+// place leaves every other file with its old content, and no temporary file behind.
+struct FailNth : SaveSystem {
+    std::string call;  // "write" or "rename"
+    int nth = 0;
+    mutable int seen = 0;
+    bool fails(const char* name) const { return call == name && ++seen == nth; }
+    ssize_t write(int fd, const void* data, std::size_t size) const override {
+        return fails("write") ? (errno = ENOSPC, -1) : SaveSystem::write(fd, data, size);
+    }
+    int rename(const char* from, const char* to) const override {
+        return fails("rename") ? (errno = EIO, -1) : SaveSystem::rename(from, to);
+    }
+};
+
+TEST(SaveAllOrNothing, OneFileThatCannotBeSavedLeavesEveryFileAsItWas) {
+    const struct { const char* second; const char* call; int nth; std::string failure; } cases[] = {
+        {"b.dat", "", 0, ""},
+        {"sub", "", 0, "1: it is a directory"},
+        {"b.dat", "write", 2, "1: No space left on device"},
+        {"b.dat", "rename", 2, "1: cannot put it in place: Input/output error"},  // a.dat was in place: put back
+        {"new.dat", "rename", 2, "1: cannot put it in place: Input/output error"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.second) + " " + c.call);
+        QTemporaryDir dir;
+        const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
+        std::ofstream(path("a.dat")) << "old a";
+        std::ofstream(path("b.dat")) << "old b";
+        fs::create_directory(path("sub"));
+        FailNth system;
+        system.call = c.call, system.nth = c.nth;
+        const auto saved = SaveAllOrNothing({{path("a.dat"), "new a"}, {path(c.second), "new"}}, system);
+        EXPECT_EQ(saved.ok() ? "" : std::to_string(saved.error().file) + ": " + saved.error().reason, c.failure);
+        std::ifstream a(path("a.dat"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), c.failure.empty() ? "new a" : "old a");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), c.failure.empty() ? 3 + (*c.second == 'n') : 3);
+    }
+}
+
+// Another user's link in a sticky world-writable folder is not followed (the kernel's
+// protected-symlinks rule), by a save, its check or a trace; the user's own link, a link of the
+// folder's owner, or any link in a folder that is not shared, is.
+TEST(SafeSave, AnotherUsersLinkInASharedFolderIsRefusedNamingIt) {
+    if (::getuid() != 0) GTEST_SKIP() << "making a link that belongs to another user needs root";
+    const uid_t other = OrdinaryUser().first;
+    const struct { mode_t folderMode; uid_t folderOwner, linkOwner; bool followed; } cases[] = {
+        {01777, 0, other, false}, {01777, 0, 0, true}, {01777, other, other, true}, {0777, 0, other, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << c.folderMode << " link of " << c.linkOwner);
+        QTemporaryDir dir;
+        const std::string secret = dir.filePath("secret").toStdString(), shared = dir.filePath("shared").toStdString();
+        const std::string link = shared + "/out.dat";
+        std::ofstream(secret) << "secret";
+        fs::create_directory(shared);
+        ASSERT_EQ(::chown(shared.c_str(), c.folderOwner, 0) | ::chmod(shared.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::symlink(secret.c_str(), link.c_str()) | ::lchown(link.c_str(), c.linkOwner, 0), 0);
+        const std::string refusal = "the symbolic link " + link + " belongs to another user in a shared folder, so it is not followed";
+        const std::string expected = c.followed ? "saved" : refusal;
+        EXPECT_EQ(Text(CheckSaveTarget(link)), expected);
+        const Result<int> trace = OpenForStreaming(link);
+        EXPECT_EQ(trace.ok() ? "saved" : trace.error(), expected);
+        if (trace.ok()) ::close(*trace);
+        EXPECT_EQ(Text(SaveFileSafely(link, "new")), expected);
+        std::ifstream in(secret);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.followed ? "new" : "secret");
+    }
+}
+
+// Another user's writable file in a sticky folder cannot be replaced by a rename: the check
+// says it can be saved, and the save writes it in place.
+TEST(SafeSave, AnotherUsersWritableFileInAStickyFolderIsWrittenInPlace) {
+    if (::getuid() != 0) GTEST_SKIP() << "a file of another user needs root to make";
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("data.dat").toStdString();
+    ASSERT_EQ(::chmod(dir.path().toStdString().c_str(), 01777), 0);
+    std::ofstream(file) << "old";
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    const ChildOutcome child = RunAsOrdinaryUser([&] { return Text(CheckSaveTarget(file)) + "|" + Text(SaveFileSafely(file, "new")); });
+    if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(child.text, "saved|saved");
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+}
+
+} // namespace
+} // namespace qb::platform
