@@ -38,15 +38,41 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     return cli::RunAnalyse(request, out, err);
 }
 
+// The messages of a headless run, one line at most: the first says what went wrong, and those
+// after it follow from it. A port that has failed names its own failure ("/dev/parport0: cannot
+// claim the port: Device or resource busy") in place of what the program makes of it.
+class OneLineMessages : public platform::MessageSink {
+public:
+    OneLineMessages(std::ostream& err, const platform::PortIo& port) : err_(err), port_(port), lines_(err) {}
+    platform::MsgAnswer show(const platform::Message& message) override {
+        const bool first = !said_;
+        said_ = true;
+        if (first && !port_.failureReason().empty()) err_ << cli::kProgram << port_.failureReason() << std::endl;
+        else if (first) return lines_.show(message);
+        return message.buttons == platform::MsgButtons::Ok ? platform::MsgAnswer::Ok : platform::MsgAnswer::No;
+    }
+    bool said() const { return said_; }
+
+private:
+    std::ostream& err_;
+    const platform::PortIo& port_;
+    platform::StderrMessages lines_;
+    bool said_ = false;
+};
+
 // Runs `command` on a board started up as the main window's load starts it.
 template <class Command>
 int onStartedBoard(const Options& o, std::ostream& err, Command command) {
-    PortResult made = MakePort(o, RunKind::Headless);
-    if (!made.ok()) {
-        err << cli::kProgram << made.error() << '\n';
+    if (const auto board = CheckBoardOptions(o); !board.ok()) {
+        err << cli::kProgram << board.error() << '\n';
         return platform::kExitUsage;
     }
-    platform::StderrMessages messages(err);
+    PortResult made = MakePort(o, RunKind::Headless);  // with the board right, only the trace can fail
+    if (!made.ok()) {
+        err << cli::kProgram << made.error() << '\n';
+        return platform::kExitFailure;
+    }
+    OneLineMessages messages(err, **made);
     link::SharedSettings settings;
     link::Context ctx{**made, messages, settings, o.commandLine};
     ctx.headless = true;
@@ -54,12 +80,13 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     // waiting for its results would only end in a time-out.
     int status = link::StartUp(ctx) ? command(ctx) : platform::kExitFailure;
     (*made)->flush();
-    // A trace that could not be written is a failure of the run, even when the codes were read.
-    if (auto* trace = dynamic_cast<platform::TracePort*>(made->get())) {
-        if (const std::string error = trace->takeNewError(); !error.empty()) {
-            err << cli::kProgram << error << '\n';
-            if (status == platform::kExitOk) status = platform::kExitFailure;
-        }
+    // A port or a trace that failed unnoticed is a failure of the run, even when the codes were read.
+    const auto* trace = dynamic_cast<platform::TracePort*>(made->get());
+    for (const std::string& error : {(*made)->failureReason(), trace ? trace->lastError() : std::string()}) {
+        if (error.empty() || messages.said()) continue;
+        err << cli::kProgram << error << '\n';
+        if (status == platform::kExitOk) status = platform::kExitFailure;
+        break;
     }
     return status;
 }
@@ -89,9 +116,11 @@ int fastStep(const Options& o, std::ostream& out, std::ostream& err) {
 
 int RunHeadless(const Options& options, const SplitArguments& arguments, std::ostream& out,
                 std::ostream& err, bool errIsTerminal) {
-    ArgumentVector argv(arguments.qt);
-    // Charts are drawn by widgets even when they only go to a PNG file: those runs get a widget
-    // application on the display-less platform; everything else needs only the core.
+    // No display is used: Qt's options (-platform among them) are not passed on. Charts are
+    // drawn by widgets even when they only go to a PNG file: those runs get a widget application
+    // on the display-less platform, whatever QT_QPA_PLATFORM names; everything else needs only
+    // the core.
+    ArgumentVector argv({arguments.qt.front()});
     const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep) &&
                              (!options.graphFile.empty() || !options.histogramFile.empty() ||
                               cli::SpectrumFormOf(options.spectrumFile) == cli::SpectrumForm::Image);
@@ -99,7 +128,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     if (QCoreApplication::instance()) {
         // Already inside an application (the tests run the entry point in theirs): use it.
     } else if (drawsCharts) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argv.argc(), argv.argv());
     } else {
         app = std::make_unique<QCoreApplication>(argv.argc(), argv.argv());

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <QTemporaryDir>
 
@@ -274,26 +277,36 @@ TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
 // A trace that cannot be written (a full disk) keeps the port working and hands its first error
 // out once, so the user is told once; a file that cannot be made leaves the port to the caller.
 TEST(TracePort, AWriteErrorIsHandedOutOnceAndAnUnwritableFileLeavesThePort) {
-    if (fs::exists("/dev/full")) {
+    {
+        // A file that may not grow (as on a full disk): writes fail with EFBIG.
+        QTemporaryDir tmp;
+        const std::string path = tmp.filePath("t.trace").toStdString();
         test::RecordingPort inner;
-        auto opened = TracePort::open(inner, "/dev/full");
+        auto opened = TracePort::open(inner, path);
         ASSERT_TRUE(opened.ok()) << opened.error();
         auto& trace = *opened;
         EXPECT_EQ(trace->takeNewError(), "");
+        rlimit limit{}, none{0, RLIM_INFINITY};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &none);
         trace->OutByte(0x378, 0x1A);
         trace->flush();
         EXPECT_EQ(inner.log.size(), 1u);
-        const std::string expected = "cannot write the trace file /dev/full: No space left on device";
+        const std::string expected = "cannot write the trace file " + path + ": File too large";
         EXPECT_EQ(trace->takeNewError(), expected);
         trace->OutByte(0x378, 0x1B);
         trace->flush();
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, previous);
         EXPECT_EQ(trace->takeNewError(), "");
         EXPECT_EQ(trace->lastError(), expected);
     }
     QTemporaryDir tmp;
     const std::string bad = tmp.filePath("no-such-folder/trace.txt").toStdString();
     std::unique_ptr<PortIo> owned = std::make_unique<test::RecordingPort>();
-    EXPECT_EQ(TracePort::open(owned, bad).error(), "cannot write the trace file " + bad + ": No such file or directory");
+    EXPECT_EQ(TracePort::open(owned, bad).error(),
+              "cannot write the trace file " + bad + ": the directory " + tmp.filePath("no-such-folder").toStdString() + " does not exist");
     ASSERT_NE(owned, nullptr) << "a failed trace must leave the port to the caller";
     auto opened = TracePort::open(owned, tmp.filePath("trace.txt").toStdString());
     ASSERT_TRUE(opened.ok()) << opened.error();

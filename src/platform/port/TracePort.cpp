@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
+#include "platform/base/SafeSave.h"
 #include "platform/base/Text.h"
 
 namespace qb::platform {
@@ -17,9 +20,12 @@ void appendHex(std::string& out, unsigned value, int digits) {
 }
 
 Result<std::FILE*> openTraceFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return Fail("cannot write the trace file " + path + ": " + std::strerror(errno));
-    return file;
+    const Result<int> fd = OpenForStreaming(path);
+    std::FILE* file = fd.ok() ? ::fdopen(*fd, "wb") : nullptr;
+    if (file) return file;
+    const std::string why = fd.ok() ? std::strerror(errno) : fd.error();
+    if (fd.ok()) ::close(*fd);
+    return Fail("cannot write the trace file " + path + ": " + why);
 }
 
 } // namespace
