@@ -68,7 +68,13 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
     link::Context ctx{port, messages, settings, options.commandLine};
     // The user's choices of earlier runs, unless this run is to remember nothing.
     std::unique_ptr<platform::Preferences> preferences;
-    if (!options.noSettings) preferences = std::make_unique<platform::QtPreferences>();
+    if (!options.noSettings) {
+        auto opened = platform::QtPreferences::Open();
+        if (opened.ok())
+            preferences = std::move(*opened);
+        else
+            err << "qb4160-eval: " << opened.error() << "; starting with the defaults, remembering nothing" << std::endl;
+    }
     ctx.preferences = preferences.get();
     {
         shell::MainMenuForm mainWindow(ctx);

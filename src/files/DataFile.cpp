@@ -127,6 +127,10 @@ void CodeParser::Feed(std::string_view piece) {
             // Keep one character beyond the limit, enough to tell that the line is too long.
             if (line_.size() <= kMaxLineLength)
                 line_.append(text.substr(0, kMaxLineLength + 1 - line_.size()));
+            if (line_.size() > kMaxLineLength) {  // refused now, not at a line break that may never come
+                endLine();
+                return;
+            }
         }
         if (end == std::string_view::npos) return;
         afterCr_ = piece[end] == '\r';

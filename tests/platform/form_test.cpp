@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -11,6 +13,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <sstream>
 #include <utility>
 
@@ -18,6 +23,7 @@
 #include "platform/widgets/Form.h"
 #include "platform/base/ProgramState.h"
 #include "platform/widgets/QtMessages.h"
+#include "platform/widgets/QtPreferences.h"
 #include "platform/widgets/Wait.h"
 #include "platform/base/StderrMessages.h"
 #include "support/ProgramRun.h"
@@ -179,3 +185,17 @@ TEST(Messages, QtBoxesShowTitleIconAndPlainTextAndReturnTheAnswer) {
 }
 
 } // namespace
+
+// A settings file that is not a plain file (a named pipe would block the start in open()) is
+// named, and the program starts without it.
+TEST(Preferences, ASettingsFileThatIsNotAPlainFileIsRefusedNamingIt) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/qb4160-eval";
+    const std::string file = (folder + "/qb4160-eval.conf").toStdString();
+    QDir().mkpath(folder);
+    std::remove(file.c_str());
+    EXPECT_TRUE(qb::platform::QtPreferences::Open().ok());
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    const auto opened = qb::platform::QtPreferences::Open();
+    std::remove(file.c_str());
+    EXPECT_EQ(opened.ok() ? "" : opened.error(), "the settings file " + file + " is not a plain file");
+}

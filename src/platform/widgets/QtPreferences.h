@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/base/Preferences.h"
+#include "platform/base/Result.h"
 
 class QSettings;
 
@@ -12,6 +13,9 @@ namespace qb::platform {
 class QtPreferences : public Preferences {
 public:
     QtPreferences();
+    // The user's preferences, unless their file is there but is not a plain file (a named pipe
+    // would block the program before any window shows): then the reason, naming the file.
+    static Result<std::unique_ptr<QtPreferences>> Open();
     ~QtPreferences() override;
 
     std::optional<std::string> value(std::string_view key) const override;
