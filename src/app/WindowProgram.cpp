@@ -73,7 +73,7 @@ int RunWindowProgram(const Options& options, const SplitArguments& arguments, st
         if (opened.ok())
             preferences = std::move(*opened);
         else
-            err << "qb4160-eval: " << opened.error() << "; starting with the defaults, remembering nothing" << std::endl;
+            err << cli::kProgram << opened.error() << "; starting with the defaults, remembering nothing" << std::endl;
     }
     ctx.preferences = preferences.get();
     {
