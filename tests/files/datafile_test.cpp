@@ -55,7 +55,9 @@ TEST(ParseCodes, RulesAndFailuresWholeAndInPieces) {
             for (std::size_t at = 0; at < c.content.size(); at += size)
                 parser.Feed(std::string_view(c.content).substr(at, size));
             // A bad line ends the read there, even one too long that no line break ends.
-            if (c.error.starts_with("line ")) EXPECT_TRUE(parser.done()) << "pieces of " << size;
+            if (c.error.starts_with("line ")) {
+                EXPECT_TRUE(parser.done()) << "pieces of " << size;
+            }
             const ReadResult r = parser.Finish();
             EXPECT_EQ(r.ok() ? *r : Codes{}, c.codes) << "pieces of " << size;
             EXPECT_EQ(r.ok() ? "" : r.error().Describe(c.form), c.error) << "pieces of " << size;
