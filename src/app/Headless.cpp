@@ -10,6 +10,10 @@
 #include "cli/Commands.h"
 #include "cli/Evaluation.h"
 #include "cli/FastStepCommand.h"
+#include "cli/Interrupt.h"
+#include "cli/Outputs.h"
+#include "analysis/ChartImages.h"
+#include "platform/chart/PlotImage.h"
 #include "cli/Report.h"
 #include "link/Context.h"
 #include "link/Startup.h"
@@ -38,6 +42,23 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     return cli::RunAnalyse(request, out, err);
 }
 
+bool imageName(const std::string& path) { return platform::ImageFormatOf(path).has_value(); }
+bool spectrumName(const std::string& path) { return cli::SpectrumFormOf(path).has_value(); }
+
+// The files the command writes, the trace among them.
+std::vector<cli::Output> outputsOf(const Options& o) {
+    const cli::Output trace{"the trace", o.traceFile};
+    switch (o.command) {
+    case Command::Analyse:
+        return {{"the spectrum", o.spectrumFile, &spectrumName, cli::kSpectrumNameMessage},
+                {"the codes", o.csvFile},
+                {"the graph", o.graphFile, &imageName, analysis::kImageNameMessage},
+                {"the histogram", o.histogramFile, &imageName, analysis::kImageNameMessage}};
+    case Command::FastStep: return {{"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
+    default: return {{"", o.outFile}, {"", o.csvFile}, trace};
+    }
+}
+
 // The messages of a headless run, one line at most: the first says what went wrong, and those
 // after it follow from it. A port that has failed names its own failure ("/dev/parport0: cannot
 // claim the port: Device or resource busy") in place of what the program makes of it.
@@ -63,10 +84,6 @@ private:
 // Runs `command` on a board started up as the main window's load starts it.
 template <class Command>
 int onStartedBoard(const Options& o, std::ostream& err, Command command) {
-    if (const auto board = CheckBoardOptions(o); !board.ok()) {
-        err << cli::kProgram << board.error() << '\n';
-        return platform::kExitUsage;
-    }
     PortResult made = MakePort(o, RunKind::Headless);  // with the board right, only the trace can fail
     if (!made.ok()) {
         err << cli::kProgram << made.error() << '\n';
@@ -136,7 +153,21 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     QCoreApplication::setApplicationName(QStringLiteral("qb4160-eval"));
     QCoreApplication::setApplicationVersion(QString::fromStdString(shell::VersionText()));
 
-    if (options.command == Command::Analyse) return analyse(options, out, err);
+    // Before anything touches the port or a file: the board named right, then every output.
+    if (options.command != Command::Analyse) {
+        if (const auto board = CheckBoardOptions(options); !board.ok()) {
+            err << cli::kProgram << board.error() << '\n';
+            return platform::kExitUsage;
+        }
+    }
+    if (const int refused = cli::CheckOutputs(outputsOf(options), {options.analyseFile}, err)) return refused;
+
+    // SIGINT, SIGTERM and SIGHUP end every command its own way (see cli/Interrupt.h).
+    const cli::InterruptGuard ending;
+    if (options.command == Command::Analyse) {
+        const int status = analyse(options, out, err);
+        return ending.interrupted() ? ending.status() : status;
+    }
     if (options.command == Command::FastStep) return fastStep(options, out, err);
     return acquire(options, err, errIsTerminal);
 }

@@ -134,6 +134,8 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
         error = "--csv goes with --analyse or --acquire";
     if (error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
         error = "--hex and --out go with --analyse or --acquire";
+    if (error.empty() && o.command == Command::Analyse && (p.isSet(board) || p.isSet(trace) || !o.simOptions.empty()))
+        error = "--analyse reads a file: --board, --trace and --sim-... go with the commands that use the board";
     if (!error.empty()) return platform::Fail(error);
     return o;
 }

@@ -174,17 +174,23 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
     analysis::ComputeNoiseStatistics(settings);
     const analysis::NoiseLabels labels = analysis::ShowNoiseResults(settings);
     const analysis::ResolutionFigures figures = analysis::ComputeResolutionFigures(settings);
-    if (request.json)
-        out << AnalysisJson(labels, figures) << '\n';
-    else
-        printPlain(labels, figures, out);
-    out.flush();
-
+    // Every output is made before anything is printed, and they are saved all or none.
+    platform::SaveSet made;
     for (const AnalysisOutput& output : outputs) {
         if (const platform::Result<> saved = output.save(settings, output.file); !saved.ok()) {
             err << CannotWrite(output.what, output.file, saved.error());
             return platform::kExitFailure;
         }
+    }
+    if (request.json)
+        out << AnalysisJson(labels, figures) << '\n';
+    else
+        printPlain(labels, figures, out);
+    out.flush();
+    if (const auto saved = made.SaveAll(); !saved.ok()) {
+        const AnalysisOutput& output = outputs[saved.error().file];
+        err << CannotWrite(output.what, output.file, saved.error().reason);
+        return platform::kExitFailure;
     }
     return out ? platform::kExitOk : platform::kExitFailure;
 }
@@ -211,9 +217,11 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
 
     const auto count = static_cast<int16_t>(request.count);
     analysis::ReadOutcome outcome;
+    // Until the files are written, a signal only stops the read: a second one cannot cut the
+    // saves short.
+    InterruptGuard guard;
     {
-        InterruptGuard guard;
-        // Ctrl-C also ends a wait for the next result, not only the read between two results.
+        // A signal also ends a wait for the next result, not only the read between two results.
         link::ReadData reader(link::WithStopHook(ctx, [&guard] { return guard.interrupted(); }));
         reader.setReadAddress(link::comms::kStartContinuousRead);
         reader.setWordLength(ctx.settings.WordLengthBits);
@@ -230,9 +238,11 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
     if (ctx.settings.CodesRead < 1) {
         err << kProgram << "stopped before the first code came; " << targets
             << (targets.find(" and ") == std::string::npos ? " was" : " were") << " not written\n";
-        return platform::kExitInterrupted;
+        return guard.status();
     }
 
+    // Both files are made, then saved together: all or none.
+    platform::SaveSet made;
     if (!request.outFile.empty()) {
         const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
         const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
@@ -250,11 +260,15 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
             return platform::kExitFailure;
         }
     }
+    if (const auto saved = made.SaveAll(); !saved.ok()) {
+        err << CannotWrite("", made.files()[saved.error().file].path, saved.error().reason);
+        return platform::kExitFailure;
+    }
     if (outcome == analysis::ReadOutcome::Stopped) {
         err << kProgram << "stopped after " << ctx.settings.CodesRead << " of " << count << " codes; "
             << targets << (targets.find(" and ") == std::string::npos ? " holds" : " hold") << " those "
             << ctx.settings.CodesRead << " codes\n";
-        return platform::kExitInterrupted;
+        return guard.status();
     }
     return platform::kExitOk;
 }

@@ -59,7 +59,7 @@ struct AcquireRequest {
 // the DAC register so that its header gives the converter's value. Messages of the read go to
 // ctx.messages with the window's texts. Statuses a script can trust:
 //  - 0: the files hold every code asked for;
-//  - platform::kExitInterrupted: Ctrl-C stopped the read (also while waiting for a result); the codes read
+//  - 128 + the signal (130, 143, 129): Ctrl-C, SIGTERM or SIGHUP stopped the read (also while waiting for a result); the codes read
 //    so far are written and a line on `err` says how many the files hold (none read: nothing is
 //    written, and the line says so);
 //  - 2: bad input (count outside 5..5000, neither an output file nor a CSV file), refused before

@@ -27,6 +27,17 @@ namespace {
 
 using namespace faststep;
 
+// Passes messages on and counts them.
+struct CountedMessages : platform::MessageSink {
+    explicit CountedMessages(platform::MessageSink& next) : next(next) {}
+    platform::MsgAnswer show(const platform::Message& message) override {
+        ++shown;
+        return next.show(message);
+    }
+    platform::MessageSink& next;
+    int shown = 0;
+};
+
 QString hex(double value) { return QString::fromStdString(platform::Hex(value)); }
 
 void printPlain(const link::SharedSettings& s, const SavedRegisters& saved, std::ostream& out) {
@@ -82,16 +93,19 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
 
     int taken = 0;
     bool stopped = false;
+    CountedMessages counted(ctx.messages);
     SavedRegisters saved;
+    // Until the chart is saved, a signal only ends the run: a second one cannot cut the restore
+    // or the save short.
+    InterruptGuard guard;
     {
-        // Ctrl-C ends the run as a close request ends the window's: what was read is kept, reading
+        // A signal ends the run as a close request ends the window's: what was read is kept, reading
         // stops and the registers go back. `ended` turns true only where reading has stopped or
         // the run is about to stop it, so once the run finds it set, the converter is listening
-        // again. A second Ctrl-C cannot cut the restore short.
-        InterruptGuard guard;
+        // again.
         bool ended = false;
         const auto interrupted = [&] { return ended = ended || guard.interrupted(); };
-        const link::Context run = link::WithStopHook(ctx, interrupted);
+        link::Context run{ctx.port, counted, ctx.settings, ctx.commandLine, interrupted, ctx.preferences, ctx.headless};
         saved = SaveRegisters(run);
         RunHooks hooks;
         hooks.settle = [&](int16_t ms) {
@@ -126,12 +140,13 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
     }
     const int all = 2 * ReadingsPerSeries(s.StepReadCount);
     if (stopped) {
-        err << kProgram << "stopped by Ctrl-C after " << taken << " of " << all
+        err << kProgram << "stopped by " << guard.name() << " after " << taken << " of " << all
             << " readings; the registers were restored\n";
-        return platform::kExitInterrupted;
+        return guard.status();
     }
     if (taken < all) {
-        err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
+        // A message that said why the readings stopped is the run's one line.
+        if (counted.shown == 0) err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
         return platform::kExitFailure;
     }
     return status;

@@ -21,9 +21,9 @@ struct FastStepRequest {
 // the window draws as a PNG image or PDF document, as its name ends (a QApplication must exist);
 // it is checked before the board is touched: a name ending otherwise gives status 2, a place
 // that cannot be written status 1, with one line on `err`.
-// 0 when all 2 x 80 readings were taken and everything asked for was written; platform::kExitInterrupted
-// (130) when Ctrl-C stopped the run (what was read is printed, readings not taken as 0); 1 when a
-// reading never came (the window's message goes to ctx.messages) or the image cannot be written.
+// 0 when all 2 x 80 readings were taken and everything asked for was written; 128 + the signal
+// (130, 143, 129) when Ctrl-C, SIGTERM or SIGHUP stopped the run (what was read is printed,
+// readings not taken as 0); 1 when a reading never came (the window's message goes to ctx.messages) or the image cannot be written.
 int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::ostream& out, std::ostream& err);
 
 } // namespace qb::cli

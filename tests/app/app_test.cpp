@@ -131,11 +131,41 @@ TEST(Entry, AHeadlessRunSaysWhyItFailed) {
          "--board=ppdev:DEVICE or --board=io:ADDRESS.\n",
          false},
         {{"--acquire", "5", "--out", out, "--trace=/dev/full"},
-         "qb4160-eval: cannot write the trace file /dev/full: it is not a plain file\n", false}};
+         "qb4160-eval: cannot write the trace to /dev/full: it is not a plain file\n", false}};
     for (const auto& [words, says, written] : cases) {
         std::filesystem::remove(out);
         EXPECT_EQ(Program(words), std::make_tuple(1, std::string(), says)) << words.back();
         EXPECT_EQ(std::filesystem::exists(out), written);
+    }
+}
+
+// Every output is checked before the port is touched or anything printed: two outputs on one
+// file, an output on the input, an option the command does not take, a name the output's form
+// refuses (status 2), an output that cannot be made or is not a plain file (status 1). Nothing
+// is printed and no file is replaced.
+TEST(Entry, OutputsAreCheckedBeforeAnythingAndARefusalChangesNothing) {
+    QTemporaryDir dir;
+    const auto f = [&](const char* name) { return dir.filePath(name).toStdString(); };
+    std::ofstream(f("a.dat")) << " 1\r\n 5\r\n 2\r\n";
+    std::ofstream(f("one.dat")) << " 1\r\n";
+    const std::pair<Words, std::string> cases[] = {  // words, what the line says (2 where it starts with "2:")
+        {{"--acquire", "5", "--out", f("kept"), "--csv=" + f("kept")}, "2:are one file"},
+        {{"--analyse", f("a.dat"), "--csv=" + f("a.dat")}, "2:would overwrite the input"},
+        {{"--analyse", f("a.dat"), "--csv=" + f("s.csv"), "--spectrum=" + dir.path().toStdString() + "/./s.csv"}, "2:are one file"},
+        {{"--acquire", "5", "--out", f("kept"), "--trace=" + f("kept")}, "2:are one file"},
+        {{"--analyse", f("a.dat"), "--board=bogus", "--sim-noise=abc"}, "2:--analyse reads a file"},
+        {{"--faststep", "--graph=" + f("g.txt"), "--sim-fault=absent"}, "2:a chart image is a .png or a .pdf file"},
+        {{"--acquire", "5", "--out", f("kept"), "--trace=" + f("no/t")}, "1:cannot write the trace to"},
+        {{"--analyse", f("one.dat"), "--csv=" + f("kept"), "--spectrum=" + f("s.csv")}, "1:no spectrum"}};
+    for (const auto& [words, says] : cases) {
+        std::ofstream(f("kept")) << "kept";
+        const auto [status, out, err] = Program(words);
+        EXPECT_EQ(std::to_string(status) + ":", says.substr(0, 2)) << err;
+        EXPECT_TRUE(err.find(says.substr(2)) != std::string::npos && std::count(err.begin(), err.end(), '\n') <= 2) << err;
+        EXPECT_EQ(out, "");
+        std::ifstream kept(f("kept"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept") << words.back();
+        EXPECT_FALSE(std::filesystem::exists(f("s.csv")));
     }
 }
 

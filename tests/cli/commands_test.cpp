@@ -137,31 +137,37 @@ TEST(Analyse, WritesTheChartsAsTheirNamesSayAndRefusesBadOnesBeforePrinting) {
     }
 }
 
-// An err stream that raises SIGINT, as Ctrl-C on the terminal, once its text holds `when`.
-struct CtrlCAt : std::stringbuf {
-    std::string when;
+// An err stream that raises each signal, as Ctrl-C on the terminal or a kill would, once its
+// text holds the signal's text.
+struct SignalAt : std::stringbuf {
+    std::vector<std::pair<std::string, int>> at;
     std::streamsize xsputn(const char* s, std::streamsize n) override {
         const auto written = std::stringbuf::xsputn(s, n);
-        if (!when.empty() && str().find(when) != npos) when.clear(), std::raise(SIGINT);
+        for (auto& [when, signal] : at)
+            if (!when.empty() && str().find(when) != npos) when.clear(), std::raise(signal);
         return written;
     }
 };
 
-// Ctrl-C stops a read and keeps the codes read (in decimal: a blank first); the next read runs to
-// its end with its progress, and its file holds the codes read in hex, and nothing else is left.
-TEST(Acquire, CtrlCStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
+// Ctrl-C, SIGTERM or SIGHUP stops a read and keeps the codes read (in decimal: a blank first),
+// with 128 + the signal as status; a second signal once the read has stopped does not lose them.
+// The next read runs to its end with its progress, its file holds the codes read in hex, and
+// nothing else is left.
+TEST(Acquire, ASignalStopsTheReadAndKeepsTheCodesAndTheNextReadRunsToTheEnd) {
     Dir dir;
     test::BoardRig rig;
     rig.fastFilter();
-    CtrlCAt buf;
-    buf.when = "Read 7 of 500";
-    std::ostream err(&buf);
-    EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), 130) << buf.str();
-    EXPECT_EQ(rig.settings.CodesRead, 7);
-    EXPECT_TRUE(EndsContinuousReading(rig.traffic()));
-    EXPECT_NE(buf.str().find("\nqb4160-eval: stopped after 7 of 500 codes; " + dir.file("first.dat") + " holds those 7 codes\n"),
-              npos) << buf.str();
-    EXPECT_TRUE(std::regex_match(ReadAll(dir.file("first.dat")), std::regex("( \\d+\r\n){7}")));
+    for (const auto& [signal, second, status] : {std::tuple{SIGINT, 0, 130}, {SIGTERM, SIGINT, 143}, {SIGHUP, SIGTERM, 129}}) {
+        SignalAt buf;
+        buf.at = {{"Read 7 of 500", signal}, {second ? "codes\n" : "", second}};
+        std::ostream err(&buf);
+        EXPECT_EQ(cli::RunAcquire({.count = 500, .outFile = dir.file("first.dat"), .progress = true}, rig.ctx, err), status) << buf.str();
+        EXPECT_EQ(rig.settings.CodesRead, 7);
+        EXPECT_TRUE(EndsContinuousReading(rig.traffic()));
+        EXPECT_NE(buf.str().find("\nqb4160-eval: stopped after 7 of 500 codes; " + dir.file("first.dat") + " holds those 7 codes\n"),
+                  npos) << buf.str();
+        EXPECT_TRUE(std::regex_match(ReadAll(dir.file("first.dat")), std::regex("( \\d+\r\n){7}")));
+    }
     std::ostringstream progress;
     EXPECT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("second.dat"), .hex = true, .progress = true}, rig.ctx, progress), 0);
     EXPECT_EQ(progress.str(), "\rRead 1 of 5 codes\rRead 2 of 5 codes\rRead 3 of 5 codes\rRead 4 of 5 codes\rRead 5 of 5 codes\n");
