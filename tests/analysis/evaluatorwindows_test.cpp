@@ -34,6 +34,7 @@
 #include "support/MemoryPreferences.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
+#include "support/Windows.h"
 
 namespace qb::evaltest {
 namespace {
@@ -86,7 +87,7 @@ struct CountingNoiseForm : analysis::NoiseForm {
     }
 };
 
-std::string Text(QWidget& form, const char* name) { return form.findChild<QLabel*>(name)->text().toStdString(); }
+using test::Text;
 
 TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
     Rig rig(SineCodes(5000, 50, 2048, 6));  // filter word 150: 2048 Hz

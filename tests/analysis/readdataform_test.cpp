@@ -3,12 +3,9 @@
 // continuous-mode check, the no-data path, and the buttons that do nothing while a read runs.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include "analysis/AnalysisRead.h"
 #include "analysis/ReadDataForm.h"
@@ -16,6 +13,7 @@
 #include "platform/widgets/Controls.h"
 #include "support/BoardRig.h"
 #include "support/ProgramRun.h"
+#include "support/Windows.h"
 
 namespace {
 
@@ -26,32 +24,9 @@ using Rig = test::BoardRig;
 
 const Texts kStop{"C 48", "out 1B"};  // stop byte 48, then the data-port byte 27
 
-// Runs `body` once the window is open (inside its modal display), then closes it if still open.
-void WhileOpen(ReadDataForm& form, const std::function<void()>& body) {
-    QTimer::singleShot(0, &form, [&] {
-        body();
-        if (form.isVisible()) form.unload();
-    });
-    form.showModal();
-}
+using test::Enter, test::Find, test::RunModal;
 
-template <class T = QLineEdit>
-T* Control(QWidget& form, const char* name) {
-    T* c = form.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-
-// A key typed while the window is busy: posted, so it arrives when the read lets events run.
-void PostKey(QWidget& form, int qtKey, const QString& text) {
-    QCoreApplication::postEvent(Control(form, "currentcode"), new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
-}
-
-// Types `text` into the box `name` and presses Return there.
-void Enter(QWidget& form, const char* name, const char* text) {
-    Control(form, name)->setText(QString::fromUtf8(text));
-    QTest::keyClick(Control(form, name), Qt::Key_Return);
-}
+void PostKey(QWidget& form, int qtKey, const QString& text) { test::PostKey(Find<QWidget>(form, "currentcode"), qtKey, text); }
 
 struct ReadDataWindow : ::testing::Test {
     ReadDataWindow() { rig.fastFilter(); }
@@ -76,23 +51,23 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
         rig.writeMode(mode);
         rig.settings.WordLengthBits = static_cast<int16_t>(40 - c.bits);  // stale
         ReadDataForm form(rig.ctx);
-        auto* bar = Control<QProgressBar>(form, "ReadProgress");
+        auto* bar = Find<QProgressBar>(form, "ReadProgress");
         std::string progress;
         QObject::connect(bar, &QProgressBar::valueChanged, &form, [&](int n) {
             if (n == 3)
                 for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"})
-                    Control<QPushButton>(form, name)->click();
+                    Find<QPushButton>(form, name)->click();
             if (n != 37) return;
             progress = (bar->isVisible() ? bar->text().toStdString() : "hidden") + " / " +
-                       Control(form, "StopReadingText")->text().toStdString();
+                       Find<QLineEdit>(form, "StopReadingText")->text().toStdString();
             c.stop(form);
         });
         bool openAfterRead = false;
-        WhileOpen(form, [&] {
-            Control<QPushButton>(form, "Command3D1")->click();
+        RunModal(form, [&] {
+            Find<QPushButton>(form, "Command3D1")->click();
             openAfterRead = form.isVisible();
             EXPECT_FALSE(form.reading() || bar->isVisible());
-            EXPECT_EQ(Control(form, "StopReadingText")->text(), "");
+            EXPECT_EQ(Find<QLineEdit>(form, "StopReadingText")->text(), "");
         });
         EXPECT_EQ(platform::Form::programEnding(), std::string(c.what) == "ending the program");
         EXPECT_EQ(openAfterRead, c.staysOpen);
@@ -126,9 +101,9 @@ TEST_F(ReadDataWindow, CountBoxDecidesWhetherAndHowManyCodesAreRead) {
         rig.settings.Codes = {0, 7, 7};
         rig.settings.CodesRead = 2;
         ReadDataForm form(rig.ctx);
-        WhileOpen(form, [&] {
+        RunModal(form, [&] {
             Enter(form, "ReadNoValueText", c.typed);
-            EXPECT_EQ(Control(form, "ReadNoValueText")->text().toStdString(), c.boxAfter);
+            EXPECT_EQ(Find<QLineEdit>(form, "ReadNoValueText")->text().toStdString(), c.boxAfter);
         });
         EXPECT_EQ(rig.settings.CodesRead, c.codesRead);
         EXPECT_EQ(rig.settings.Codes.size(), std::size_t(c.codesRead) + 1);
@@ -148,9 +123,9 @@ TEST_F(ReadDataWindow, WithoutContinuousConversionNeitherButtonSendsAStartByte) 
         rig.settings.Codes = {0, 7};
         rig.settings.CodesRead = 1;
         ReadDataForm form(rig.ctx);
-        WhileOpen(form, [&] {
-            Control<QPushButton>(form, "readbutton")->click();
-            Control<QPushButton>(form, "Command3D1")->click();
+        RunModal(form, [&] {
+            Find<QPushButton>(form, "readbutton")->click();
+            Find<QPushButton>(form, "Command3D1")->click();
         });
         EXPECT_EQ(rig.messages.texts(), Texts(2, analysis::kNotContinuousMessage)) << mode;
         EXPECT_EQ(rig.traffic(), Texts(2, "R mode " + platform::Hex(mode)));
@@ -174,16 +149,16 @@ TEST(ReadDataNoData, BothReadsGiveUpOrStopOnAKeyOrCloseAndEndContinuousReading) 
             rig.settings.Codes = {0, 7, 7};
             rig.settings.CodesRead = 2;
             ReadDataForm form(rig.ctx);
-            WhileOpen(form, [&] {
+            RunModal(form, [&] {
                 if (c.stop) c.stop(form);
-                Control<QPushButton>(form, button)->click();
+                Find<QPushButton>(form, button)->click();
                 EXPECT_FALSE(form.reading());
-                EXPECT_EQ(Control(form, "StopReadingText")->text(), "");
+                EXPECT_EQ(Find<QLineEdit>(form, "StopReadingText")->text(), "");
             });
             EXPECT_EQ(rig.port.busyPolls, c.polls);
             // The data read's opening byte, then only busy polls (none logged).
             EXPECT_EQ(rig.traffic(), (Texts{"R mode 21B0", "C 33", "out 1A", "C 48", "out 1B"}));
-            EXPECT_EQ(Control(form, "currentcode")->text(), "0");
+            EXPECT_EQ(Find<QLineEdit>(form, "currentcode")->text(), "0");
             EXPECT_EQ(rig.messages.texts(), c.stop ? Texts{} : Texts{link::kReadErrorMessage});
             const bool analysis = std::string(button) == "Command3D1";
             EXPECT_EQ(rig.settings.CodesRead, analysis ? 0 : 2);
@@ -205,19 +180,19 @@ TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
         rig.settings.Codes = {0, 7};
         ReadDataForm form(rig.ctx);
         int shown = 0;
-        QObject::connect(Control(form, "currentcode"), &QLineEdit::textChanged, &form, [&] {
-            EXPECT_EQ(Control(form, "StopReadingText")->text(), analysis::kStopReadingPrompt);
+        QObject::connect(Find<QLineEdit>(form, "currentcode"), &QLineEdit::textChanged, &form, [&] {
+            EXPECT_EQ(Find<QLineEdit>(form, "StopReadingText")->text(), analysis::kStopReadingPrompt);
             if (++shown != 1) return;
-            if (c.duringRead) Control(form, "Text1")->setText(c.duringRead);
+            if (c.duringRead) Find<QLineEdit>(form, "Text1")->setText(c.duringRead);
             PostKey(form, Qt::Key_Space, " ");  // ends the read in its first pause
         });
-        WhileOpen(form, [&] { Enter(form, "Text1", c.typed); });
-        EXPECT_EQ(Control(form, "Text1")->text().toStdString(), c.shownAfter);
-        auto* timer = Control<platform::MsTimer>(form, "Timer1");
+        RunModal(form, [&] { Enter(form, "Text1", c.typed); });
+        EXPECT_EQ(Find<QLineEdit>(form, "Text1")->text().toStdString(), c.shownAfter);
+        auto* timer = Find<platform::MsTimer>(form, "Timer1");
         EXPECT_EQ(timer->interval(), c.pauseMs);
         EXPECT_FALSE(timer->enabled());
         EXPECT_EQ(rig.settings.Codes, (std::vector<double>{0, 7}));
-        const std::string code = "D " + Control(form, "currentcode")->text().toStdString();
+        const std::string code = "D " + Find<QLineEdit>(form, "currentcode")->text().toStdString();
         EXPECT_EQ(rig.traffic(), (Texts{"R mode 21B0", "C 33", code, "C 48", "out 1B"}));
     }
 }

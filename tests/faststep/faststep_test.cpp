@@ -22,9 +22,7 @@ namespace {
 namespace fs = qb::faststep;
 using fs::SavedRegisters;
 using Window = fs::faststep;
-using regtest::Find;
-using regtest::RunModal;
-using regtest::Text;
+using test::Find, test::RunModal, test::Text;
 using Lines = std::vector<std::string>;
 
 const SavedRegisters kPowerOn{0x21B0, 0x800010, 0};
@@ -57,9 +55,7 @@ void DuringRun(Rig& rig, int reading, std::function<void()> act) {
     (reading > 0 ? rig.port.onBusyPoll : rig.port.onWait) = post;
 }
 
-void PostKey(QWidget& form, int qtKey, const QString& text) {
-    QCoreApplication::postEvent(Find<QListWidget>(form, "List1"), new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier, text));
-}
+void PostKey(QWidget& form, int qtKey, const QString& text) { test::PostKey(Find<QWidget>(form, "List1"), qtKey, text); }
 
 // A run as the user starts it: the lists, the chart and its readout show both series; buttons
 // clicked while it reads do nothing; the traffic is the saving reads and one run.

@@ -1,23 +1,23 @@
 #pragma once
 // Shared by the file tests: a scratch folder that is the current directory, file bytes in and
-// out, a context whose buffer a failed load must leave as it is, and driving a shown window.
+// out, a context whose buffer a failed load must leave as it is, and the file and folder lists.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <set>
 
-#include <QTest>
-#include <QTimer>
 
 #include "files/FileReadForm.h"
 #include "files/WriteFileForm.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
+#include "support/Windows.h"
 
 namespace qb::files::rig {
 
 namespace fs = std::filesystem;
+using test::Click, test::Find, test::RunModal;
 using Codes = std::vector<double>;
 using platform::MsgIcon;
 
@@ -76,26 +76,9 @@ struct Rig {
     }
 };
 
-template <class T = QWidget>
-T* control(QWidget& form, const char* name) {
-    T* c = form.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-inline void click(QWidget& form, const char* name) { QTest::mouseClick(control(form, name), Qt::LeftButton); }
-
-// Shows the window modally, runs `actions` while it is up, then closes it.
-inline void runModal(platform::Form& form, const std::function<void()>& actions) {
-    QTimer::singleShot(0, &form, [&] {
-        actions();
-        if (form.isVisible()) form.unload();
-    });
-    form.showModal();
-}
-
 // Clicks (or double-clicks) the file `name` in the reader's file list; false when it is not listed.
 inline bool clickFile(QWidget& form, const std::string& name, bool twice = false) {
-    auto* list = control<platform::FileList>(form, "ListRead");
+    auto* list = Find<platform::FileList>(form, "ListRead");
     const auto found = list->findItems(QString::fromStdString(name), Qt::MatchExactly);
     if (found.isEmpty()) return false;
     const QPoint at = list->visualItemRect(found[0]).center();

@@ -18,7 +18,7 @@
 namespace qb::files::rig {
 
 void typeName(QWidget& form, const QString& name) {
-    auto* box = control<platform::TextBox>(form, "FileName");
+    auto* box = Find<platform::TextBox>(form, "FileName");
     box->selectAll();
     box->insert(name);
 }
@@ -41,11 +41,11 @@ TEST(WriteFileForm, SavesTheBufferExactlyAndTheReaderLoadsItBack) {
         Rig writer(c.codes), reader;
         WriteFileForm saver(writer.ctx);
         std::vector<std::string> listed;
-        runModal(saver, [&] {
-            if (c.hex) click(saver, "HexOpt");
+        RunModal(saver, [&] {
+            if (c.hex) Click(saver, "HexOpt");
             if (!c.name.isEmpty()) typeName(saver, c.name);
-            click(saver, "WriteFileCommand");
-            listed = control<platform::FileList>(saver, "WriteList")->fileNames();
+            Click(saver, "WriteFileCommand");
+            listed = Find<platform::FileList>(saver, "WriteList")->fileNames();
         });
         const std::string name = c.name.isEmpty() ? "Default.dat" : c.name.toStdString();
         writer.expectLast(MsgIcon::Information, "File successfully created");
@@ -56,10 +56,10 @@ TEST(WriteFileForm, SavesTheBufferExactlyAndTheReaderLoadsItBack) {
         if (c.codes.empty()) continue;
 
         FileReadForm form(reader.ctx);
-        runModal(form, [&] {
-            if (c.hex) click(form, "FileReadHexOpt");
+        RunModal(form, [&] {
+            if (c.hex) Click(form, "FileReadHexOpt");
             ASSERT_TRUE(clickFile(form, name));
-            click(form, "ReadFileCommand");
+            Click(form, "ReadFileCommand");
         });
         reader.expectLast(MsgIcon::Information, "The File Has been Sucessfully read");
         EXPECT_EQ(reader.settings.Codes, writer.settings.Codes);
@@ -87,11 +87,11 @@ TEST(WriteFileForm, AFailedSaveKeepsTheOldFileAndSaysSo) {
         Rig rig({1, c.second, 3});
         rig.settings.CodesRead = c.count;
         WriteFileForm form(rig.ctx);
-        runModal(form, [&] {
+        RunModal(form, [&] {
             typeName(form, c.name);
             const rlimit small{std::min(c.sizeLimit, saved.rlim_cur), saved.rlim_max};
             ::setrlimit(RLIMIT_FSIZE, &small);
-            click(form, "WriteFileCommand");
+            Click(form, "WriteFileCommand");
             ::setrlimit(RLIMIT_FSIZE, &saved);
         });
         rig.expectLast(MsgIcon::Exclamation, "Error occured while trying to create File.");
@@ -108,21 +108,21 @@ TEST(WriteFileForm, ABareNameLandsInTheFolderLastOpenedAndIsReadFromThere) {
     fs::create_directory("a");
     Rig writer({42}), reader;
     WriteFileForm saver(writer.ctx);
-    runModal(saver, [&] {
-        auto* dir = control<platform::DirList>(saver, "WriteDir");
+    RunModal(saver, [&] {
+        auto* dir = Find<platform::DirList>(saver, "WriteDir");
         openFolder(dir, folder.path / "a");
         typeName(saver, "saved.dat");
-        click(saver, "WriteFileCommand");
+        Click(saver, "WriteFileCommand");
     });
     EXPECT_EQ(slurp(folder.path / "a" / "saved.dat"), " 42\r\n");
     EXPECT_EQ(fs::current_path(), folder.path / "a");  // stays where the window left it
 
     FileReadForm form(reader.ctx);
-    runModal(form, [&] {
+    RunModal(form, [&] {
         EXPECT_EQ(fs::current_path(), fs::path(QCoreApplication::applicationDirPath().toStdString()));
-        EXPECT_EQ(control<platform::DirList>(form, "ReadDir")->path(), (folder.path / "a").string());
+        EXPECT_EQ(Find<platform::DirList>(form, "ReadDir")->path(), (folder.path / "a").string());
         ASSERT_TRUE(clickFile(form, "saved.dat"));
-        click(form, "ReadFileCommand");
+        Click(form, "ReadFileCommand");
         EXPECT_EQ(fs::current_path(), folder.path / "a");
     });
     EXPECT_EQ(reader.settings.Codes, (Codes{0, 42}));
@@ -149,14 +149,14 @@ TEST(FileReadForm, AFailedLoadKeepsTheBufferAndNamesTheFileAndTheLine) {
     spit("good.dat", " 9\r\n 8\r\n");
     Rig rig;
     FileReadForm form(rig.ctx);
-    runModal(form, [&] {
+    RunModal(form, [&] {
         for (std::size_t i = 0; i < cases.size(); ++i) {
             const Case& c = cases[i];
             SCOPED_TRACE(c.message);
-            click(form, c.hex ? "FileReadHexOpt" : "FileReadDecOpt");
+            Click(form, c.hex ? "FileReadHexOpt" : "FileReadDecOpt");
             ASSERT_TRUE(c.name.empty() || clickFile(form, c.name));
             if (c.name == "gone.dat") fs::remove(folder.path / c.name);  // gone since it was listed
-            click(form, "ReadFileCommand");
+            Click(form, "ReadFileCommand");
             rig.expectLast(MsgIcon::Exclamation, c.message, i + 1);
             EXPECT_TRUE(rig.untouched());
         }
@@ -176,10 +176,10 @@ TEST(FileChoices, TheNextFileWindowOpensWhereAndHowTheLastSaveWent) {
 
     {   // Save in hex into the folder, by name.
         WriteFileForm form(rig.ctx);
-        runModal(form, [&] {
-            click(form, "HexOpt");
-            control<platform::TextBox>(form, "FileName")->setText(QString::fromStdString((folder / "a.dat").string()));
-            click(form, "WriteFileCommand");
+        RunModal(form, [&] {
+            Click(form, "HexOpt");
+            Find<platform::TextBox>(form, "FileName")->setText(QString::fromStdString((folder / "a.dat").string()));
+            Click(form, "WriteFileCommand");
         });
     }
     EXPECT_EQ(slurp(folder / "a.dat"), "800000\r\n800002\r\n");
@@ -188,18 +188,18 @@ TEST(FileChoices, TheNextFileWindowOpensWhereAndHowTheLastSaveWent) {
 
     {   // The reader starts there in hex.
         FileReadForm form(rig.ctx);
-        runModal(form, [&] {
-            EXPECT_EQ(control<platform::DirList>(form, "ReadDir")->path(), folder.string());
-            EXPECT_TRUE(control<platform::OptionButton>(form, "FileReadHexOpt")->value());
+        RunModal(form, [&] {
+            EXPECT_EQ(Find<platform::DirList>(form, "ReadDir")->path(), folder.string());
+            EXPECT_TRUE(Find<platform::OptionButton>(form, "FileReadHexOpt")->value());
         });
     }
     {   // So does the writer; a failed save there remembers nothing.
         WriteFileForm form(rig.ctx);
-        runModal(form, [&] {
-            EXPECT_EQ(control<platform::DirList>(form, "WriteDir")->path(), folder.string());
-            click(form, "DecimalOpt");
-            control<platform::TextBox>(form, "FileName")->setText("no/such/folder/b.dat");
-            click(form, "WriteFileCommand");
+        RunModal(form, [&] {
+            EXPECT_EQ(Find<platform::DirList>(form, "WriteDir")->path(), folder.string());
+            Click(form, "DecimalOpt");
+            Find<platform::TextBox>(form, "FileName")->setText("no/such/folder/b.dat");
+            Click(form, "WriteFileCommand");
         });
     }
 

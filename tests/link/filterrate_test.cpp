@@ -1,5 +1,5 @@
-// The update rate of the filter register: word and chopping from a register value (rounding
-// halves to even, the 12-bit mask), the two divisors, and no rate for a word of 0.
+// The filter register's arithmetic: word and chopping from a register value, the two divisors, no
+// rate for a word of 0; the word for a rate, rounded half to even and held within its limits.
 #include <cmath>
 #include <optional>
 
@@ -51,6 +51,24 @@ TEST(FilterRate, NoRateWithoutAPositiveWordOrClock) {
     EXPECT_FALSE(link::UpdateRateHz(4915200, std::nan(""), false));
     EXPECT_DOUBLE_EQ(*link::UpdateRateHz(4915200, 40, false), 7680.0);
     EXPECT_DOUBLE_EQ(*link::UpdateRateHz(4915200, 40, true), 2560.0);
+}
+
+TEST(FilterRate, WordForRateIsRoundedHalfEvenThenLimited) {
+    const struct { float rate; double clock; bool chop, skip; int32_t word; } cases[] = {
+        {50, 4915200, false, false, 2048},    // 6144
+        {10000, 4915200, false, true, 40},    // 30.72
+        {10000, 4915200, true, false, 75},    // 10.24
+        {10000, 4915200, true, true, 75},     // CHOP's limit wins
+        {2400, 4915200, false, false, 150},   // 128 -> 150
+        {1, 4915200, false, false, 2048},     // far above 2048
+        {0, 4915200, false, false, 2048},     // an infinite word
+        {-5, 4915200, false, false, 150},     // a negative word
+        {1, 16 * 40.5, false, true, 40},      // 40.5 -> 40 (even)
+        {1, 16 * 41.5, false, true, 42},      // 41.5 -> 42 (even)
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(link::FilterWordForRate(c.rate, c.clock, c.chop, c.skip), c.word) << c.rate << " " << c.chop << c.skip;
+    EXPECT_EQ(link::WithFilterWord(0xFFF337, 40), 0x028337) << "a new word keeps the lower fields";
 }
 
 } // namespace

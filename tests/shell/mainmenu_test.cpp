@@ -19,12 +19,13 @@
 #include "support/RecordingPort.h"
 #include "support/RegisterTraffic.h"
 #include "support/ScriptedMessages.h"
+#include "support/Windows.h"
 
 namespace qb::shelltest {
 namespace {
 
 using platform::Form;
-using test::PortAccess;
+using test::PortAccess, test::RunModal, test::Text;
 
 // The simulated board in virtual time behind a recording port.
 struct Rig {
@@ -37,30 +38,23 @@ struct Rig {
     test::ProgramRun run;  // the main window's close ends the program: each case is its own run
 };
 
-// Runs `open`; if a modal window other than `over` comes up (as a child of `over`), `act` runs
-// while it is up, and it is closed after if still open. Returns its caption ("" if none came up;
-// then nothing is left pending).
-std::string Modal(const std::function<void()>& open, const std::function<void()>& act = [] {}, QWidget* over = nullptr) {
+// Clicks the button `name` of `form`; a modal window that comes up over `form` (as its child) is
+// closed at once. Returns its caption ("" if none came up; then nothing is left pending).
+std::string Click(QWidget& form, const char* name) {
     std::string caption;
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         QWidget* w = QApplication::activeModalWidget();
-        if (!w || w == over) return;
+        if (!w || w == &form) return;
         caption = w->windowTitle().toStdString();
-        EXPECT_TRUE(!over || w->parentWidget() == over) << caption;
-        act();
-        if (w->isVisible()) w->close();
+        EXPECT_EQ(w->parentWidget(), &form) << caption;
+        w->close();
     });
     timer.start(0);
-    open();
+    QTest::mouseClick(form.findChild<QAbstractButton*>(name), Qt::LeftButton);
     return caption;
 }
-void RunModal(Form& form, const std::function<void()>& act) { Modal([&] { form.showModal(); }, act); }
-std::string Click(QWidget& form, const char* name) {
-    return Modal([&] { QTest::mouseClick(form.findChild<QAbstractButton*>(name), Qt::LeftButton); }, [] {}, &form);
-}
-std::string Text(QWidget& w, const char* name) { return w.findChild<QLabel*>(name)->text().toStdString(); }
 
 // Start-up against the board at 378h: the control register read and written back ANDed with 212,
 // the start-up byte 11, then the mode and filter registers read; all before the window shows, and
