@@ -1,7 +1,7 @@
 // The fast-step window through its real controls on the simulated board (virtual time): the
 // registers saved at opening and put back on every close, the run's exact traffic, the lists,
 // the two-trace chart and its readout, the abort by a key, the close refused once while reading,
-// and the information window.
+// and the information window's opening.
 #include <gtest/gtest.h>
 
 #include <QListWidget>
@@ -10,7 +10,6 @@
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepListing.h"
 #include "faststep/FastStepRig.h"
-#include "faststep/fastinfo.h"
 #include "faststep/faststep.h"
 #include "platform/chart/StripChart.h"
 #include "platform/base/Text.h"
@@ -223,23 +222,20 @@ TEST(FastStepWindow, SameRunFromAnyRegistersAndEveryCloseRestoresWhatWasFound) {
     }
 }
 
-TEST(FastStepWindow, InfoShowsTheFixedTextsAndBackCloses) {
+// Info. opens the information window over this one (its texts are in the gallery); Back closes it.
+TEST(FastStepWindow, InfoOpensAndBackClosesIt) {
     Rig rig;
     Window form(rig.ctx);
-    std::vector<std::string> seen;
+    std::string seen;
     RunModal(form, [&] {
         QTimer::singleShot(0, [&] {
             QWidget* info = QApplication::activeModalWidget();
-            seen.push_back(info->windowTitle().toStdString());
-            for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) seen.push_back(Text(*info, name));
             QTest::mouseClick(Find(*info, "Command1"), Qt::LeftButton);
-            seen.push_back(info->isVisible() ? "still open" : "closed");
+            seen = info->windowTitle().toStdString() + (info->isVisible() ? " still open" : " closed");
         });
         QTest::mouseClick(Find(form, "Command2"), Qt::LeftButton);
-        EXPECT_TRUE(form.isVisible());
     });
-    EXPECT_EQ(seen, (Lines{" QB4160", "Fast Step Demo Information", fs::kInfoIntro, fs::kInfoSetup, fs::kInfoRun, "closed"}));
-    EXPECT_NE(std::string(fs::kInfoSetup).find("Ain1(-)/Ain1(-)  with a 5Vreference"), std::string::npos);
+    EXPECT_EQ(seen, " QB4160 closed");
 }
 
 } // namespace

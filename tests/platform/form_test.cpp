@@ -1,4 +1,4 @@
-// Windows: load, modal display, query-unload, unload, key preview, ending the program; the two
+// Windows: load, modal display, query-unload, unload, ending the program; the two
 // message sinks that stand in for message boxes; the program's waits.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -35,19 +34,16 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A window with a text box and a button that logs its hooks.
+// A window with a text box that logs its hooks.
 class TestForm : public Form {
 public:
     TestForm(Log& log, std::string name = "", QWidget* parent = nullptr) : Form(parent), log_(log), name_(name) {
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(box = new TextBox("Text1"));
-        layout->addWidget(button = new QPushButton("Read Data for Display"));
     }
     TextBox* box;
-    QPushButton* button;
     int refuse = 0;  // close requests still to refuse
     std::function<void(TestForm&)> onLoad, whileShown;  // whileShown: once inside the modal display
-    std::function<void(int&)> onKey;
     void note(const std::string& what) { log_.push_back(name_ + what); }
 
 protected:
@@ -61,7 +57,6 @@ protected:
         cancel = refuse-- > 0;
     }
     void Form_Unload() override { note("unload"); }
-    void Form_KeyPress(int& key) override { onKey(key); }
     void showEvent(QShowEvent* e) override {
         note("shown");
         Form::showEvent(e);
@@ -110,28 +105,6 @@ TEST(Form, UnloadDuringLoadNeverShowsTheWindowUnlessRefusedAndEachOpeningLoadsAg
     f.refuse = 1;
     f.showModal();
     EXPECT_EQ(log, (Log{"load", "query", "unload", "load", "query", "shown", "query", "unload"}));
-}
-
-TEST(Form, KeyPreviewSeesEveryKeyOfItsWindowFirstOnce) {
-    struct Case { bool preview, toButton; std::vector<int> form; std::string text; };
-    // Keys x a z: the window discards x and turns a into b. Keys sent to the button travel up to the window.
-    for (const Case& c : {Case{true, false, {'x', 'a', 'z'}, "bz"}, Case{false, false, {}, "xaz"},
-                          Case{true, true, {'x', 'a', 'z'}, ""}}) {
-        SCOPED_TRACE(testing::Message() << "preview " << c.preview << ", to the button " << c.toButton);
-        Log log;
-        TestForm f(log), other(log);
-        std::vector<int> formSeen;
-        f.setKeyPreview(c.preview);
-        f.onKey = [&](int& k) {
-            formSeen.push_back(k);
-            k = k == 'x' ? 0 : k == 'a' ? 'b' : k;
-        };
-        f.show();
-        for (char key : {'x', 'a', 'z'}) QTest::keyClick(c.toButton ? static_cast<QWidget*>(f.button) : f.box, key);
-        QTest::keyClick(other.box, 'k');  // another window's keys are not previewed
-        EXPECT_EQ(formSeen, c.form);
-        EXPECT_EQ(f.box->str(), c.text);
-    }
 }
 
 TEST(Form, ANestedWindowReturnsToItsOpenerAndEndingTheProgramSkipsTheQueryAndUnloadHooks) {

@@ -142,27 +142,10 @@ TEST(StripChartCursor, AClickWithinReachOfAPointTakesItWhereOnePixelSpansManyCod
     for (const double pixels : {0.0, 3.0, -3.0, 12.0}) {
         QTest::mouseClick(&r.chart, Qt::LeftButton, Qt::NoModifier, r.at(1000003, pixels));
         EXPECT_EQ(r.chart.cursorPosition() == 1000003, pixels != 12) << pixels << " px";
+        EXPECT_EQ(r.chart.valueAtCursor(0), 5) << "the top of the nearest spike";
         EXPECT_EQ(r.chart.cursorPosition(), std::round(r.chart.cursorPosition())) << "whole codes only";
         EXPECT_EQ(r.cursorEvents.back(), r.chart.cursorPosition());
         r.chart.setCursorPosition(0);
-    }
-}
-
-TEST(StripChartCursor, ValueAtTheCursorReadsTheTrace) {
-    struct Case { const char* name; std::vector<double> x, y; std::size_t first; int trace; double cursor, expected; };
-    const Case cases[] = {  // empty x: a y series
-        {"element 0 not drawn is never read", {}, {123, 8388607, 9437184}, 1, 0, 0, 8388607},
-        {"element 0 when drawn, second trace", {}, {123, 8388607}, 0, 1, 0, 123},
-        {"between spikes the nearest", {100, 100, 100, 105, 105, 105}, {0, 2, 0, 0, 7, 0}, 0, 0, 103, 7},
-        {"empty trace", {}, {}, 0, 0, 0, kNaN},
-        {"no such trace", {}, {1, 2}, 0, 5, 0, kNaN}};
-    for (const Case& c : cases) {
-        StripChart chart("chart");
-        if (c.x.empty()) chart.loadYSeries(c.y, c.trace, c.first);
-        else chart.loadXYSeries(c.x, c.y, c.trace);
-        chart.setCursorPosition(c.cursor);
-        const double v = chart.valueAtCursor(c.trace);
-        EXPECT_TRUE(v == c.expected || (std::isnan(v) && std::isnan(c.expected))) << c.name << ": " << v;
     }
 }
 

@@ -1,7 +1,6 @@
 #include "platform/widgets/Form.h"
 
 #include <algorithm>
-#include <memory>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,10 +22,6 @@ bool ending() { return Form::programEnding(); }
 
 Form::Form(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-}
-
-Form::~Form() {
-    if (keyPreview_ && qApp) qApp->removeEventFilter(this);
 }
 
 int Form::showModal() {
@@ -125,41 +120,6 @@ void Form::setCaption(std::string_view caption) {
 }
 
 std::string Form::caption() const { return windowTitle().toStdString(); }
-
-void Form::setKeyPreview(bool on) {
-    if (on == keyPreview_ || !qApp) return;
-    keyPreview_ = on;
-    // Keys go straight to the focused widget; only an application-wide filter sees them first,
-    // whichever control has the focus and however the event arrives (also from processEvents).
-    if (on)
-        qApp->installEventFilter(this);
-    else
-        qApp->removeEventFilter(this);
-}
-
-bool Form::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    if (std::find(forwarding_.begin(), forwarding_.end(), event) != forwarding_.end()) return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    const int code = KeyAscii(*key);
-    if (code == 0) return false;  // keys that type nothing are not previewed
-
-    int previewed = code;
-    QPointer<Form> alive(this);
-    QPointer<QWidget> target(widget);
-    Form_KeyPress(previewed);
-    // The original event stops here; what the preview let through goes on as a fresh event, so
-    // the preview runs once per key even when the key travels up to the window.
-    event->accept();
-    if (!alive || !target || previewed == 0) return true;
-    std::unique_ptr<QKeyEvent> onward(previewed == code ? key->clone() : MakeKeyEvent(previewed, *key));
-    forwarding_.push_back(onward.get());
-    QCoreApplication::sendEvent(target, onward.get());
-    if (alive) std::erase(forwarding_, onward.get());
-    return true;
-}
 
 void Form::endProgram(int exitCode) {
     if (ProgramState* state = ProgramState::current()) state->end(exitCode);

@@ -10,9 +10,6 @@
 //  - Form_QueryUnload(cancel) runs on every close request: the close box, Escape, unload(),
 //    accept()/reject(). Setting cancel keeps the window open.
 //  - Form_Unload() runs once the window has closed, before showModal() returns.
-//  - Form_KeyPress(keyAscii), with setKeyPreview(true), sees every key typed anywhere in the
-//    window before the focused control does (also keys that arrive while a handler runs a loop
-//    that lets pending events run), and may replace it or discard it (set 0).
 //
 // Enter in a window clicks no default button: a focused command button takes Enter as a click,
 // and a text box gives it to its own key-press hook only.
@@ -26,7 +23,6 @@
 // run (no ProgramState) endProgram() still ends the modal displays but nothing records it.
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <QDialog>
 
@@ -40,7 +36,6 @@ class Form : public QDialog {
     Q_OBJECT
 public:
     explicit Form(QWidget* parent = nullptr);
-    ~Form() override;
 
     // Loads, shows modally, unloads. Returns QDialog::Accepted when the window was closed
     // through accept(), else QDialog::Rejected. Does nothing (returns Rejected) if the window is
@@ -54,9 +49,6 @@ public:
 
     void setCaption(std::string_view caption);
     std::string caption() const;
-
-    void setKeyPreview(bool on);
-    bool keyPreview() const { return keyPreview_; }
 
     // Windows have a fixed size fitted to their layout unless made resizable (charts).
     void setResizable(bool on) { resizable_ = on; }
@@ -79,11 +71,9 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_QueryUnload(bool& /*cancel*/) {}
     virtual void Form_Unload() {}
-    virtual void Form_KeyPress(int& /*keyAscii*/) {}
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void restoreSize();
@@ -91,12 +81,10 @@ private:
     bool loaded_ = false;
     bool inModal_ = false;
     bool closed_ = false;
-    bool keyPreview_ = false;
     bool resizable_ = false;
     Preferences* preferences_ = nullptr;
     std::string sizeKey_;
     int pendingResult_ = QDialog::Rejected;
-    std::vector<const QEvent*> forwarding_;  // key events handed on after the preview
 };
 
 } // namespace qb::platform
