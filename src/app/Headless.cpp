@@ -93,6 +93,9 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     link::SharedSettings settings;
     link::Context ctx{**made, messages, settings, o.commandLine};
     ctx.headless = true;
+    // A port that has failed (an I/O error mid-read) answers nothing more: every wait ends.
+    platform::PortIo& port = **made;
+    ctx.stopRequested = [&port] { return !port.failureReason().empty(); };
     // As the main window's load does; a converter that does not answer has been named, and
     // waiting for its results would only end in a time-out.
     int status = link::StartUp(ctx) ? command(ctx) : platform::kExitFailure;

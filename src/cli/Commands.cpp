@@ -231,7 +231,8 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         });
     }
     if (request.progress) err << '\n';
-    if (outcome == analysis::ReadOutcome::NoData) return platform::kExitFailure;
+    // A port that failed during the read gave no codes to trust: the caller names its failure.
+    if (outcome == analysis::ReadOutcome::NoData || !ctx.port.failureReason().empty()) return platform::kExitFailure;
     std::string targets;  // the files that are to hold the codes
     for (const std::string* file : {&request.outFile, &request.csvFile})
         if (!file->empty()) targets += (targets.empty() ? "" : " and ") + *file;

@@ -105,7 +105,8 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
         // again.
         bool ended = false;
         const auto interrupted = [&] { return ended = ended || guard.interrupted(); };
-        link::Context run{ctx.port, counted, ctx.settings, ctx.commandLine, interrupted, ctx.preferences, ctx.headless};
+        const link::Context run = link::WithStopHook(
+            {ctx.port, counted, ctx.settings, ctx.commandLine, ctx.stopRequested, ctx.preferences, ctx.headless}, interrupted);
         saved = SaveRegisters(run);
         RunHooks hooks;
         hooks.settle = [&](int16_t ms) {
@@ -145,8 +146,9 @@ int RunFastStepCommand(const FastStepRequest& request, link::Context& ctx, std::
         return guard.status();
     }
     if (taken < all) {
-        // A message that said why the readings stopped is the run's one line.
-        if (counted.shown == 0) err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
+        // A message that said why the readings stopped, or the failed port, is the run's one line.
+        if (counted.shown == 0 && ctx.port.failureReason().empty())
+            err << kProgram << "only " << taken << " of " << all << " readings came; the registers were restored\n";
         return platform::kExitFailure;
     }
     return status;

@@ -33,9 +33,15 @@ struct Context {
     bool headless = false;
 };
 
-// A copy of `ctx` whose waits ask `stopRequested`.
+// A copy of `ctx` whose waits ask `stopRequested`, and then the hook `ctx` had, if any (a
+// headless run stops when its port has failed, whatever the command stops for).
 inline Context WithStopHook(Context ctx, std::function<bool()> stopRequested) {
-    ctx.stopRequested = std::move(stopRequested);
+    if (ctx.stopRequested)
+        ctx.stopRequested = [outer = std::move(ctx.stopRequested), inner = std::move(stopRequested)] {
+            return inner() || outer();
+        };
+    else
+        ctx.stopRequested = std::move(stopRequested);
     return ctx;
 }
 

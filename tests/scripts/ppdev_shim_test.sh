@@ -38,5 +38,8 @@ done <<'CASES'
 /dev/parport0|claim:EBUSY|/dev/parport0: cannot claim the port: Device or resource busy$
 /dev/parport0|transfer:3000:EIO|^qb4160-eval: /dev/parport0: cannot (read|write) the .* register: Input/output error$
 CASES
+# A port failing mid-run of the fast-step demonstration: the one line is the port's.
+err=$(LD_PRELOAD=$shim QB_PORTSHIM_FAIL=transfer:3000:EIO "$program" --board=ppdev --faststep 2>&1 >/dev/null)
+[ "$?" = 1 ] && [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] && [[ $err == *"Input/output error" ]] || fail "fast step: $err"
 [ "$failures" = 0 ] && echo "ppdev through the emulated port: all passed"
 exit $((failures > 0))
