@@ -42,7 +42,8 @@ int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool
     case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return platform::kExitOk;
     case Command::Analyse:
     case Command::Acquire:
-    case Command::FastStep: return RunHeadless(options, arguments, out, err, errIsTerminal);
+    case Command::FastStep:
+    case Command::Sweep: return RunHeadless(options, arguments, out, err, errIsTerminal);
     case Command::Gui: break;
     }
     return RunWindowProgram(options, arguments, err);

@@ -15,6 +15,7 @@
 #include "analysis/ChartImages.h"
 #include "platform/chart/PlotImage.h"
 #include "cli/Report.h"
+#include "cli/SweepCommand.h"
 #include "link/Context.h"
 #include "link/Startup.h"
 #include "platform/base/ExitStatus.h"
@@ -55,6 +56,8 @@ std::vector<cli::Output> outputsOf(const Options& o) {
                 {"the graph", o.graphFile, &imageName, analysis::kImageNameMessage},
                 {"the histogram", o.histogramFile, &imageName, analysis::kImageNameMessage}};
     case Command::FastStep: return {{"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
+    case Command::Sweep:
+        return {{"the rows", o.csvFile}, {"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
     default: return {{"", o.outFile}, {"", o.csvFile}, trace};
     }
 }
@@ -123,6 +126,18 @@ int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
     });
 }
 
+int sweep(const Options& o, std::ostream& out, std::ostream& err) {
+    // Bad options are refused before the board is touched.
+    const platform::Result<analysis::SweepPlan> plan =
+        cli::ParseSweepPlan({o.sweepRanges, o.sweepRates, o.sweepChop, o.sweepCount});
+    if (!plan.ok()) {
+        err << cli::kProgram << plan.error() << '\n';
+        return platform::kExitUsage;
+    }
+    const cli::SweepRequest request{*plan, o.json, o.csvFile, o.graphFile};
+    return onStartedBoard(o, err, [&](link::Context& ctx) { return cli::RunSweepCommand(request, ctx, out, err); });
+}
+
 int fastStep(const Options& o, std::ostream& out, std::ostream& err) {
     return onStartedBoard(o, err, [&](link::Context& ctx) {
         cli::FastStepRequest request;
@@ -141,7 +156,8 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     // on the display-less platform, whatever QT_QPA_PLATFORM names; everything else needs only
     // the core.
     ArgumentVector argv({arguments.qt.front()});
-    const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep) &&
+    const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep ||
+                              options.command == Command::Sweep) &&
                              (!options.graphFile.empty() || !options.histogramFile.empty() ||
                               cli::SpectrumFormOf(options.spectrumFile) == cli::SpectrumForm::Image);
     std::unique_ptr<QCoreApplication> app;
@@ -172,6 +188,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
         return ending.interrupted() ? ending.status() : status;
     }
     if (options.command == Command::FastStep) return fastStep(options, out, err);
+    if (options.command == Command::Sweep) return sweep(options, out, err);
     return acquire(options, err, errIsTerminal);
 }
 

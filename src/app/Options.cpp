@@ -22,6 +22,8 @@ std::string UsageText() {
            "              [--histogram=IMAGE] [--spectrum=CSV|IMAGE] [--csv=CSV] [L]\n"
            "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --faststep [--json] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --sweep [--ranges=MV,...] [--rates=HZ,...] [--chop=on|off|both] [--count=N] [--json]\n"
+           "              [--csv=CSV] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE] [L]\n"
            "  qb4160-eval --help | --version\n"
            "\n"
            "Board:\n"
@@ -37,6 +39,12 @@ std::string UsageText() {
            "  --csv=CSV              the codes with their volts and the conditions of the read\n"
            "  --graph=IMAGE          the code graph, IMAGE ending in .png or .pdf\n"
            "  --histogram=IMAGE      the histogram, IMAGE ending in .png or .pdf\n"
+           "Noise sweep (RMS noise and resolution against range, output rate and chopping):\n"
+           "  --ranges=MV,...        input ranges among 10, 20, 40, 80 (default all four)\n"
+           "  --rates=HZ,...         output rates (default ten across what the filter word reaches)\n"
+           "  --chop=on|off|both     chopping (default as the converter holds it)\n"
+           "  --count=N              codes per setting, 5 to 5000 (default 1000)\n"
+           "  --csv=CSV, --graph=IMAGE  the rows as CSV; RMS noise against rate, .png or .pdf\n"
            "Words left on the command line:\n"
            "  L      master clock 2.4576 MHz      /SS    show the port status at start\n";
 }
@@ -65,15 +73,18 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     const QCommandLineOption csv("csv", "", "file");
     const QCommandLineOption noSettings("no-settings");
     const QCommandLineOption faststep("faststep");
+    const QCommandLineOption sweep("sweep");
+    const QCommandLineOption ranges("ranges", "", "mv"), rates("rates", "", "hz"), chop("chop", "", "choice"),
+        count("count", "", "n");
     p.addOptions({help, version, board, trace, analyse, acquire, out, hex, mode, json, graph,
-                  histogram, filter, spectrum, csv, noSettings, faststep});
+                  histogram, filter, spectrum, csv, noSettings, faststep, sweep, ranges, rates, chop, count});
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
 
     if (!p.parse(arguments)) return platform::Fail(p.errorText().toStdString());
     // An option given with an empty value ("--mode=") is a mistake, not a request for the default.
     for (const QCommandLineOption* option :
-         {&board, &trace, &analyse, &acquire, &out, &mode, &graph, &histogram, &filter, &spectrum, &csv}) {
+         {&board, &trace, &analyse, &acquire, &out, &mode, &graph, &histogram, &filter, &spectrum, &csv, &ranges, &rates, &chop, &count}) {
         if (p.isSet(*option) && p.value(*option).isEmpty())
             return platform::Fail("--" + option->names().first().toStdString() + " needs a value");
     }
@@ -94,6 +105,10 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     if (p.isSet(filter)) o.filterHex = p.value(filter).toStdString();
     if (p.isSet(spectrum)) o.spectrumFile = p.value(spectrum).toStdString();
     if (p.isSet(csv)) o.csvFile = p.value(csv).toStdString();
+    o.sweepRanges = p.value(ranges).toStdString();
+    o.sweepRates = p.value(rates).toStdString();
+    o.sweepChop = p.value(chop).toStdString();
+    o.sweepCount = p.value(count).toStdString();
     o.noSettings = p.isSet(noSettings);
 
     const QStringList words = p.positionalArguments();
@@ -103,8 +118,10 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
         o.command = Command::Help;
     } else if (p.isSet(version)) {
         o.command = Command::Version;
-    } else if (int(p.isSet(analyse)) + int(p.isSet(acquire)) + int(p.isSet(faststep)) > 1) {
-        error = "--analyse, --acquire and --faststep cannot be used together";
+    } else if (int(p.isSet(analyse)) + int(p.isSet(acquire)) + int(p.isSet(faststep)) + int(p.isSet(sweep)) > 1) {
+        error = "--analyse, --acquire, --faststep and --sweep cannot be used together";
+    } else if (p.isSet(sweep)) {
+        o.command = Command::Sweep;
     } else if (p.isSet(faststep)) {
         o.command = Command::FastStep;
     } else if (p.isSet(analyse)) {
@@ -125,9 +142,16 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     if (error.empty() && o.command == Command::FastStep &&
         (o.hex || !o.outFile.empty() || !o.csvFile.empty() || !o.modeHex.empty() || !o.histogramFile.empty()))
         error = "--faststep takes --json and --graph, not --hex, --out, --csv, --mode or --histogram";
+    if (error.empty() && o.command == Command::Sweep &&
+        (o.hex || !o.outFile.empty() || !o.modeHex.empty() || !o.histogramFile.empty()))
+        error = "--sweep takes --json, --csv and --graph, not --hex, --out, --mode or --histogram";
+    if (error.empty() && o.command != Command::Sweep &&
+        (p.isSet(ranges) || p.isSet(rates) || p.isSet(chop) || p.isSet(count)))
+        error = "--ranges, --rates, --chop and --count go with --sweep";
     if (error.empty() && o.command != Command::Analyse && o.command != Command::FastStep &&
-        (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
-        error = "--json, --mode, --graph and --histogram go with --analyse (--json and --graph also with --faststep)";
+        o.command != Command::Sweep && (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
+        error = "--json, --mode, --graph and --histogram go with --analyse (--json and --graph also with --faststep "
+                "and --sweep)";
     if (error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
         error = "--filter and --spectrum go with --analyse";
     if (error.empty() && o.command == Command::Gui && !o.csvFile.empty())

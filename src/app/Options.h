@@ -10,7 +10,7 @@
 
 namespace qb::app {
 
-enum class Command { Gui, Analyse, Acquire, FastStep, Help, Version };
+enum class Command { Gui, Analyse, Acquire, FastStep, Sweep, Help, Version };
 
 struct Options {
     Command command = Command::Gui;
@@ -29,6 +29,8 @@ struct Options {
     std::string filterHex;               // --filter=HEX for --analyse; empty: the default
     std::string spectrumFile;            // --spectrum=FILE for --analyse
     std::string csvFile;                 // --csv=FILE for --analyse and --acquire
+    // --ranges, --rates, --chop and --count of --sweep as typed; empty: their defaults
+    std::string sweepRanges, sweepRates, sweepChop, sweepCount;
     bool noSettings = false;             // --no-settings: neither read nor write remembered choices
 };
 

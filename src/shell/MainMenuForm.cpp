@@ -8,6 +8,7 @@
 
 #include "analysis/NoiseForm.h"
 #include "analysis/ReadDataForm.h"
+#include "analysis/SweepForm.h"
 #include "faststep/faststep.h"
 #include "files/FileReadForm.h"
 #include "files/WriteFileForm.h"
@@ -57,6 +58,8 @@ void MainMenuForm::makeButtons() {
     MenuProgramCommand = button("MenuProgramCommand", "Program QB4160", &MainMenuForm::openProgram);
     MenuReadCommand = button("MenuReadCommand", "Read Data", &MainMenuForm::openReadData);
     MenuNoiseCommand = button("MenuNoiseCommand", "Noise Analysis", &MainMenuForm::MenuNoiseCommand_Click);
+    // The only button of the menu with a mnemonic: its caption is this program's own.
+    MenuSweepCommand = button("MenuSweepCommand", "Noise S&weep...", &MainMenuForm::openSweep);
     MenuResetCommand = button("MenuResetCommand", "Reset QB4160", &MainMenuForm::MenuResetCommand_Click);
     MenuReadFCommand = button("MenuReadFCommand", "Read from File", &MainMenuForm::openFileRead);
     MenuWriteFCommand = button("MenuWriteFCommand", "Write to File", &MainMenuForm::openFileWrite);
@@ -78,7 +81,7 @@ void MainMenuForm::makeTitleFrame() {
 // and the program itself.
 void MainMenuForm::layOut() {
     const std::initializer_list<std::initializer_list<QPushButton*>> groups{
-        {MenuProgramCommand, MenuReadCommand, MenuNoiseCommand},
+        {MenuProgramCommand, MenuReadCommand, MenuNoiseCommand, MenuSweepCommand},
         {MenuReadFCommand, MenuWriteFCommand},
         {Command1},
         {MenuResetCommand, MenuPortCommand},
@@ -128,6 +131,11 @@ void MainMenuForm::About_Click() {
 
 void MainMenuForm::MenuQuitCommand_Click() {
     if (ctx_.messages.askYesNo(kQuitQuestion)) endProgram(platform::kExitOk);
+}
+
+void MainMenuForm::openSweep() {
+    analysis::SweepForm form(ctx_, this);
+    form.showModal();
 }
 
 void MainMenuForm::MenuNoiseCommand_Click() {

@@ -42,6 +42,7 @@ private:
     void openProgram();
     void openReadData();
     void openNoiseAnalysis();
+    void openSweep();
     void openFileRead();
     void openFileWrite();
 
@@ -55,6 +56,7 @@ private:
     QPushButton* MenuProgramCommand;
     QPushButton* MenuReadCommand;
     QPushButton* MenuNoiseCommand;
+    QPushButton* MenuSweepCommand;
     QPushButton* MenuResetCommand;
     QPushButton* MenuReadFCommand;
     QPushButton* MenuWriteFCommand;

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "analysis/FiguresForm.h"
@@ -24,6 +25,7 @@
 #include "analysis/NoiseForm.h"
 #include "analysis/ReadDataForm.h"
 #include "analysis/SpectrumForm.h"
+#include "analysis/SweepForm.h"
 #include "app/SimPort.h"
 #include "faststep/fastinfo.h"
 #include "faststep/faststep.h"
@@ -60,6 +62,13 @@ public:
 std::filesystem::path g_out;
 int g_saved = 0;
 
+void Save(QWidget& window, const std::string& name) {
+    if (window.grab().save(QString::fromStdString((g_out / (name + ".png")).string())))
+        ++g_saved;
+    else
+        std::fprintf(stderr, "gallery: cannot save %s\n", name.c_str());
+}
+
 // Opens `form` modally; once it is up, `act` runs, the window is saved as `name` and closed.
 void Shoot(platform::Form& form, const std::string& name, const std::function<void()>& act = [] {}) {
     QTimer::singleShot(0, [&form, name, act] {
@@ -67,10 +76,7 @@ void Shoot(platform::Form& form, const std::string& name, const std::function<vo
         QApplication::processEvents();
         QWidget* shown = QApplication::activeModalWidget();
         if (!shown) shown = &form;
-        if (shown->grab().save(QString::fromStdString((g_out / (name + ".png")).string())))
-            ++g_saved;
-        else
-            std::fprintf(stderr, "gallery: cannot save %s\n", name.c_str());
+        Save(*shown, name);
         form.close();
     });
     form.showModal();
@@ -128,6 +134,32 @@ int main(int argc, char** argv) {
     { analysis::GraphForm f(ctx); Shoot(f, "GraphForm"); }
     { analysis::HistForm f(ctx); Shoot(f, "HistForm"); }
     { analysis::SpectrumForm f(ctx); Shoot(f, "SpectrumForm"); }
+    {
+        // The noise sweep on the converter's internal short, while it runs (once six rows are
+        // in) and when it is done; the mode goes back to what it was afterwards.
+        const auto writeMode = [&](int32_t value) {
+            link::Register mode(ctx);
+            mode.setWriteAddress(link::comms::kModeWrite);
+            mode.setWordLength(link::comms::kModeBits);
+            mode.setRegValue(value);
+            mode.WriteReg();
+            settings.ModeRegValue = value;
+        };
+        writeMode(settings.ModeRegValue | 2);
+        analysis::SweepForm f(ctx);
+        QTimer during;
+        QObject::connect(&during, &QTimer::timeout, [&] {
+            if (f.rows().size() < 6) return;
+            during.stop();
+            Save(f, "SweepForm-running");
+        });
+        Shoot(f, "SweepForm", [&] {
+            f.findChild<QLineEdit*>("txtCount")->setText("200");
+            during.start(0);
+            Click(f, "RunCommand");
+        });
+        writeMode(settings.ModeRegValue & ~3);
+    }
     { files::WriteFileForm f(ctx); Shoot(f, "WriteFileForm"); }
     { files::FileReadForm f(ctx); Shoot(f, "FileReadForm"); }
     { faststep::fastinfo f; Shoot(f, "fastinfo"); }
