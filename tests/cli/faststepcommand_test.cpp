@@ -32,10 +32,7 @@ struct Outcome {
 // series, Ctrl-C (0: in the settling wait, -1: never).
 Outcome RunCommand(cli::FastStepRequest request, const faststep::SavedRegisters& found, int interruptAfter = -1) {
     Rig rig;
-    rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, found.mode);
-    rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, found.filter);
-    rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, found.dac);
-    rig.port.clear();
+    Load(rig, found);
     bool raised = false;
     rig.port.onBusyPoll = [&] {
         const auto& off = rig.settings.FastStepOffCodes;

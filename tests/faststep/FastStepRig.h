@@ -1,7 +1,6 @@
 #pragma once
 // Shared by the fast-step tests: the simulated board on virtual time behind a recording port that
 // leaves the busy polls out (registers/RegisterRig.h), and the register traffic a run must send.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +31,14 @@ inline std::vector<std::string> operator+(std::vector<std::string> a, const std:
 // The register writes that put back what was found.
 inline std::vector<std::string> Restore(const faststep::SavedRegisters& r) {
     return {"W mode " + platform::Hex(r.mode), "W filter " + platform::Hex(r.filter), "W DAC " + platform::Hex(r.dac)};
+}
+
+// Writes `r` into the board's registers and clears the log: what the window or command finds.
+inline void Load(Rig& rig, const faststep::SavedRegisters& r) {
+    rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, r.mode);
+    rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, r.filter);
+    rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, r.dac);
+    rig.port.clear();
 }
 
 inline const std::vector<std::string> kStop = {"C 48", "out 1B"};

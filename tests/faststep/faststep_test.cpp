@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
-#include <QPushButton>
 
 #include "faststep/FastStepChart.h"
 #include "faststep/FastStepListing.h"
@@ -164,9 +163,7 @@ TEST(FastStepWindow, ACloseWhileReadingIsRefusedOnceThenTheWindowCloses) {
         SCOPED_TRACE(c.what);
         test::ProgramRun run;  // the program may end in this case
         Rig rig;
-        rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, found.mode);
-        rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, found.filter);
-        rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, found.dac);
+        Load(rig, found);
         Window form(rig.ctx);
         bool openAfterRequest = false;
         DuringRun(rig, c.reading, [&] {
@@ -194,12 +191,7 @@ TEST(FastStepWindow, SameRunFromAnyRegistersAndEveryCloseRestoresWhatWasFound) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.runs) + " runs, " + c.closeBy + ", mode " + platform::Hex(c.found.mode));
         Rig rig;
-        if (!(c.found == kPowerOn)) {
-            rig.writeReg(link::comms::kModeWrite, link::comms::kModeBits, c.found.mode);
-            rig.writeReg(link::comms::kFilterWrite, link::comms::kFilterBits, c.found.filter);
-            rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, c.found.dac);
-            rig.port.clear();
-        }
+        if (!(c.found == kPowerOn)) Load(rig, c.found);
         Window form(rig.ctx);
         RunModal(form, [&] {
             EXPECT_EQ(rig.traffic(), (Lines{"R mode " + platform::Hex(c.found.mode), "R filter " + platform::Hex(c.found.filter),

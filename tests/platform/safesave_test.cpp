@@ -73,6 +73,12 @@ ChildOutcome RunAsOrdinaryUser(const std::function<std::string()>& piece) {
     return outcome;
 }
 
+// A file's content, or "(none)".
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string{std::istreambuf_iterator<char>(in), {}} : "(none)";
+}
+
 // A folder for the ordinary user inside a private one; `file` names the target in it.
 struct Place {
     QTemporaryDir top;
@@ -90,10 +96,7 @@ struct Place {
         }
         GiveToOrdinaryUser(folder, folderMode);
     }
-    std::string content() const {
-        std::ifstream in(file, std::ios::binary);
-        return in ? std::string{std::istreambuf_iterator<char>(in), {}} : "(none)";
-    }
+    std::string content() const { return Slurp(file); }
     int entries() const { return static_cast<int>(std::distance(fs::directory_iterator(folder), {})); }
     mode_t mode() const { return fs::exists(file) ? static_cast<mode_t>(fs::status(file).permissions()) : 0; }
 };
@@ -182,11 +185,6 @@ TEST(SafeSave, WhatIsNotAPlainFileOrHasNoFolderIsRefusedBeforeAnythingIsMade) {
     EXPECT_EQ(std::distance(fs::directory_iterator(base), {}), 2);
 }
 
-} // namespace
-} // namespace qb::platform
-
-namespace qb::platform {
-namespace {
 
 // The system calls of a save in their order, each file named by its part: the temporary file
 // ("temporary"), the target written in place ("target") or the folder; `fail` makes one call fail.
@@ -244,17 +242,11 @@ TEST(SafeSave, FlushesTheContentBeforeTheRenameAndTheFolderAfterIt) {
         log.fail = c.fail;
         EXPECT_EQ(Text(SaveFileSafely(file, "new", log)), c.result);
         EXPECT_EQ(log.calls, c.calls);
-        std::ifstream in(file);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.content);
+        EXPECT_EQ(Slurp(file), c.content);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 1) << "no file left over";
     }
 }
 
-} // namespace
-} // namespace qb::platform
-
-namespace qb::platform {
-namespace {
 
 // A set of files is saved whole or not at all: a file that cannot be made, written or put in
 // place leaves every other file with its old content, and no temporary file behind.
@@ -289,8 +281,7 @@ TEST(SaveAllOrNothing, OneFileThatCannotBeSavedLeavesEveryFileAsItWas) {
         system.call = c.call, system.nth = c.nth;
         const auto saved = SaveAllOrNothing({{path("a.dat"), "new a"}, {path(c.second), "new"}}, system);
         EXPECT_EQ(saved.ok() ? "" : std::to_string(saved.error().file) + ": " + saved.error().reason, c.failure);
-        std::ifstream a(path("a.dat"));
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), c.failure.empty() ? "new a" : "old a");
+        EXPECT_EQ(Slurp(path("a.dat")), c.failure.empty() ? "new a" : "old a");
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), c.failure.empty() ? 3 + (*c.second == 'n') : 3);
     }
 }
@@ -319,8 +310,7 @@ TEST(SafeSave, AnotherUsersLinkInASharedFolderIsRefusedNamingIt) {
         EXPECT_EQ(trace.ok() ? "saved" : trace.error(), expected);
         if (trace.ok()) ::close(*trace);
         EXPECT_EQ(Text(SaveFileSafely(link, "new")), expected);
-        std::ifstream in(secret);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.followed ? "new" : "secret");
+        EXPECT_EQ(Slurp(secret), c.followed ? "new" : "secret");
     }
 }
 
@@ -336,8 +326,7 @@ TEST(SafeSave, AnotherUsersWritableFileInAStickyFolderIsWrittenInPlace) {
     const ChildOutcome child = RunAsOrdinaryUser([&] { return Text(CheckSaveTarget(file)) + "|" + Text(SaveFileSafely(file, "new")); });
     if (!child.ran) GTEST_SKIP() << "cannot run as an ordinary user here";
     EXPECT_EQ(child.text, "saved|saved");
-    std::ifstream in(file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    EXPECT_EQ(Slurp(file), "new");
 }
 
 } // namespace

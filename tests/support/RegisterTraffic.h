@@ -11,10 +11,10 @@
 // A send is 26, then 26+b, 18+b, 26+b per bit, then 26; a read is 26, then 18, 26 and a status
 // read per bit (see link/Serial.h).
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/base/Numbers.h"
 #include "support/RecordingPort.h"
 
 namespace qb::test {
@@ -23,11 +23,7 @@ inline std::vector<std::string> RegisterTraffic(const std::vector<PortAccess>& l
     static const char* const names[8] = {"status", "data", "mode", "filter", "DAC", "offset", "gain", "7"};
     static const int bits[8] = {8, 24, 16, 24, 8, 24, 24, 8};
     const uint16_t status = base + 1;
-    const auto hex = [](uint32_t v) {
-        char s[12];
-        std::snprintf(s, sizeof s, "%X", v);
-        return std::string(s);
-    };
+    const auto hex = [](uint32_t v) { return platform::Hex(v); };
     const auto isWrite = [&](std::size_t i, int value) {
         return i < log.size() && log[i].write && log[i].address == base && (value < 0 || log[i].value == value);
     };
