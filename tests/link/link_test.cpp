@@ -151,20 +151,6 @@ TEST(WaitForReady, StopsAtTheReadyLineAfterTwoHundredThousandPollsOrWhenTheHookS
     }
 }
 
-// A poll of the ready line runs to the line or its limit, however the other lines move meanwhile.
-TEST(PollReadyLine, RunsToTheReadyLineOrTheLimitThroughAFloatingDataLine) {
-    struct Case { int64_t readyAt, flipEvery, reads; bool ready; };
-    for (const Case& c : std::vector<Case>{{-1, 0, 10'000, false}, {-1, 3, 10'000, false}, {5000, 3, 5000, true}}) {
-        SCOPED_TRACE(testing::Message() << c.readyAt << " flipping every " << c.flipEvery);
-        Rig<CountingPort> rig;
-        rig.port.readyAt = c.readyAt;
-        rig.port.flipEvery = c.flipEvery;
-        const link::ReadyPoll poll = link::PollReadyLine(rig.ctx, kBase, 10'000);
-        EXPECT_EQ(std::make_pair(poll.reads, poll.ready), std::make_pair(int32_t(c.reads), c.ready));
-        EXPECT_EQ(rig.port.reads, c.reads);
-    }
-}
-
 TEST(Resets, ClockThirtyTwoOnesOrPulseTheResetLineAtTheUnsignedAddress) {
     Rig rig("", static_cast<int16_t>(0xD000));
     link::InterfaceReset(rig.ctx);
