@@ -3,7 +3,6 @@
 // interface, modes, calibrations, resets, faults, hostile traffic, and the --sim-* options.
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <tuple>
 

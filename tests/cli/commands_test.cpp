@@ -23,7 +23,6 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/ResolutionFigures.h"
 #include "cli/Commands.h"
-#include "cli/Evaluation.h"
 #include "files/DataFile.h"
 #include "platform/base/Numbers.h"
 #include "support/BoardRig.h"

@@ -2,7 +2,6 @@
 // clicks, nested handler runs, key-press hooks, the millisecond timer.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>

@@ -5,9 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
-#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -15,18 +13,12 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <sstream>
-#include <utility>
 
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Form.h"
-#include "platform/base/ProgramState.h"
 #include "platform/widgets/QtMessages.h"
 #include "platform/widgets/QtPreferences.h"
-#include "platform/widgets/Wait.h"
-#include "platform/base/StderrMessages.h"
 #include "support/ProgramRun.h"
-#include "support/RecordingPort.h"
 
 using namespace qb::platform;
 

@@ -11,7 +11,6 @@
 #include <QWheelEvent>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 
 #include "platform/chart/SpikeColumns.h"
