@@ -6,7 +6,7 @@
 # as it is set up (the whole output of apt-get when that fails).
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libqcustomplot-dev
-          libfftw3-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libfftw3-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
 [ "${1:-}" = "--clang" ] && packages+=(clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,18 +1,12 @@
 #include "files/DataFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "link/SharedSettings.h"
 #include "platform/base/Numbers.h"
+#include "platform/base/PlainFile.h"
 #include "platform/base/Text.h"
 
 namespace qb::files {
@@ -188,34 +182,12 @@ ReadResult ParseCodes(std::string_view content, CodeForm form) {
 }
 
 ReadResult ReadCodesFile(const std::string& path, CodeForm form) {
-    const auto unreadable = [](std::string detail) -> ReadResult {
-        return platform::Fail(ReadError{ReadFailure::Unreadable, 0, std::move(detail)});
-    };
-    if (path.empty()) return unreadable("no file name");
-    // Opened without blocking, so a named pipe or a device cannot hang the reader before it is
-    // refused as not a plain file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return unreadable(std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return unreadable("not a plain file");
-    }
-
     CodeParser parser(form);
-    std::string buffer(64 * 1024, '\0');
-    while (!parser.done()) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            return unreadable(std::strerror(error));
-        }
-        if (n == 0) break;
-        parser.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-    }
-    ::close(fd);
+    const platform::Result<> read = platform::ReadPlainFile(path, [&parser](std::string_view piece) {
+        parser.Feed(piece);
+        return !parser.done();
+    });
+    if (!read.ok()) return platform::Fail(ReadError{ReadFailure::Unreadable, 0, read.error()});
     return parser.Finish();
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "link/Conditions.h"
+
 namespace qb::link {
 
 struct SharedSettings {
@@ -50,6 +52,11 @@ struct SharedSettings {
     // When the codes in the buffer were read from the converter (the start of the read); none
     // for codes loaded from a file.
     std::optional<std::chrono::system_clock::time_point> CodesCapturedAt;
+    // The conditions the codes in the buffer were taken under, when they came with them (a CSV
+    // file of the program's); none for codes read from the converter or loaded from a data
+    // file: the converter's present set-up applies to those. Kept apart from the register
+    // values above, which the register windows rely on as the converter's own.
+    std::optional<Conditions> CodesConditions;
 
     // Noise statistics of the buffer
     double MaxCode = 0, MinCode = 0, AverageCode = 0, RmsNoiseCodes = 0;
