@@ -62,15 +62,15 @@ void printJson(const link::SharedSettings& s, const SavedRegisters& saved, std::
         on.append(s.FastStepOnCodes[static_cast<std::size_t>(i)]);
     }
     QJsonObject object{
-        {"readingsPerLevel", s.StepReadCount},
+        {"readings_per_level", s.StepReadCount},
         {"mode", hex(kDemoMode)},
-        {"filterFastStepOff", hex(kFilterFastStepOff)},
-        {"filterFastStepOn", hex(kFilterFastStepOn)},
-        {"dacLow", kDacLow},
-        {"dacHigh", kDacHigh},
+        {"filter_fast_step_off", hex(kFilterFastStepOff)},
+        {"filter_fast_step_on", hex(kFilterFastStepOn)},
+        {"dac_low", kDacLow},
+        {"dac_high", kDacHigh},
         {"restored", QJsonObject{{"mode", hex(saved.mode)}, {"filter", hex(saved.filter)}, {"dac", saved.dac}}},
-        {"fastStepOff", off},
-        {"fastStepOn", on}};
+        {"fast_step_off", off},
+        {"fast_step_on", on}};
     out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
 }
 

@@ -76,13 +76,13 @@ TEST(FastStepCommand, PrintsBothSeriesAndRestoresTheRegisters) {
 
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(RunCommand({true, ""}, kFound).out)).object();
     const QJsonObject restored = o.value("restored").toObject();
-    EXPECT_EQ(QStringList({o.value("mode").toString(), o.value("filterFastStepOff").toString(),
-                           o.value("filterFastStepOn").toString(), QString::number(o.value("dacLow").toInt()),
-                           QString::number(o.value("dacHigh").toInt()), QString::number(o.value("readingsPerLevel").toInt()),
+    EXPECT_EQ(QStringList({o.value("mode").toString(), o.value("filter_fast_step_off").toString(),
+                           o.value("filter_fast_step_on").toString(), QString::number(o.value("dac_low").toInt()),
+                           QString::number(o.value("dac_high").toInt()), QString::number(o.value("readings_per_level").toInt()),
                            restored.value("mode").toString(), restored.value("filter").toString(),
                            QString::number(restored.value("dac").toInt())}),
               QStringList({"31B2", "400010", "400110", "2", "29", "40", "2031", "A0019", "63"}));
-    const QJsonArray off = o.value("fastStepOff").toArray(), on = o.value("fastStepOn").toArray();
+    const QJsonArray off = o.value("fast_step_off").toArray(), on = o.value("fast_step_on").toArray();
     ASSERT_EQ(off.size() + on.size(), 160);
     EXPECT_NEAR(on.at(42).toDouble(), 15204352, 15204) << "reading 43: settled within 0.1 %";
 }
