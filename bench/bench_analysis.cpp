@@ -12,6 +12,7 @@
 
 #include "analysis/HistPoints.h"
 #include "analysis/NoiseFigures.h"
+#include "link/CodeCount.h"
 #include "analysis/mdlArray.h"
 #include "files/DataFile.h"
 
@@ -25,7 +26,7 @@ const std::vector<double>& codeBuffer() { return qb::bench::CodeBuffer(); }
 void NoiseFigures(benchmark::State& state) {
     const qb::analysis::DataFormat format{2, 20, 24, 2.5};
     for (auto _ : state) {
-        const auto stats = qb::analysis::ComputeNoiseStatistics(codeBuffer(), kCodes);
+        const auto stats = qb::analysis::ComputeNoiseStatistics(qb::link::HeldCodes(codeBuffer(), kCodes));
         auto labels = qb::analysis::ShowNoiseResults(stats, kCodes, format);
         benchmark::DoNotOptimize(labels);
     }

@@ -6,6 +6,7 @@
 
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
+#include "link/CodeCount.h"
 
 #include "BenchCodes.h"
 
@@ -17,7 +18,7 @@ const std::vector<double>& codeBuffer() { return qb::bench::CodeBuffer(); }
 
 void ResolutionFigures(benchmark::State& state) {
     for (auto _ : state) {
-        auto figures = qb::analysis::ComputeResolutionFigures(codeBuffer(), kCodes, kFormat, 50.0);
+        auto figures = qb::analysis::ComputeResolutionFigures(qb::link::HeldCodes(codeBuffer(), kCodes), kFormat, 50.0);
         benchmark::DoNotOptimize(figures);
     }
 }
@@ -25,7 +26,7 @@ BENCHMARK(ResolutionFigures)->Unit(benchmark::kMicrosecond);
 
 void ResolutionFiguresText(benchmark::State& state) {
     for (auto _ : state) {
-        auto text = qb::analysis::FiguresText(qb::analysis::ComputeResolutionFigures(codeBuffer(), kCodes, kFormat, 50.0));
+        auto text = qb::analysis::FiguresText(qb::analysis::ComputeResolutionFigures(qb::link::HeldCodes(codeBuffer(), kCodes), kFormat, 50.0));
         benchmark::DoNotOptimize(text);
     }
 }
@@ -33,14 +34,14 @@ BENCHMARK(ResolutionFiguresText)->Unit(benchmark::kMicrosecond);
 
 void NoiseSpectrum(benchmark::State& state) {
     for (auto _ : state) {
-        auto spectrum = qb::analysis::ComputeNoiseSpectrum(codeBuffer(), kCodes, kFormat, 50.0);
+        auto spectrum = qb::analysis::ComputeNoiseSpectrum(qb::link::HeldCodes(codeBuffer(), kCodes), kFormat, 50.0);
         benchmark::DoNotOptimize(spectrum);
     }
 }
 BENCHMARK(NoiseSpectrum)->Unit(benchmark::kMicrosecond);
 
 void NoiseSpectrumCsv(benchmark::State& state) {
-    const auto spectrum = *qb::analysis::ComputeNoiseSpectrum(codeBuffer(), kCodes, kFormat, 50.0);
+    const auto spectrum = *qb::analysis::ComputeNoiseSpectrum(qb::link::HeldCodes(codeBuffer(), kCodes), kFormat, 50.0);
     for (auto _ : state) {
         auto csv = qb::analysis::SpectrumCsv(spectrum);
         benchmark::DoNotOptimize(csv);

@@ -1,11 +1,8 @@
 #include "analysis/CodesCsv.h"
 
-#include <algorithm>
 #include <ctime>
 
 #include "analysis/ResolutionFigures.h"
-#include "link/CodeCount.h"
-#include "link/SharedSettings.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 
@@ -20,28 +17,27 @@ std::string UtcTimeText(std::chrono::system_clock::time_point t) {
     return n ? std::string(buf, n) : std::string("unknown");
 }
 
-std::string CodesCsv(const link::SharedSettings& s) {
-    const DataFormat format = DataFormatOf(s);
-    const std::optional<double> rate = SampleRateOf(s);
-    const std::size_t n = link::CodesHeld(s.Codes, s.CodesRead);
-
-    std::string text = "# QB4160 codes\n";
-    text += "# captured: " +
-            (s.CodesCapturedAt ? UtcTimeText(*s.CodesCapturedAt) : std::string("unknown (codes loaded from a file)")) + "\n";
-    text += "# mode_register: " + platform::Hex(s.ModeRegValue) + "\n";
-    text += "# filter_register: " + platform::Hex(s.FilterRegValue) + "\n";
-    text += "# dac_register: " + platform::Hex(s.DacRegValue) + "\n";
-    text += "# master_clock_hz: " + std::to_string(s.MasterClockHz) + "\n";
+std::string CodesCsvHeader(const link::Conditions& conditions, CaptureTime capturedAt) {
+    const DataFormat format = DataFormatOfMode(conditions.mode);
+    const std::optional<double> rate = SampleRateOf(conditions.filter, conditions.masterClockHz);
+    std::string text = std::string(link::kCodesCsvTitle) + "\n";
+    text += "# captured: " + (capturedAt ? UtcTimeText(*capturedAt) : std::string("unknown (codes loaded from a file)")) + "\n";
+    for (const auto& [name, value] : link::ConditionFields(conditions)) text += "# " + std::string(name) + ": " + value + "\n";
     text += "# sample_rate_hz: " +
             (rate ? platform::ShortestText(*rate) : std::string("none (") + kNoSampleRateReason + ")") + "\n";
     text += std::string("# polarity: ") + (format.Polarity == 1 ? "unipolar" : "bipolar") + "\n";
     text += "# word_length_bits: " + std::to_string(format.WordLengthBits) + "\n";
     text += "# input_range_mv: " + std::string(format.Polarity == 1 ? "0 to " : "+-") + std::to_string(format.InputRangeMv) + "\n";
     text += "# reference_v: " + platform::ShortestText(format.RefVoltage) + "\n";
-    text += "index,code,volts\n";
-    for (std::size_t i = 1; i <= n; ++i)
-        text += std::to_string(i) + "," + platform::ShortestText(s.Codes[i]) + "," +
-                platform::ShortestText(CodeVolts(s.Codes[i], format)) + "\n";
+    return text;
+}
+
+std::string CodesCsv(std::span<const double> codes, const link::Conditions& conditions, CaptureTime capturedAt) {
+    const DataFormat format = DataFormatOfMode(conditions.mode);
+    std::string text = CodesCsvHeader(conditions, capturedAt) + "index,code,volts\n";
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        text += std::to_string(i + 1) + "," + platform::ShortestText(codes[i]) + "," +
+                platform::ShortestText(CodeVolts(codes[i], format)) + "\n";
     return text;
 }
 

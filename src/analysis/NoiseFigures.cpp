@@ -5,30 +5,31 @@
 
 #include "link/CodeCount.h"
 #include "link/SharedSettings.h"
+#include "link/Startup.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 
 namespace qb::analysis {
 
-NoiseStatistics ComputeNoiseStatistics(const std::vector<double>& codes, int16_t codesRead) {
+NoiseStatistics ComputeNoiseStatistics(std::span<const double> codes) {
     NoiseStatistics s;
-    const std::size_t n = link::CodesHeld(codes, codesRead);
+    const std::size_t n = codes.size();
     if (n == 0) return s;
 
-    s.MaxCode = codes[1];
-    for (std::size_t i = 1; i < n; ++i)
-        if (codes[i + 1] > s.MaxCode) s.MaxCode = codes[i + 1];
-    s.MinCode = codes[1];
-    for (std::size_t i = 1; i < n; ++i)
-        if (codes[i + 1] < s.MinCode) s.MinCode = codes[i + 1];
+    s.MaxCode = codes[0];
+    for (const double code : codes)
+        if (code > s.MaxCode) s.MaxCode = code;
+    s.MinCode = codes[0];
+    for (const double code : codes)
+        if (code < s.MinCode) s.MinCode = code;
 
     double sum = 0;
-    for (std::size_t i = 1; i <= n; ++i) sum += codes[i];
+    for (const double code : codes) sum += code;
     s.AverageCode = sum / static_cast<double>(n);
 
     double squares = 0;
-    for (std::size_t i = 1; i <= n; ++i) {
-        const double d = codes[i] - s.AverageCode;
+    for (const double code : codes) {
+        const double d = code - s.AverageCode;
         squares += d * d;
     }
     s.RmsNoiseCodes = (n < 2 || squares == 0) ? 0 : std::sqrt(squares / static_cast<double>(n - 1));
@@ -36,7 +37,7 @@ NoiseStatistics ComputeNoiseStatistics(const std::vector<double>& codes, int16_t
 }
 
 void ComputeNoiseStatistics(link::SharedSettings& settings) {
-    const NoiseStatistics s = ComputeNoiseStatistics(settings.Codes, settings.CodesRead);
+    const NoiseStatistics s = ComputeNoiseStatistics(link::HeldCodes(settings.Codes, settings.CodesRead));
     settings.AverageCode = s.AverageCode;
     settings.RmsNoiseCodes = s.RmsNoiseCodes;
     settings.MaxCode = s.MaxCode;
@@ -44,7 +45,19 @@ void ComputeNoiseStatistics(link::SharedSettings& settings) {
 }
 
 DataFormat DataFormatOf(const link::SharedSettings& settings) {
+    if (settings.CodesConditions) return DataFormatOfMode(settings.CodesConditions->mode);
+    return PresentDataFormat(settings);
+}
+
+DataFormat PresentDataFormat(const link::SharedSettings& settings) {
     return {settings.Polarity, settings.InputRangeMv, settings.WordLengthBits, settings.RefVoltage};
+}
+
+DataFormat DataFormatOfMode(int32_t modeRegister) {
+    link::SharedSettings decoded;
+    decoded.ModeRegValue = modeRegister;
+    link::DecodeModeRegister(decoded);
+    return {decoded.Polarity, decoded.InputRangeMv, decoded.WordLengthBits, decoded.RefVoltage};
 }
 
 namespace {
@@ -67,7 +80,7 @@ std::optional<std::string> ScaleVolts(double v, double t) {
     return std::nullopt;  // 10^9 nV and more, or not a number
 }
 
-NoiseLabels ShowNoiseResults(const NoiseStatistics& s, int16_t codesRead, const DataFormat& f) {
+NoiseLabels ShowNoiseResults(const NoiseStatistics& s, std::size_t codesRead, const DataFormat& f) {
     NoiseLabels l;
     const double span = s.MaxCode - s.MinCode;
     const double zero = BipolarZeroCode(f.WordLengthBits);
@@ -127,7 +140,7 @@ NoiseLabels ShowNoiseResults(const link::SharedSettings& settings) {
     s.RmsNoiseCodes = settings.RmsNoiseCodes;
     s.MaxCode = settings.MaxCode;
     s.MinCode = settings.MinCode;
-    return ShowNoiseResults(s, settings.CodesRead, DataFormatOf(settings));
+    return ShowNoiseResults(s, link::CodesHeld(settings.Codes, settings.CodesRead), DataFormatOf(settings));
 }
 
 std::vector<std::pair<std::string_view, std::optional<std::string>>> NoiseLabels::Entries() const {
@@ -150,6 +163,18 @@ std::vector<std::pair<std::string_view, std::optional<std::string>>> NoiseLabels
         {"Label17", Label17},
         {"lblPkToPkResolution", lblPkToPkResolution},
     };
+}
+
+ConditionsSource ConditionsSourceOf(const link::SharedSettings& settings) {
+    return settings.CodesConditions ? ConditionsSource::File : ConditionsSource::PresentSetUp;
+}
+
+std::string ConditionsLine(const DataFormat& f, std::optional<double> sampleRateHz, ConditionsSource source) {
+    std::string line = f.Polarity == 1 ? "0 to " + std::to_string(f.InputRangeMv) + " mV unipolar"
+                                       : "\u00B1" + std::to_string(f.InputRangeMv) + " mV bipolar";
+    line += ", " + std::to_string(f.WordLengthBits) + "-bit, " + platform::ShortestText(f.RefVoltage) + " V reference, ";
+    line += sampleRateHz ? platform::Format(*sampleRateHz, "0.00") + " Hz" : std::string("no sample rate");
+    return line + (source == ConditionsSource::File ? ": from the file" : ": the converter's present set-up");
 }
 
 bool HistogramAllowed(double maxCode, double minCode, int16_t wordLengthBits) {

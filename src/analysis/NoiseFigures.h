@@ -3,7 +3,9 @@
 // histogram share, the texts of the noise window's value labels and the frames that group them.
 // Free of widgets, so the window and the headless analysis print the same figures.
 #include <cstdint>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,10 +28,9 @@ struct NoiseStatistics {
     double MinCode = 0;
 };
 
-// Statistics of codes[1..n], n = codesRead (index 0 is not a code); the sum runs in index
-// order before the division. With no code at all every figure is 0. A buffer holding fewer
-// than codesRead + 1 elements is taken only as far as it goes.
-NoiseStatistics ComputeNoiseStatistics(const std::vector<double>& codes, int16_t codesRead);
+// Statistics of the codes, however many; the sum runs in order before the division. With no
+// code at all every figure is 0.
+NoiseStatistics ComputeNoiseStatistics(std::span<const double> codes);
 
 // The same on the shared code buffer, storing AverageCode, RmsNoiseCodes, MaxCode, MinCode.
 void ComputeNoiseStatistics(link::SharedSettings& settings);
@@ -41,7 +42,13 @@ struct DataFormat {
     int16_t WordLengthBits = 24; // 16 or 24
     double RefVoltage = 5.0;     // 5.0 or 2.5
 };
+// The data format of the codes in the shared code buffer: that of the mode register they came
+// with (a CSV file), or else the converter's present data format (the settings of the same names).
 DataFormat DataFormatOf(const link::SharedSettings& settings);
+// The converter's present data format, whatever codes the buffer holds.
+DataFormat PresentDataFormat(const link::SharedSettings& settings);
+// The data format a mode register value gives, as start-up decodes it.
+DataFormat DataFormatOfMode(int32_t modeRegister);
 
 // Size of one code step in nanovolts: Polarity x InputRangeMv (the full input span in mV)
 // / 2^WordLengthBits x 10^6.
@@ -82,10 +89,22 @@ struct NoiseLabels {
 
 // The label texts for the given statistics of codesRead codes in the given data format.
 // Bipolar voltages are taken from mid-scale of the word length (BipolarZeroCode).
-NoiseLabels ShowNoiseResults(const NoiseStatistics& stats, int16_t codesRead, const DataFormat& format);
+NoiseLabels ShowNoiseResults(const NoiseStatistics& stats, std::size_t codesRead, const DataFormat& format);
 
-// The same from the shared settings (statistics, CodesRead and data format).
+// The same from the shared settings (statistics, CodesRead and the buffer's data format).
 NoiseLabels ShowNoiseResults(const link::SharedSettings& settings);
+
+// Where the conditions of the codes in the buffer come from: the file they were loaded from (a
+// CSV file gives them), or else the converter's present set-up (codes read from the converter or
+// loaded from a data file, which gives none).
+enum class ConditionsSource { File, PresentSetUp };
+ConditionsSource ConditionsSourceOf(const link::SharedSettings& settings);
+
+// The line under the noise window's frames: the data format and sample rate the figures are
+// worked out in, and where they come from: "±20 mV bipolar, 24-bit, 5 V reference, 100.00 Hz:
+// from the file", "0 to 10 mV unipolar, 16-bit, 2.5 V reference, no sample rate: the
+// converter's present set-up".
+std::string ConditionsLine(const DataFormat& format, std::optional<double> sampleRateHz, ConditionsSource source);
 
 // Whether "Plot Histogram" opens the histogram: 2 <= MaxCode - MinCode <= 2^WordLengthBits - 1.
 bool HistogramAllowed(double maxCode, double minCode, int16_t wordLengthBits);

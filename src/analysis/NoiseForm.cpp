@@ -1,11 +1,8 @@
 #include "analysis/NoiseForm.h"
 
-#include <filesystem>
 #include <initializer_list>
-#include <system_error>
 #include <utility>
 
-#include <QFileDialog>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +19,10 @@
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
 #include "analysis/SpectrumForm.h"
+#include "link/CodeCount.h"
+#include "link/Conditions.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FileDialogs.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtText.h"
 #include "platform/base/Preferences.h"
@@ -44,6 +44,7 @@ NoiseForm::NoiseForm(const link::Context& ctx, QWidget* parent) : Form(parent), 
     QGroupBox* Frame1 = platform::TitleFrame("Frame1", "NoiseLable", QString::fromUtf8(kNoiseTitle));
     const FigureFrames frames = makeFigureFrames();
     QGridLayout* buttons = makeButtons();
+    lblConditions = platform::CaptionLabel("lblConditions", {});
     layOut(Frame1, frames, buttons);
 }
 
@@ -104,6 +105,7 @@ void NoiseForm::layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayou
     grid->addWidget(frames.at("Frame5"), 2, 1);
     grid->addWidget(frames.at("Frame6"), 3, 0);
     grid->addLayout(buttons, 3, 1, Qt::AlignBottom);
+    grid->addWidget(lblConditions, 4, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 }
@@ -111,6 +113,14 @@ void NoiseForm::layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayou
 void NoiseForm::Form_Load() {
     ComputeNoiseStatistics();
     ShowNoiseResults();
+    ShowConditions();
+}
+
+void NoiseForm::ShowConditions() {
+    const link::SharedSettings& s = ctx_.settings;
+    const QString line = platform::ToQt(ConditionsLine(DataFormatOf(s), SampleRateOf(s), ConditionsSourceOf(s)));
+    lblConditions->setText(line);
+    lblConditions->setAccessibleName(line);
 }
 
 void NoiseForm::ComputeNoiseStatistics() { analysis::ComputeNoiseStatistics(ctx_.settings); }
@@ -128,14 +138,13 @@ void NoiseForm::NoisePlotCommand_Click() { openGraph(); }
 
 void NoiseForm::NoiseHisCommand_Click() {
     const link::SharedSettings& s = ctx_.settings;
-    if (HistogramAllowed(s.MaxCode, s.MinCode, s.WordLengthBits)) openHistogram();
+    if (HistogramAllowed(s.MaxCode, s.MinCode, DataFormatOf(s).WordLengthBits)) openHistogram();
 }
 
 void NoiseForm::Command3D1_Click() { unload(); }
 
 void NoiseForm::SpectrumCommand_Click() {
-    const link::SharedSettings& s = ctx_.settings;
-    const auto spectrum = ComputeNoiseSpectrum(s.Codes, s.CodesRead, DataFormatOf(s), SampleRateOf(s));
+    const auto spectrum = ComputeNoiseSpectrum(ctx_.settings);
     if (!spectrum.ok()) {
         ctx_.messages.exclamation("There is no noise spectrum: " + spectrum.error() + ".");
         return;
@@ -148,14 +157,14 @@ void NoiseForm::MoreCommand_Click() { openFigures(); }
 void NoiseForm::CsvCommand_Click() {
     const std::optional<std::string> path = chooseCsvFile();
     if (!path) return;
-    const platform::Result<> saved = platform::SaveFileSafely(*path, CodesCsv(ctx_.settings));
+    const link::SharedSettings& s = ctx_.settings;
+    const std::string csv = CodesCsv(link::HeldCodes(s.Codes, s.CodesRead), link::BufferConditions(ctx_), s.CodesCapturedAt);
+    const platform::Result<> saved = platform::SaveFileSafely(*path, csv);
     if (!saved.ok()) {
         ctx_.messages.exclamation("The codes could not be written to " + *path + ": " + saved.error() + ".");
         return;
     }
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::absolute(*path, ec).parent_path();
-    if (!ec) platform::Remember(ctx_.preferences, platform::kLastFolderPreference, folder.string());
+    platform::RememberFolderOf(ctx_.preferences, *path);
 }
 
 void NoiseForm::openSpectrum() {
@@ -169,15 +178,9 @@ void NoiseForm::openFigures() {
 }
 
 std::optional<std::string> NoiseForm::chooseCsvFile() {
-    QFileDialog dialog(this, tr("Save the codes as CSV"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(tr("CSV files (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (const auto folder = platform::Remembered(ctx_.preferences, platform::kLastFolderPreference))
-        dialog.setDirectory(platform::ToQt(*folder));
-    dialog.selectFile(QStringLiteral("Codes.csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return platform::ChooseFile(
+        this, {tr("Save the codes as CSV"), tr("CSV files (*.csv)"), QStringLiteral("csv"), QStringLiteral("Codes.csv")},
+        ctx_.preferences);
 }
 
 void NoiseForm::openGraph() {

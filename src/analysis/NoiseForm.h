@@ -52,12 +52,14 @@ private:
     FigureFrames makeFigureFrames();
     QGridLayout* makeButtons();
     void layOut(QGroupBox* Frame1, const FigureFrames& frames, QGridLayout* buttons);
+    void ShowConditions();
 
     void ComputeNoiseStatistics();
     void ShowNoiseResults();
 
     link::Context ctx_;
     std::map<std::string, QLabel*, std::less<>> values_;  // value labels by name
+    QLabel* lblConditions;  // the conditions the figures are worked out in, and where they come from
 };
 
 } // namespace qb::analysis

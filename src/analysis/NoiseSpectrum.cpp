@@ -9,6 +9,7 @@
 #include "analysis/Fftw.h"
 #include "analysis/ResolutionFigures.h"
 #include "link/CodeCount.h"
+#include "link/SharedSettings.h"
 #include "platform/base/Text.h"
 
 namespace qb::analysis {
@@ -96,17 +97,21 @@ NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz,
     return out;
 }
 
-platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
-                                                     const DataFormat& format,
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(std::span<const double> codes, const DataFormat& format,
                                                      std::optional<double> sampleRateHz) {
-    const std::size_t n = link::CodesHeld(codes, codesRead);
+    const std::size_t n = codes.size();
     if (n < static_cast<std::size_t>(kMinSpectrumCodes))
         return platform::Fail("a spectrum needs at least " + std::to_string(kMinSpectrumCodes) + " codes");
     if (!sampleRateHz || !(*sampleRateHz > 0))
         return platform::Fail(kNoSampleRateReason);
     if (const auto& fftw = OpenFftw(); !fftw.ok()) return platform::Fail("the FFT library cannot be loaded: " + fftw.error());
 
-    return WelchDensity(std::span<const double>(codes).subspan(1, n), *sampleRateHz, LsbNanovolts(format) * 1e-9);
+    return WelchDensity(codes, *sampleRateHz, LsbNanovolts(format) * 1e-9);
+}
+
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings& settings) {
+    return ComputeNoiseSpectrum(link::HeldCodes(settings.Codes, settings.CodesRead), DataFormatOf(settings),
+                                SampleRateOf(settings));
 }
 
 std::string DensityText(double v) {

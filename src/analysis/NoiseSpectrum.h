@@ -44,11 +44,14 @@ inline constexpr int kMinSpectrumCodes = 2;
 // and a positive rate; otherwise the result holds no bins.
 NoiseSpectrum WelchDensity(std::span<const double> samples, double sampleRateHz, double unit = 1.0);
 
-// The spectrum of codes[1..codesRead] in volts (one code step = the LSB of the data format) at
-// the given sample rate (nullopt when the filter register gives none). Fails, saying why, with
-// fewer than kMinSpectrumCodes codes or no sample rate.
-platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const std::vector<double>& codes, int16_t codesRead,
-                                    const DataFormat& format, std::optional<double> sampleRateHz);
+// The spectrum of the codes in volts (one code step = the LSB of the data format) at the given
+// sample rate (nullopt when the filter register gives none). Fails, saying why, with fewer than
+// kMinSpectrumCodes codes or no sample rate.
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(std::span<const double> codes, const DataFormat& format,
+                                                     std::optional<double> sampleRateHz);
+
+// The same on the shared code buffer, in its data format at its sample rate.
+platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings& settings);
 
 // Texts of the spectrum window and the headless picture.
 // A density with three significant digits in the unit that suits: "41.3 nV/\u221AHz".

@@ -240,11 +240,8 @@ SweepResult RunSweep(const link::Context& ctx, const std::vector<SweepSetting>& 
             const double allOnes = std::ldexp(1.0, ctx.settings.WordLengthBits) - 1;
             const auto [least, most] = std::minmax_element(taken.begin(), taken.end());
             const bool clipped = *least <= 0 || *most >= allOnes;
-            taken.insert(taken.begin(), 0.0);  // index 0 is not a code
-            result.rows.push_back({setting, codes,
-                                   ComputeResolutionFigures(taken, static_cast<int16_t>(codes),
-                                                            DataFormatOf(ctx.settings), setting.rateHz),
-                                   clipped});
+            result.rows.push_back(
+                {setting, codes, ComputeResolutionFigures(taken, PresentDataFormat(ctx.settings), setting.rateHz), clipped});
             if (hooks.rowDone) hooks.rowDone(result.rows.back());
         }
         if (how == Taken::Stopped || stop) result.outcome = SweepOutcome::Stopped;

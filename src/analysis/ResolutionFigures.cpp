@@ -57,10 +57,10 @@ double CodeVolts(double code, const DataFormat& format) {
     return (code - zero) * LsbNanovolts(format) * 1e-9;
 }
 
-ResolutionFigures ComputeResolutionFigures(const std::vector<double>& codes, int16_t codesRead,
-                                           const DataFormat& format, std::optional<double> sampleRateHz) {
+ResolutionFigures ComputeResolutionFigures(std::span<const double> codes, const DataFormat& format,
+                                           std::optional<double> sampleRateHz) {
     ResolutionFigures f;
-    const std::size_t n = link::CodesHeld(codes, codesRead);
+    const std::size_t n = codes.size();
     const double lsbV = LsbNanovolts(format) * 1e-9;
     const int bits = format.WordLengthBits;
 
@@ -81,7 +81,7 @@ ResolutionFigures ComputeResolutionFigures(const std::vector<double>& codes, int
         return f;
     }
 
-    const NoiseStatistics s = ComputeNoiseStatistics(codes, static_cast<int16_t>(n));
+    const NoiseStatistics s = ComputeNoiseStatistics(codes);
     f.meanCode = Figure::Of(s.AverageCode);
     f.meanV = Figure::Of(CodeVolts(s.AverageCode, format));
     f.minCode = Figure::Of(s.MinCode);
@@ -111,11 +111,16 @@ ResolutionFigures ComputeResolutionFigures(const std::vector<double>& codes, int
 }
 
 std::optional<double> SampleRateOf(const link::SharedSettings& settings) {
-    return link::UpdateRateOfRegister(settings.FilterRegValue, settings.MasterClockHz);
+    if (const auto& c = settings.CodesConditions) return SampleRateOf(c->filter, c->masterClockHz);
+    return SampleRateOf(settings.FilterRegValue, settings.MasterClockHz);
+}
+
+std::optional<double> SampleRateOf(int32_t filterRegister, int32_t masterClockHz) {
+    return link::UpdateRateOfRegister(filterRegister, masterClockHz);
 }
 
 ResolutionFigures ComputeResolutionFigures(const link::SharedSettings& settings) {
-    return ComputeResolutionFigures(settings.Codes, settings.CodesRead, DataFormatOf(settings),
+    return ComputeResolutionFigures(link::HeldCodes(settings.Codes, settings.CodesRead), DataFormatOf(settings),
                                     SampleRateOf(settings));
 }
 

@@ -6,6 +6,7 @@
 // tests share one computation. Free of widgets.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -66,19 +67,21 @@ struct ResolutionFigures {
 // The voltage of a code in volts: bipolar codes from mid-scale of the word length.
 double CodeVolts(double code, const DataFormat& format);
 
-// The figures of codes[1..codesRead] (index 0 is not a code) in the given data format, at the
-// given sample rate (nullopt when the filter register gives none). With fewer than two codes
-// there is no noise; with no spread (all codes equal) the noise is 0 and the resolutions are
-// none.
-ResolutionFigures ComputeResolutionFigures(const std::vector<double>& codes, int16_t codesRead,
-                                           const DataFormat& format, std::optional<double> sampleRateHz);
+// The figures of the codes, however many, in the given data format, at the given sample rate
+// (nullopt when the filter register gives none). With fewer than two codes there is no noise;
+// with no spread (all codes equal) the noise is 0 and the resolutions are none.
+ResolutionFigures ComputeResolutionFigures(std::span<const double> codes, const DataFormat& format,
+                                           std::optional<double> sampleRateHz);
 
 // The same on the shared code buffer, its data format and the rate of its filter register at
 // its master clock.
 ResolutionFigures ComputeResolutionFigures(const link::SharedSettings& settings);
 
-// The sample rate of the shared settings' filter register at their master clock.
+// The sample rate of the codes in the shared code buffer: that of the filter register and master
+// clock they came with (a CSV file), or else of the converter's present ones.
 std::optional<double> SampleRateOf(const link::SharedSettings& settings);
+// The sample rate of a filter register value at a master clock.
+std::optional<double> SampleRateOf(int32_t filterRegister, int32_t masterClockHz);
 
 // Why a data format has no sample rate, for the figures and the spectrum.
 inline constexpr const char* kNoSampleRateReason = "filter word 0: the filter register gives no rate";

@@ -94,8 +94,7 @@ void SpectrumForm::Form_Load() { PlotSpectrum(); }
 bool SpectrumForm::PlotSpectrum() {
     StripChart& chart = *StripSpectrum;
     chart.clearTraces();
-    auto computed = ComputeNoiseSpectrum(settings_.Codes, settings_.CodesRead, DataFormatOf(settings_),
-                                         SampleRateOf(settings_));
+    auto computed = ComputeNoiseSpectrum(settings_);
     if (!computed.ok()) {
         spectrum_.reset();
         whyNone_ = computed.error();

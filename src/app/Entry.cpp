@@ -43,7 +43,8 @@ int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool
     case Command::Analyse:
     case Command::Acquire:
     case Command::FastStep:
-    case Command::Sweep: return RunHeadless(options, arguments, out, err, errIsTerminal);
+    case Command::Sweep:
+    case Command::SaveSetUp: return RunHeadless(options, arguments, out, err, errIsTerminal);
     case Command::Gui: break;
     }
     return RunWindowProgram(options, arguments, err);

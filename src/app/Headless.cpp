@@ -31,13 +31,11 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     cli::AnalyseRequest request;
     request.file = o.analyseFile;
     request.hex = o.hex;
-    request.modeHex = o.modeHex;
+    request.registers = o.registers;
     request.json = o.json;
     request.graphFile = o.graphFile;
     request.histogramFile = o.histogramFile;
-    request.filterHex = o.filterHex;
-    request.masterClockHz = link::SlowClockRequested(o.commandLine) ? link::kSlowMasterClockHz
-                                                                     : link::kDefaultMasterClockHz;
+    if (link::SlowClockRequested(o.commandLine)) request.masterClockHz = link::kSlowMasterClockHz;
     request.spectrumFile = o.spectrumFile;
     request.csvFile = o.csvFile;
     return cli::RunAnalyse(request, out, err);
@@ -58,6 +56,7 @@ std::vector<cli::Output> outputsOf(const Options& o) {
     case Command::FastStep: return {{"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
     case Command::Sweep:
         return {{"the rows", o.csvFile}, {"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
+    case Command::SaveSetUp: return {{"the set-up", o.saveSetUpFile}, trace};
     default: return {{"", o.outFile}, {"", o.csvFile}, trace};
     }
 }
@@ -115,8 +114,15 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
 }
 
 int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
+    // A set-up that cannot be written is refused before the board is touched.
+    const platform::Result<link::SetUp> setUp = cli::AcquisitionSetUp(o.setUpFile, o.registers);
+    if (!setUp.ok()) {
+        err << cli::kProgram << setUp.error() << '\n';
+        return platform::kExitUsage;
+    }
     return onStartedBoard(o, err, [&](link::Context& ctx) {
         cli::AcquireRequest request;
+        request.setUp = *setUp;
         request.count = o.acquireCount;
         request.outFile = o.outFile;
         request.hex = o.hex;
@@ -136,6 +142,10 @@ int sweep(const Options& o, std::ostream& out, std::ostream& err) {
     }
     const cli::SweepRequest request{*plan, o.json, o.csvFile, o.graphFile};
     return onStartedBoard(o, err, [&](link::Context& ctx) { return cli::RunSweepCommand(request, ctx, out, err); });
+}
+
+int saveSetUp(const Options& o, std::ostream& err) {
+    return onStartedBoard(o, err, [&](link::Context& ctx) { return cli::RunSaveSetUp(o.saveSetUpFile, ctx, err); });
 }
 
 int fastStep(const Options& o, std::ostream& out, std::ostream& err) {
@@ -179,7 +189,8 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
             return platform::kExitUsage;
         }
     }
-    if (const int refused = cli::CheckOutputs(outputsOf(options), {options.analyseFile}, err)) return refused;
+    if (const int refused = cli::CheckOutputs(outputsOf(options), {options.analyseFile, options.setUpFile}, err))
+        return refused;
 
     // SIGINT, SIGTERM and SIGHUP end every command its own way (see cli/Interrupt.h).
     const cli::InterruptGuard ending;
@@ -189,6 +200,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     }
     if (options.command == Command::FastStep) return fastStep(options, out, err);
     if (options.command == Command::Sweep) return sweep(options, out, err);
+    if (options.command == Command::SaveSetUp) return saveSetUp(options, err);
     return acquire(options, err, errIsTerminal);
 }
 

@@ -1,5 +1,7 @@
 #include "app/Options.h"
 
+#include <algorithm>
+
 #include <QCommandLineParser>
 
 #include "link/CodeCount.h"
@@ -12,15 +14,40 @@ const char* const kSimValueOptions[] = {"sim-noise", "sim-seed", "sim-ain1", "si
                                         "sim-mclk", "sim-fault", "sim-time"};
 const char* const kSimFlagOptions[] = {"sim-noref"};
 
+const char* commandName(Command c) {
+    switch (c) {
+    case Command::Analyse: return "--analyse";
+    case Command::Acquire: return "--acquire";
+    case Command::FastStep: return "--faststep";
+    case Command::Sweep: return "--sweep";
+    case Command::SaveSetUp: return "--save-setup";
+    default: return "";
+    }
+}
+
+// "--analyse", "--analyse or --acquire", "--analyse, --acquire or --faststep"
+std::string commandNames(const std::vector<Command>& commands) {
+    std::string text;
+    std::size_t i = 0;
+    for (Command c : commands) {
+        if (i > 0) text += i + 1 == commands.size() ? " or " : ", ";
+        text += commandName(c);
+        ++i;
+    }
+    return text;
+}
+
 } // namespace
 
 std::string UsageText() {
     return "Usage:\n"
            "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--no-settings] [--sim-...]\n"
            "              [L] [/SS]\n"
-           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--json] [--graph=IMAGE]\n"
-           "              [--histogram=IMAGE] [--spectrum=CSV|IMAGE] [--csv=CSV] [L]\n"
-           "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--dac=HEX] [--offset=HEX] [--gain=HEX]\n"
+           "              [--json] [--graph=IMAGE] [--histogram=IMAGE] [--spectrum=CSV|IMAGE] [--csv=CSV] [L]\n"
+           "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--setup=FILE] [--mode=HEX] [--filter=HEX]\n"
+           "              [--dac=HEX] [--offset=HEX] [--gain=HEX] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --save-setup=FILE [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --faststep [--json] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --sweep [--ranges=MV,...] [--rates=HZ,...] [--chop=on|off|both] [--count=N] [--json]\n"
            "              [--csv=CSV] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE] [L]\n"
@@ -32,9 +59,17 @@ std::string UsageText() {
            "  --board=io[:ADDRESS]   a real board through direct port I/O (root, x86; default 888)\n"
            "  --trace=FILE           log every port access (W 0378 1A / R 0379 7F)\n"
            "  --no-settings          start with the defaults and remember nothing of this run\n"
+           "Conditions of the measurement (hexadecimal register values):\n"
+           "  --mode=HEX --filter=HEX --dac=HEX --offset=HEX --gain=HEX\n"
+           "                         --acquire writes them before it reads (filter, DAC, offset, gain,\n"
+           "                         then mode), each read back; --analyse takes the codes to have\n"
+           "                         been read with them (default: the CSV file's header, or for a\n"
+           "                         data file mode 21B0 and filter 800010)\n"
+           "  --setup=FILE           --acquire writes the set-up file's registers first (the options\n"
+           "                         above take the place of its values)\n"
+           "  --save-setup=FILE      read the five registers and save them as a set-up file:\n"
+           "                         {\"mode\": \"2190\", \"filter\": \"400010\", ...}\n"
            "Analysis:\n"
-           "  --mode=HEX             mode register giving the data format (default 21B0)\n"
-           "  --filter=HEX           filter register giving the sample rate (default 800010)\n"
            "  --spectrum=FILE        noise spectrum (V/sqrt(Hz) against Hz): .csv, or .png/.pdf\n"
            "  --csv=CSV              the codes with their volts and the conditions of the read\n"
            "  --graph=IMAGE          the code graph, IMAGE ending in .png or .pdf\n"
@@ -51,7 +86,6 @@ std::string UsageText() {
 
 platform::Result<Options> ParseOptions(const QStringList& arguments) {
     Options o;
-    std::string error;  // one line saying what is wrong
 
     QCommandLineParser p;
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -64,27 +98,34 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     const QCommandLineOption acquire("acquire", "", "count");
     const QCommandLineOption out("out", "", "file");
     const QCommandLineOption hex("hex");
-    const QCommandLineOption mode("mode", "", "hex");
     const QCommandLineOption json("json");
     const QCommandLineOption graph("graph", "", "image");
     const QCommandLineOption histogram("histogram", "", "image");
-    const QCommandLineOption filter("filter", "", "hex");
     const QCommandLineOption spectrum("spectrum", "", "file");
     const QCommandLineOption csv("csv", "", "file");
+    const QCommandLineOption setUp("setup", "", "file");
+    const QCommandLineOption saveSetUp("save-setup", "", "file");
     const QCommandLineOption noSettings("no-settings");
     const QCommandLineOption faststep("faststep");
     const QCommandLineOption sweep("sweep");
     const QCommandLineOption ranges("ranges", "", "mv"), rates("rates", "", "hz"), chop("chop", "", "choice"),
         count("count", "", "n");
-    p.addOptions({help, version, board, trace, analyse, acquire, out, hex, mode, json, graph,
-                  histogram, filter, spectrum, csv, noSettings, faststep, sweep, ranges, rates, chop, count});
+    std::map<link::SetUpRegister, QCommandLineOption> registers;
+    for (link::SetUpRegister reg : link::kMenuOrder)
+        registers.emplace(reg, QCommandLineOption(link::TraitsOf(reg).key, "", "hex"));
+    p.addOptions({help, version, board, trace, analyse, acquire, out, hex, json, graph, histogram, spectrum, csv,
+                  setUp, saveSetUp, noSettings, faststep, sweep, ranges, rates, chop, count});
+    for (const auto& [reg, option] : registers) p.addOption(option);
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
 
     if (!p.parse(arguments)) return platform::Fail(p.errorText().toStdString());
     // An option given with an empty value ("--mode=") is a mistake, not a request for the default.
-    for (const QCommandLineOption* option :
-         {&board, &trace, &analyse, &acquire, &out, &mode, &graph, &histogram, &filter, &spectrum, &csv, &ranges, &rates, &chop, &count}) {
+    std::vector<const QCommandLineOption*> valued = {&board, &trace,  &analyse, &acquire, &out,   &graph,
+                                                     &histogram, &spectrum, &csv, &setUp, &saveSetUp,
+                                                     &ranges, &rates, &chop, &count};
+    for (const auto& [reg, option] : registers) valued.push_back(&option);
+    for (const QCommandLineOption* option : valued) {
         if (p.isSet(*option) && p.value(*option).isEmpty())
             return platform::Fail("--" + option->names().first().toStdString() + " needs a value");
     }
@@ -98,69 +139,73 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
         if (p.isSet(name)) o.simOptions.push_back("--" + std::string(name));
     o.hex = p.isSet(hex);
     o.json = p.isSet(json);
-    if (p.isSet(mode)) o.modeHex = p.value(mode).toStdString();
-    if (p.isSet(graph)) o.graphFile = p.value(graph).toStdString();
-    if (p.isSet(histogram)) o.histogramFile = p.value(histogram).toStdString();
-    if (p.isSet(out)) o.outFile = p.value(out).toStdString();
-    if (p.isSet(filter)) o.filterHex = p.value(filter).toStdString();
-    if (p.isSet(spectrum)) o.spectrumFile = p.value(spectrum).toStdString();
-    if (p.isSet(csv)) o.csvFile = p.value(csv).toStdString();
+    for (const auto& [reg, option] : registers)
+        if (p.isSet(option)) o.registers[reg] = p.value(option).toStdString();
+    o.graphFile = p.value(graph).toStdString();
+    o.histogramFile = p.value(histogram).toStdString();
+    o.outFile = p.value(out).toStdString();
+    o.spectrumFile = p.value(spectrum).toStdString();
+    o.csvFile = p.value(csv).toStdString();
+    o.setUpFile = p.value(setUp).toStdString();
+    o.saveSetUpFile = p.value(saveSetUp).toStdString();
     o.sweepRanges = p.value(ranges).toStdString();
     o.sweepRates = p.value(rates).toStdString();
     o.sweepChop = p.value(chop).toStdString();
     o.sweepCount = p.value(count).toStdString();
     o.noSettings = p.isSet(noSettings);
-
-    const QStringList words = p.positionalArguments();
-    o.commandLine = words.join(' ').toStdString();
+    o.commandLine = p.positionalArguments().join(' ').toStdString();
 
     if (p.isSet(help)) {
         o.command = Command::Help;
-    } else if (p.isSet(version)) {
-        o.command = Command::Version;
-    } else if (int(p.isSet(analyse)) + int(p.isSet(acquire)) + int(p.isSet(faststep)) + int(p.isSet(sweep)) > 1) {
-        error = "--analyse, --acquire, --faststep and --sweep cannot be used together";
-    } else if (p.isSet(sweep)) {
-        o.command = Command::Sweep;
-    } else if (p.isSet(faststep)) {
-        o.command = Command::FastStep;
-    } else if (p.isSet(analyse)) {
-        o.command = Command::Analyse;
-        o.analyseFile = p.value(analyse).toStdString();
-    } else if (p.isSet(acquire)) {
-        o.command = Command::Acquire;
-        bool ok = false;
-        const int n = p.value(acquire).toInt(&ok);
-        if (!ok || !link::CodeCountAllowed(n))
-            error = "--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
-                           std::to_string(link::kMaxCodes) + ", not \"" +
-                           p.value(acquire).toStdString() + "\"";
-        else if (o.outFile.empty() && o.csvFile.empty())
-            error = "--acquire needs --out FILE or --csv=FILE";
-        o.acquireCount = n;
+        return o;
     }
-    if (error.empty() && o.command == Command::FastStep &&
-        (o.hex || !o.outFile.empty() || !o.csvFile.empty() || !o.modeHex.empty() || !o.histogramFile.empty()))
-        error = "--faststep takes --json and --graph, not --hex, --out, --csv, --mode or --histogram";
-    if (error.empty() && o.command == Command::Sweep &&
-        (o.hex || !o.outFile.empty() || !o.modeHex.empty() || !o.histogramFile.empty()))
-        error = "--sweep takes --json, --csv and --graph, not --hex, --out, --mode or --histogram";
-    if (error.empty() && o.command != Command::Sweep &&
-        (p.isSet(ranges) || p.isSet(rates) || p.isSet(chop) || p.isSet(count)))
-        error = "--ranges, --rates, --chop and --count go with --sweep";
-    if (error.empty() && o.command != Command::Analyse && o.command != Command::FastStep &&
-        o.command != Command::Sweep && (o.json || !o.modeHex.empty() || !o.graphFile.empty() || !o.histogramFile.empty()))
-        error = "--json, --mode, --graph and --histogram go with --analyse (--json and --graph also with --faststep "
-                "and --sweep)";
-    if (error.empty() && o.command != Command::Analyse && (!o.filterHex.empty() || !o.spectrumFile.empty()))
-        error = "--filter and --spectrum go with --analyse";
-    if (error.empty() && o.command == Command::Gui && !o.csvFile.empty())
-        error = "--csv goes with --analyse or --acquire";
-    if (error.empty() && o.command == Command::Gui && (o.hex || !o.outFile.empty()))
-        error = "--hex and --out go with --analyse or --acquire";
-    if (error.empty() && o.command == Command::Analyse && (p.isSet(board) || p.isSet(trace) || !o.simOptions.empty()))
-        error = "--analyse reads a file: --board, --trace and --sim-... go with the commands that use the board";
-    if (!error.empty()) return platform::Fail(error);
+    if (p.isSet(version)) {
+        o.command = Command::Version;
+        return o;
+    }
+    const std::pair<const QCommandLineOption*, Command> commands[] = {
+        {&analyse, Command::Analyse}, {&acquire, Command::Acquire}, {&faststep, Command::FastStep},
+        {&sweep, Command::Sweep}, {&saveSetUp, Command::SaveSetUp}};
+    for (const auto& [option, command] : commands) {
+        if (!p.isSet(*option)) continue;
+        if (o.command != Command::Gui)
+            return platform::Fail(std::string(commandName(o.command)) + " and " + commandName(command) +
+                                  " cannot be used together");
+        o.command = command;
+    }
+    if (o.command == Command::Analyse) o.analyseFile = p.value(analyse).toStdString();
+    if (o.command == Command::Acquire) {
+        bool ok = false;
+        o.acquireCount = p.value(acquire).toInt(&ok);
+        if (!ok || !link::CodeCountAllowed(o.acquireCount))
+            return platform::Fail("--acquire takes a number of codes from " + std::to_string(link::kMinCodes) + " to " +
+                                  std::to_string(link::kMaxCodes) + ", not \"" + p.value(acquire).toStdString() + "\"");
+        if (o.outFile.empty() && o.csvFile.empty()) return platform::Fail("--acquire needs --out FILE or --csv=FILE");
+    }
+
+    // Which command each of the commands' own options goes with.
+    using C = Command;
+    struct Belongs {
+        const QCommandLineOption* option;
+        std::vector<Command> commands;
+    };
+    std::vector<Belongs> belongs = {{&out, {C::Acquire}},
+                                    {&hex, {C::Analyse, C::Acquire}},
+                                    {&csv, {C::Analyse, C::Acquire, C::Sweep}},
+                                    {&json, {C::Analyse, C::FastStep, C::Sweep}},
+                                    {&graph, {C::Analyse, C::FastStep, C::Sweep}},
+                                    {&histogram, {C::Analyse}},
+                                    {&spectrum, {C::Analyse}},
+                                    {&setUp, {C::Acquire}}};
+    for (const QCommandLineOption* option : {&ranges, &rates, &chop, &count}) belongs.push_back({option, {C::Sweep}});
+    for (const auto& [reg, option] : registers) belongs.push_back({&option, {C::Analyse, C::Acquire}});
+    for (const Belongs& b : belongs) {
+        if (!p.isSet(*b.option) || std::find(b.commands.begin(), b.commands.end(), o.command) != b.commands.end())
+            continue;
+        return platform::Fail("--" + b.option->names().first().toStdString() + " goes with " + commandNames(b.commands));
+    }
+    if (o.command == Command::Analyse && (p.isSet(board) || p.isSet(trace) || !o.simOptions.empty()))
+        return platform::Fail("--analyse reads a file: --board, --trace and --sim-... go with the commands that use the board");
     return o;
 }
 

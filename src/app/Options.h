@@ -2,15 +2,17 @@
 // The program's own command-line options. They are taken out first (as Qt takes out its own);
 // the words left, joined by single blanks, are the command line that "/SS" and "L" read.
 #include <QStringList>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "link/SetUp.h"
 #include "platform/base/Result.h"
 
 namespace qb::app {
 
-enum class Command { Gui, Analyse, Acquire, FastStep, Sweep, Help, Version };
+enum class Command { Gui, Analyse, Acquire, FastStep, Sweep, SaveSetUp, Help, Version };
 
 struct Options {
     Command command = Command::Gui;
@@ -23,10 +25,13 @@ struct Options {
     int acquireCount = 0;
     std::string outFile;
     bool hex = false;
-    std::string modeHex;                 // --mode=HEX for --analyse; empty: the default
+    // --mode, --filter, --dac, --offset and --gain as typed: the conditions of the measurement
+    // (written before --acquire reads; those of the codes --analyse reads)
+    std::map<link::SetUpRegister, std::string> registers;
+    std::string setUpFile;               // --setup=FILE for --acquire
+    std::string saveSetUpFile;           // --save-setup=FILE
     bool json = false;
     std::string graphFile, histogramFile;
-    std::string filterHex;               // --filter=HEX for --analyse; empty: the default
     std::string spectrumFile;            // --spectrum=FILE for --analyse
     std::string csvFile;                 // --csv=FILE for --analyse and --acquire
     // --ranges, --rates, --chop and --count of --sweep as typed; empty: their defaults

@@ -1,41 +1,46 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iomanip>
 #include <map>
 #include <ostream>
+#include <span>
 #include <vector>
 
-#include "analysis/AnalysisRead.h"
 #include "analysis/ChartImages.h"
+#include "analysis/CodesCsv.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/ResolutionFigures.h"
 #include "cli/Evaluation.h"
-#include "cli/Interrupt.h"
 #include "cli/Report.h"
+#include "files/CodesCsvFile.h"
 #include "files/DataFile.h"
-#include "link/Register.h"
+#include "link/SharedSettings.h"
 #include "link/Startup.h"
 #include "platform/base/ExitStatus.h"
-#include "platform/base/Numbers.h"
 #include "platform/chart/PlotImage.h"
 #include "platform/base/Result.h"
 #include "platform/base/SafeSave.h"
 
 namespace qb::cli {
 
+platform::Result<link::SetUp> ParseRegisterOptions(const RegisterOptions& options, bool programmable) {
+    link::SetUp setUp;
+    for (const auto& [reg, text] : options) {
+        const auto value = programmable ? link::ParseProgrammableValue(reg, text) : link::ParseRegisterValue(reg, text);
+        if (!value.ok()) return platform::Fail("--" + std::string(link::TraitsOf(reg).key) + "=" + text + ": " + value.error());
+        setUp[reg] = *value;
+    }
+    return setUp;
+}
+
 namespace {
 
-constexpr const char* kDefaultMode = "21B0";
-constexpr const char* kDefaultFilter = "800010";  // the converter's power-on value: 50 Hz
-
-} // namespace
-
-std::optional<int32_t> ParseModeRegister(std::string_view text) { return ParseRegisterHex(text, 4); }
-
-std::optional<int32_t> ParseFilterRegister(std::string_view text) { return ParseRegisterHex(text, 6); }
-
-namespace {
+// A data file says nothing of its conditions: the converter's power-on mode (bipolar, 24-bit,
+// 5 V reference, +-80 mV) and filter (word 2048 with chopping, 50 Hz) at the usual master clock.
+constexpr int32_t kDefaultMode = 0x21B0;
+constexpr int32_t kDefaultFilter = 0x800010;
 
 // ---- noise figures as text --------------------------------------------------------------------
 
@@ -80,60 +85,90 @@ std::string describeLoadFailure(const std::string& file, const files::ReadError&
     }
 }
 
+// The codes of the file with the conditions they were taken under: a CSV file's header, a data
+// file's defaults, then the options in their place.
+platform::Result<files::CsvCapture> loadMeasurement(const AnalyseRequest& request, const link::SetUp& given) {
+    files::CsvCapture m;
+    if (files::IsCodesCsvFile(request.file)) {
+        auto capture = files::ReadCodesCsvFile(request.file);
+        if (!capture.ok()) return platform::Fail(request.file + ": " + capture.error());
+        m = std::move(*capture);
+    } else {
+        const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
+        files::ReadResult loaded = files::ReadCodesFile(request.file, form);
+        if (!loaded.ok()) return platform::Fail(describeLoadFailure(request.file, loaded.error(), form));
+        m.codes = std::move(*loaded);
+        m.conditions = {kDefaultMode, kDefaultFilter, link::kDefaultMasterClockHz, {}, {}, {}, {}};
+    }
+    link::Conditions& c = m.conditions;
+    using R = link::SetUpRegister;
+    if (given[R::Mode]) c.mode = *given[R::Mode];
+    if (given[R::Filter]) c.filter = *given[R::Filter];
+    if (given[R::Dac]) c.dac = given[R::Dac];
+    if (given[R::Offset]) c.offset = given[R::Offset];
+    if (given[R::Gain]) c.gain = given[R::Gain];
+    if (request.masterClockHz) c.masterClockHz = *request.masterClockHz;
+    return m;
+}
+
+// What an analysis has made of its file, for the outputs.
+struct Analysed {
+    files::CsvCapture measurement;
+    analysis::DataFormat format;
+    std::optional<double> sampleRateHz;
+    link::SharedSettings buffer;  // the codes in a code buffer, for the charts (at most 32767)
+
+    std::span<const double> codes() const { return measurement.codes; }
+};
+
 // The files an analysis writes besides its printout: each with what the messages call it, what
-// writes it, and whether it is a chart image (a PNG or PDF by its name).
+// writes it, what its name must be, and whether it is drawn from the code buffer.
 struct AnalysisOutput {
     std::string file;
     const char* what;
-    platform::Result<> (*save)(const link::SharedSettings&, const std::string&);
+    platform::Result<> (*save)(const Analysed&, const std::string&);
     bool (*nameOk)(const std::string&);  // whether the name's ending says a form it can take
     const char* nameRule;                // what the name must be
+    bool drawn;                          // a chart of the code buffer
 };
 
 bool anyName(const std::string&) { return true; }
 bool imageName(const std::string& path) { return platform::ImageFormatOf(path).has_value(); }
 bool spectrumName(const std::string& path) { return SpectrumFormOf(path).has_value(); }
 
+platform::Result<> saveSpectrum(const Analysed& a, const std::string& path) {
+    if (SpectrumFormOf(path) == SpectrumForm::Image) return analysis::SaveSpectrumImage(a.buffer, path);
+    return WriteSpectrumCsv(a.codes(), a.format, a.sampleRateHz, path);
+}
+platform::Result<> saveCodes(const Analysed& a, const std::string& path) {
+    return WriteCodesCsv(a.codes(), a.measurement.conditions, a.measurement.capturedAt, path);
+}
+platform::Result<> saveGraph(const Analysed& a, const std::string& path) { return analysis::SaveGraphImage(a.buffer, path); }
+platform::Result<> saveHistogram(const Analysed& a, const std::string& path) {
+    return analysis::SaveHistogramImage(a.buffer, path);
+}
+
 std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     std::vector<AnalysisOutput> outputs;
+    const bool spectrumDrawn = SpectrumFormOf(request.spectrumFile) == SpectrumForm::Image;
     const AnalysisOutput all[] = {
-        {request.spectrumFile, "the spectrum", &WriteSpectrum, &spectrumName, kSpectrumNameMessage},
-        {request.csvFile, "the codes", &WriteCodesCsv, &anyName, ""},
-        {request.graphFile, "the graph", &analysis::SaveGraphImage, &imageName, analysis::kImageNameMessage},
-        {request.histogramFile, "the histogram", &analysis::SaveHistogramImage, &imageName, analysis::kImageNameMessage}};
+        {request.spectrumFile, "the spectrum", &saveSpectrum, &spectrumName, kSpectrumNameMessage, spectrumDrawn},
+        {request.csvFile, "the codes", &saveCodes, &anyName, "", false},
+        {request.graphFile, "the graph", &saveGraph, &imageName, analysis::kImageNameMessage, true},
+        {request.histogramFile, "the histogram", &saveHistogram, &imageName, analysis::kImageNameMessage, true}};
     for (const AnalysisOutput& output : all)
         if (!output.file.empty()) outputs.push_back(output);
     return outputs;
 }
 
-// The `name` register's value as given (`fallback` when none is): 1 to `digits` hexadecimal
-// digits; nullopt, with a line on `err` saying so, for anything else.
-std::optional<int32_t> registerValue(const std::string& given, const char* name, const char* fallback, std::size_t digits,
-                                     std::ostream& err) {
-    const std::string text = given.empty() ? fallback : given;
-    const std::optional<int32_t> value = ParseRegisterHex(text, digits);
-    if (!value)
-        err << kProgram << "bad " << name << " register value \"" << text << "\": give 1 to " << digits
-            << " hexadecimal digits, for example " << fallback << '\n';
-    return value;
-}
-
-// DacRegValue as the converter holds it (the low six bits, as the DAC window keeps it), for the
-// header of a CSV file.
-void readDacRegister(const link::Context& ctx) {
-    link::Register dac(ctx);
-    dac.setReadAddress(link::comms::kDacRead);
-    dac.setWordLength(link::comms::kDacBits);
-    ctx.settings.DacRegValue = static_cast<int16_t>(platform::ToInt32(dac.ReadReg()).value_or(0) & 63);
-}
-
 } // namespace
 
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err) {
-    const std::optional<int32_t> mode = registerValue(request.modeHex, "mode", kDefaultMode, 4, err);
-    if (!mode) return platform::kExitUsage;
-    const std::optional<int32_t> filter = registerValue(request.filterHex, "filter", kDefaultFilter, 6, err);
-    if (!filter) return platform::kExitUsage;
+    const platform::Result<link::SetUp> given = ParseRegisterOptions(request.registers, false);
+    if (!given.ok()) {
+        err << kProgram << given.error() << '\n';
+        return platform::kExitUsage;
+    }
 
     // The output files are checked before anything is read or printed: an image name that says
     // neither PNG nor PDF is a usage error, a place that cannot be written a failure.
@@ -151,33 +186,29 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
         }
     }
 
-    const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
-    const files::ReadResult loaded = files::ReadCodesFile(request.file, form);
+    platform::Result<files::CsvCapture> loaded = loadMeasurement(request, *given);
     if (!loaded.ok()) {
-        err << kProgram << describeLoadFailure(request.file, loaded.error(), form) << '\n';
+        err << kProgram << loaded.error() << '\n';
         return platform::kExitFailure;
     }
-    if (loaded->empty()) {  // the reader never returns this, but nothing to analyse is an error
-        err << kProgram << request.file << " holds no codes to analyse\n";
+    Analysed a{std::move(*loaded), {}, {}, {}};
+    const link::Conditions& c = a.measurement.conditions;
+    a.format = analysis::DataFormatOfMode(c.mode);
+    a.sampleRateHz = analysis::SampleRateOf(c.filter, c.masterClockHz);
+    const bool drawn = std::any_of(outputs.begin(), outputs.end(), [](const AnalysisOutput& o) { return o.drawn; });
+    if (drawn && !files::LoadIntoBuffer(a.buffer, a.measurement)) {
+        err << kProgram << "the charts take at most " << INT16_MAX << " codes; " << request.file << " holds "
+            << a.codes().size() << '\n';
         return platform::kExitFailure;
     }
 
-    link::SharedSettings settings;
-    settings.ModeRegValue = *mode;
-    link::DecodeModeRegister(settings);
-    settings.FilterRegValue = *filter;
-    settings.MasterClockHz = request.masterClockHz;
-    if (!files::LoadIntoBuffer(settings, *loaded)) {
-        err << kProgram << request.file << " holds too many codes\n";
-        return platform::kExitFailure;
-    }
-    analysis::ComputeNoiseStatistics(settings);
-    const analysis::NoiseLabels labels = analysis::ShowNoiseResults(settings);
-    const analysis::ResolutionFigures figures = analysis::ComputeResolutionFigures(settings);
+    const analysis::NoiseStatistics stats = analysis::ComputeNoiseStatistics(a.codes());
+    const analysis::NoiseLabels labels = analysis::ShowNoiseResults(stats, a.codes().size(), a.format);
+    const analysis::ResolutionFigures figures = analysis::ComputeResolutionFigures(a.codes(), a.format, a.sampleRateHz);
     // Every output is made before anything is printed, and they are saved all or none.
     platform::SaveSet made;
     for (const AnalysisOutput& output : outputs) {
-        if (const platform::Result<> saved = output.save(settings, output.file); !saved.ok()) {
+        if (const platform::Result<> saved = output.save(a, output.file); !saved.ok()) {
             err << CannotWrite(output.what, output.file, saved.error());
             return platform::kExitFailure;
         }
@@ -193,85 +224,6 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
         return platform::kExitFailure;
     }
     return out ? platform::kExitOk : platform::kExitFailure;
-}
-
-int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err) {
-    if (!link::CodeCountAllowed(request.count)) {
-        err << kProgram << "the number of codes to read must be from " << link::kMinCodes
-            << " to " << link::kMaxCodes << ", not " << request.count << '\n';
-        return platform::kExitUsage;
-    }
-    if (request.outFile.empty() && request.csvFile.empty()) {
-        err << kProgram << "no output file given (--out FILE or --csv=FILE)\n";
-        return platform::kExitUsage;
-    }
-    for (const std::string* file : {&request.outFile, &request.csvFile}) {
-        if (file->empty()) continue;
-        if (const auto writable = platform::CheckSaveTarget(*file); !writable.ok()) {
-            err << CannotWrite("", *file, writable.error());
-            return platform::kExitFailure;
-        }
-    }
-
-    if (!analysis::CheckContinuousMode(ctx)) return platform::kExitFailure;
-
-    const auto count = static_cast<int16_t>(request.count);
-    analysis::ReadOutcome outcome;
-    // Until the files are written, a signal only stops the read: a second one cannot cut the
-    // saves short.
-    InterruptGuard guard;
-    {
-        // A signal also ends a wait for the next result, not only the read between two results.
-        link::ReadData reader(link::WithStopHook(ctx, [&guard] { return guard.interrupted(); }));
-        reader.setReadAddress(link::comms::kStartContinuousRead);
-        reader.setWordLength(ctx.settings.WordLengthBits);
-        outcome = analysis::ReadForAnalysis(ctx, reader, count, [&](int16_t done, int16_t total) {
-            if (request.progress) err << "\rRead " << done << " of " << total << " codes" << std::flush;
-            return !guard.interrupted();
-        });
-    }
-    if (request.progress) err << '\n';
-    // A port that failed during the read gave no codes to trust: the caller names its failure.
-    if (outcome == analysis::ReadOutcome::NoData || !ctx.port.failureReason().empty()) return platform::kExitFailure;
-    std::string targets;  // the files that are to hold the codes
-    for (const std::string* file : {&request.outFile, &request.csvFile})
-        if (!file->empty()) targets += (targets.empty() ? "" : " and ") + *file;
-    if (ctx.settings.CodesRead < 1) {
-        err << kProgram << "stopped before the first code came; " << targets
-            << (targets.find(" and ") == std::string::npos ? " was" : " were") << " not written\n";
-        return guard.status();
-    }
-
-    // Both files are made, then saved together: all or none.
-    platform::SaveSet made;
-    if (!request.outFile.empty()) {
-        const files::CodeForm form = request.hex ? files::CodeForm::Hex : files::CodeForm::Decimal;
-        const auto encoded = files::EncodeCodes(ctx.settings.Codes, ctx.settings.CodesRead, form);
-        const platform::Result<> saved =
-            encoded.ok() ? files::SaveFileSafely(request.outFile, *encoded) : platform::Fail(encoded.error());
-        if (!saved.ok()) {
-            err << CannotWrite("", request.outFile, saved.error());
-            return platform::kExitFailure;
-        }
-    }
-    if (!request.csvFile.empty()) {
-        readDacRegister(ctx);
-        if (const platform::Result<> saved = WriteCodesCsv(ctx.settings, request.csvFile); !saved.ok()) {
-            err << CannotWrite("", request.csvFile, saved.error());
-            return platform::kExitFailure;
-        }
-    }
-    if (const auto saved = made.SaveAll(); !saved.ok()) {
-        err << CannotWrite("", made.files()[saved.error().file].path, saved.error().reason);
-        return platform::kExitFailure;
-    }
-    if (outcome == analysis::ReadOutcome::Stopped) {
-        err << kProgram << "stopped after " << ctx.settings.CodesRead << " of " << count << " codes; "
-            << targets << (targets.find(" and ") == std::string::npos ? " holds" : " hold") << " those "
-            << ctx.settings.CodesRead << " codes\n";
-        return guard.status();
-    }
-    return platform::kExitOk;
 }
 
 } // namespace qb::cli

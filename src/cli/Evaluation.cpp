@@ -7,7 +7,6 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include "analysis/ChartImages.h"
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
 #include "platform/chart/PlotImage.h"
@@ -30,13 +29,6 @@ std::string AnalysisJson(const analysis::NoiseLabels& labels, const analysis::Re
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::optional<int32_t> ParseRegisterHex(std::string_view text, std::size_t maxDigits) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    const std::optional<uint32_t> value = platform::ParseHexDigits(text, maxDigits);
-    if (!value) return std::nullopt;
-    return static_cast<int32_t>(*value);
-}
-
 std::optional<SpectrumForm> SpectrumFormOf(const std::string& path) {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -45,18 +37,16 @@ std::optional<SpectrumForm> SpectrumFormOf(const std::string& path) {
     return std::nullopt;
 }
 
-platform::Result<> WriteSpectrum(const link::SharedSettings& settings, const std::string& path) {
-    const std::optional<SpectrumForm> form = SpectrumFormOf(path);
-    if (!form) return platform::Fail(kSpectrumNameMessage);
-    if (*form == SpectrumForm::Image) return analysis::SaveSpectrumImage(settings, path);
-    const auto spectrum = analysis::ComputeNoiseSpectrum(
-        settings.Codes, settings.CodesRead, analysis::DataFormatOf(settings), analysis::SampleRateOf(settings));
+platform::Result<> WriteSpectrumCsv(std::span<const double> codes, const analysis::DataFormat& format,
+                                    std::optional<double> sampleRateHz, const std::string& path) {
+    const auto spectrum = analysis::ComputeNoiseSpectrum(codes, format, sampleRateHz);
     if (!spectrum.ok()) return platform::Fail("no spectrum: " + spectrum.error());
     return platform::SaveFileSafely(path, analysis::SpectrumCsv(*spectrum));
 }
 
-platform::Result<> WriteCodesCsv(const link::SharedSettings& settings, const std::string& path) {
-    return platform::SaveFileSafely(path, analysis::CodesCsv(settings));
+platform::Result<> WriteCodesCsv(std::span<const double> codes, const link::Conditions& conditions,
+                                 analysis::CaptureTime capturedAt, const std::string& path) {
+    return platform::SaveFileSafely(path, analysis::CodesCsv(codes, conditions, capturedAt));
 }
 
 } // namespace qb::cli

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "files/DataFile.h"
+#include "link/SharedSettings.h"
 #include "platform/base/PlainFile.h"
 #include "platform/base/Text.h"
 
@@ -143,16 +145,21 @@ platform::Result<CsvCapture> ParseCodesCsv(std::string_view content) {
     return parser.Finish();
 }
 
+bool LoadIntoBuffer(link::SharedSettings& settings, const CsvCapture& capture) {
+    if (!LoadIntoBuffer(settings, capture.codes)) return false;
+    settings.CodesConditions = capture.conditions;
+    settings.CodesCapturedAt = capture.capturedAt;
+    return true;
+}
+
 platform::Result<CsvCapture> ReadCodesCsvFile(const std::string& path) {
     CodesCsvParser parser;
     const platform::Result<> read = platform::ReadPlainFile(path, [&parser](std::string_view piece) {
         parser.Feed(piece);
         return !parser.failed();
     });
-    if (!read.ok()) return platform::Fail(path + ": cannot be read: " + read.error());
-    auto capture = parser.Finish();
-    if (!capture.ok()) return platform::Fail(path + ": " + capture.error());
-    return capture;
+    if (!read.ok()) return platform::Fail("the file cannot be read: " + read.error());
+    return parser.Finish();
 }
 
 } // namespace qb::files

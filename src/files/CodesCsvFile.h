@@ -15,6 +15,10 @@
 #include "link/Conditions.h"
 #include "platform/base/Result.h"
 
+namespace qb::link {
+struct SharedSettings;
+}
+
 namespace qb::files {
 
 struct CsvCapture {
@@ -59,7 +63,12 @@ private:
 
 platform::Result<CsvCapture> ParseCodesCsv(std::string_view content);
 
-// The same for a file, read piece by piece; errors begin with the file's name.
+// Puts a capture into the shared code buffer as LoadIntoBuffer (DataFile.h) puts codes, with its
+// conditions (CodesConditions) and its time of capture. False, changing nothing, when it holds
+// more codes than the buffer's 16-bit count.
+bool LoadIntoBuffer(link::SharedSettings& settings, const CsvCapture& capture);
+
+// The same for a file, read piece by piece.
 platform::Result<CsvCapture> ReadCodesCsvFile(const std::string& path);
 
 } // namespace qb::files

@@ -199,7 +199,8 @@ bool LoadIntoBuffer(link::SharedSettings& settings, const std::vector<double>& c
     buffer.insert(buffer.end(), codes.begin(), codes.end());
     settings.Codes = std::move(buffer);
     settings.CodesRead = static_cast<int16_t>(codes.size());
-    settings.CodesCapturedAt.reset();  // a file does not say when its codes were read
+    settings.CodesCapturedAt.reset();  // a data file does not say when its codes were read,
+    settings.CodesConditions.reset();  // nor how
     return true;
 }
 

@@ -113,7 +113,7 @@ private:
 };
 
 // Puts loaded codes into the shared code buffer: Codes gets indices 0..n (index 0 unused),
-// CodesRead = n, no capture time. CodesToRead and LastCode are not touched. Call only with a
+// CodesRead = n, no capture time and no conditions. CodesToRead and LastCode are not touched. Call only with a
 // successful result, so a failed load never changes the buffer. Returns false, changing nothing, when n exceeds
 // the 16-bit count (the reader never returns that many).
 bool LoadIntoBuffer(link::SharedSettings& settings, const std::vector<double>& codes);

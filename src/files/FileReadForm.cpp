@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "files/CodesCsvFile.h"
 #include "files/FileChoices.h"
 #include "platform/widgets/FormWidgets.h"
 
@@ -159,19 +160,31 @@ void FileReadForm::LoadCodes(const std::string& name) {
     // could not be entered).
     const std::string folder = ListRead->path();
     const std::string path = folder == "/" ? "/" + name : folder + "/" + name;
-    // The whole file is read and converted before the buffer is touched.
-    const ReadResult result = ReadCodesFile(path, form);
-    if (!result.ok()) {
-        error_ = true;
-        ctx_.messages.exclamation(LoadFailureText(name, result.error(), form));
-        return;
+    // The whole file is read and converted before the buffer is touched. The program's own CSV
+    // files are known by their first line and bring the conditions of their codes.
+    if (IsCodesCsvFile(path)) {
+        LoadCsv(name, path);
+    } else {
+        const ReadResult result = ReadCodesFile(path, form);
+        if (!result.ok())
+            fail(LoadFailureText(name, result.error(), form));
+        else if (!LoadIntoBuffer(ctx_.settings, *result))
+            fail(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, form));
     }
-    if (!LoadIntoBuffer(ctx_.settings, *result)) {
-        error_ = true;
-        ctx_.messages.exclamation(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, form));
-        return;
-    }
-    RememberFileChoice(ctx_.preferences, form, folder);
+    if (!error_) RememberFileChoice(ctx_.preferences, form, folder);
+}
+
+void FileReadForm::LoadCsv(const std::string& name, const std::string& path) {
+    const platform::Result<CsvCapture> capture = ReadCodesCsvFile(path);
+    if (!capture.ok())
+        fail("The file " + name + " could not be read: " + capture.error() + ".");
+    else if (capture->codes.size() > kMaxCodeLines || !LoadIntoBuffer(ctx_.settings, *capture))
+        fail(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, CodeForm::Decimal));
+}
+
+void FileReadForm::fail(const std::string& message) {
+    error_ = true;
+    ctx_.messages.exclamation(message);
 }
 
 } // namespace qb::files

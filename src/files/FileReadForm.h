@@ -1,7 +1,8 @@
 #pragma once
 // FileReadForm: loads a data file (one code per line, decimal or hexadecimal) into the code
 // buffer, replacing what it held, so the noise analysis, graph and histogram can work on stored
-// data without a board.
+// data without a board. It loads the program's own CSV files of codes as well, known by their
+// first line whatever their name; their codes keep the conditions the CSV header gives.
 //
 // A load is all or nothing: the whole file is read and converted first, and Codes and CodesRead
 // change only when every line converted. A file that cannot be loaded is named in an exclamation
@@ -58,6 +59,10 @@ private:
     // Reads the file named `name` in the listed folder into the buffer; on failure the buffer
     // is kept and the error flag set, with the message shown.
     void LoadCodes(const std::string& name);
+    // The same for the program's own CSV file of codes, with their conditions.
+    void LoadCsv(const std::string& name, const std::string& path);
+    // Sets the error flag and shows `message`.
+    void fail(const std::string& message);
 
     const link::Context& ctx_;
     bool error_ = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace qb::link {
@@ -20,6 +21,11 @@ constexpr bool CodeCountAllowed(int count) { return count >= kMinCodes && count 
 inline std::size_t CodesHeld(const std::vector<double>& codes, int codesRead) {
     const std::size_t available = codes.empty() ? 0 : codes.size() - 1;
     return std::min<std::size_t>(codesRead < 0 ? 0 : static_cast<std::size_t>(codesRead), available);
+}
+
+// Those codes themselves, codes[1..CodesHeld] as one run.
+inline std::span<const double> HeldCodes(const std::vector<double>& codes, int codesRead) {
+    return std::span<const double>(codes).subspan(codes.empty() ? 0 : 1, CodesHeld(codes, codesRead));
 }
 
 // Shown when a count is outside the rule, or the buffer holds too few codes to analyse.

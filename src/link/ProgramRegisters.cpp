@@ -57,9 +57,9 @@ std::optional<Mismatch> ProgramRegisters(const Context& ctx, const SetUp& setUp)
     return std::nullopt;
 }
 
-SetUp ReadRegisters(const Context& ctx) {
+SetUp ReadRegisters(const Context& ctx, std::span<const SetUpRegister> which) {
     SetUp setUp;
-    for (SetUpRegister reg : kMenuOrder) {
+    for (SetUpRegister reg : which) {
         Register r = registerFor(ctx, reg);
         int32_t value = read(r);
         if (reg == SetUpRegister::Dac) value &= kDacWordMask;

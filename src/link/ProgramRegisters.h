@@ -3,6 +3,7 @@
 // headless acquisition, the program menu's "Load Set-up..." and the noise sweep share.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "link/Context.h"
@@ -27,8 +28,8 @@ std::string MismatchText(const Mismatch& mismatch);
 // (ModeRegValue decoded into the data format).
 std::optional<Mismatch> ProgramRegisters(const Context& ctx, const SetUp& setUp);
 
-// Reads the five registers into a set-up and into the shared settings (the DAC's low six bits,
-// as its window keeps them; the mode decoded into the data format).
-SetUp ReadRegisters(const Context& ctx);
+// Reads the registers (all five unless told which) into a set-up and into the shared settings
+// (the DAC's low six bits, as its window keeps them; the mode decoded into the data format).
+SetUp ReadRegisters(const Context& ctx, std::span<const SetUpRegister> which = kMenuOrder);
 
 } // namespace qb::link

@@ -1,6 +1,7 @@
 #include "link/SetUp.h"
 
 #include <algorithm>
+#include <bitset>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -56,7 +57,7 @@ platform::Result<int32_t> ParseRegisterValue(SetUpRegister reg, std::string_view
 platform::Result<int32_t> ParseProgrammableValue(SetUpRegister reg, std::string_view text) {
     const platform::Result<int32_t> value = ParseRegisterValue(reg, text);
     if (value.ok() && reg == SetUpRegister::Mode && (*value & kCalibrationModes) != 0)
-        return platform::Fail("would start a calibration (operating mode " + platform::Hex(*value >> 13 & 7) +
+        return platform::Fail("would start a calibration (operating mode " + std::bitset<3>(*value >> 13).to_string() +
                               "): a set-up may hold sync, continuous, single conversion or power down");
     return value;
 }

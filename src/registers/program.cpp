@@ -8,7 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "link/ProgramRegisters.h"
+#include "link/SetUp.h"
+#include "platform/base/SafeSave.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FileDialogs.h"
 #include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtText.h"
 #include "platform/widgets/Sizes.h"
@@ -68,7 +72,7 @@ QHBoxLayout* program::makeStatusRow() {
     return statusRow;
 }
 
-// One button per register editor, then "Back...".
+// One button per register editor, the two set-up buttons, then "Back...".
 QVBoxLayout* program::makeButtons() {
     using platform::MenuButton;
     mode_reg = MenuButton("mode_reg", "Program Mode Register", kButtonWidth, this, [this] { mode_reg_Click(); });
@@ -76,12 +80,18 @@ QVBoxLayout* program::makeButtons() {
     DAC_Reg = MenuButton("DAC_Reg", "Program DAC Register", kButtonWidth, this, [this] { DAC_Reg_Click(); });
     Offset_Reg = MenuButton("Offset_Reg", "Program Offset Register", kButtonWidth, this, [this] { Offset_Reg_Click(); });
     Gain_Reg = MenuButton("Gain_Reg", "Program Gain Register", kButtonWidth, this, [this] { Gain_Reg_Click(); });
+    SaveSetUpCommand =
+        MenuButton("SaveSetUpCommand", "&Save Set-up...", kButtonWidth, this, [this] { SaveSetUpCommand_Click(); });
+    LoadSetUpCommand =
+        MenuButton("LoadSetUpCommand", "&Load Set-up...", kButtonWidth, this, [this] { LoadSetUpCommand_Click(); });
     Command3D1 = MenuButton("Command3D1", "Back...", kButtonWidth, this, [this] { unload(); });
 
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(kButtonGapDown);
     for (QPushButton* b : {mode_reg, Filter_Reg, DAC_Reg, Offset_Reg, Gain_Reg})
         buttons->addWidget(b, 0, Qt::AlignHCenter);
+    buttons->addSpacing(kSectionGap);
+    for (QPushButton* b : {SaveSetUpCommand, LoadSetUpCommand}) buttons->addWidget(b, 0, Qt::AlignHCenter);
     buttons->addSpacing(kSectionGap);
     buttons->addWidget(Command3D1, 0, Qt::AlignHCenter);
     return buttons;
@@ -133,6 +143,41 @@ void program::Offset_Reg_Click() {
 void program::Gain_Reg_Click() {
     CalibrationForm form(ctx_, gainform, this);
     form.showModal();
+}
+
+std::string program::NotLoadedText(const std::string& mismatch) {
+    return "The set-up was not loaded in full: " + mismatch + ", and the registers after it were not written.";
+}
+
+void program::SaveSetUpCommand_Click() {
+    const std::optional<std::string> path = chooseSetUpFile(true);
+    if (!path) return;
+    const link::SetUp setUp = link::ReadRegisters(ctx_);
+    if (const platform::Result<> saved = platform::SaveFileSafely(*path, link::SetUpJson(setUp)); !saved.ok()) {
+        ctx_.messages.exclamation("The set-up could not be written to " + *path + ": " + saved.error() + ".");
+        return;
+    }
+    platform::RememberFolderOf(ctx_.preferences, *path);
+}
+
+void program::LoadSetUpCommand_Click() {
+    const std::optional<std::string> path = chooseSetUpFile(false);
+    if (!path) return;
+    const platform::Result<link::SetUp> setUp = link::ReadSetUpFile(*path);
+    if (!setUp.ok()) {
+        ctx_.messages.exclamation("The set-up could not be loaded, and no register was written: " + setUp.error() + ".");
+        return;
+    }
+    platform::RememberFolderOf(ctx_.preferences, *path);
+    if (const std::optional<link::Mismatch> mismatch = link::ProgramRegisters(ctx_, *setUp))
+        ctx_.messages.exclamation(NotLoadedText(link::MismatchText(*mismatch)));
+}
+
+std::optional<std::string> program::chooseSetUpFile(bool save) {
+    return platform::ChooseFile(this,
+                                {save ? tr("Save the set-up") : tr("Load a set-up"), tr("Set-up files (*.json)"),
+                                 QStringLiteral("json"), save ? QStringLiteral("Setup.json") : QString(), save},
+                                ctx_.preferences);
 }
 
 } // namespace qb::registers

@@ -1,9 +1,12 @@
 #pragma once
 // program: the hub of the register editors. Opening it reads the converter's status register
 // once and shows it bit by bit; one button per programmable register opens that register's
-// editor modally over it; "Back..." closes it. The status row keeps what was read at opening,
-// also after an editor has changed the converter.
+// editor modally over it; "Save Set-up..." and "Load Set-up..." save the five registers to a
+// set-up file and program them from one; "Back..." closes it. The status row keeps what was read
+// at opening, also after an editor or a set-up has changed the converter.
 #include <array>
+#include <optional>
+#include <string>
 
 #include "link/Context.h"
 #include "link/Register.h"
@@ -24,8 +27,18 @@ class program : public platform::Form {
 public:
     explicit program(const link::Context& ctx, QWidget* parent = nullptr);
 
+    void SaveSetUpCommand_Click();
+    void LoadSetUpCommand_Click();
+
+    // Shown when a set-up read back other than written: what was not loaded.
+    static std::string NotLoadedText(const std::string& mismatch);
+
 protected:
     void Form_Load() override;
+
+    // The set-up file the user chooses in the standard dialog, to save to or to load from;
+    // nullopt when the choice is cancelled.
+    virtual std::optional<std::string> chooseSetUpFile(bool save);
 
 private:
     // The window, built top-down: the title, the status bits, the buttons, their layout.
@@ -52,6 +65,8 @@ private:
     QPushButton* DAC_Reg;
     QPushButton* Offset_Reg;
     QPushButton* Gain_Reg;
+    QPushButton* SaveSetUpCommand;
+    QPushButton* LoadSetUpCommand;
     QPushButton* Command3D1;
 };
 

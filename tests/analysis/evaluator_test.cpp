@@ -12,6 +12,7 @@
 #include <numbers>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,17 +21,11 @@
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseSpectrum.h"
 #include "analysis/ResolutionFigures.h"
-#include "files/DataFile.h"
 #include "link/SharedSettings.h"
 #include "link/Startup.h"
 
 namespace qb::analysis {
 namespace {
-
-std::vector<double> Buffer(std::vector<double> codes) {
-    codes.insert(codes.begin(), 0.0);
-    return codes;
-}
 
 // The figures by key; a figure with no value must say why.
 std::map<std::string, std::optional<double>> ByKey(const ResolutionFigures& f) {
@@ -78,8 +73,7 @@ TEST(ResolutionFigures, HandComputedFigures) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto got = ByKey(ComputeResolutionFigures(Buffer(c.codes), static_cast<int16_t>(c.codes.size()),
-                                                        c.format, c.rate));
+        const auto got = ByKey(ComputeResolutionFigures(c.codes, c.format, c.rate));
         for (const auto& [key, want] : c.want) {
             ASSERT_EQ(got.count(key), 1u) << key;
             const std::optional<double>& value = got.at(key);
@@ -92,12 +86,15 @@ TEST(ResolutionFigures, HandComputedFigures) {
 }
 
 TEST(ResolutionFigures, NoCodesGiveNoneAndTheCountIsCappedByTheBuffer) {
-    const ResolutionFigures empty = ComputeResolutionFigures({}, 0, {2, 80, 24, 5.0}, 50.0);
+    const ResolutionFigures empty = ComputeResolutionFigures({}, {2, 80, 24, 5.0}, 50.0);
     EXPECT_EQ(empty.codesRead.value, 0.0);
     EXPECT_EQ(empty.meanCode.reason, "no codes");
     EXPECT_FALSE(empty.effectiveResolutionBits.value);
     // Two codes held although 100 are claimed.
-    EXPECT_EQ(ComputeResolutionFigures({0, 4, 6}, 100, {2, 80, 24, 5.0}, 50.0).codesRead.value, 2.0);
+    link::SharedSettings s;
+    s.Codes = {0, 4, 6};
+    s.CodesRead = 100;
+    EXPECT_EQ(ComputeResolutionFigures(s).codesRead.value, 2.0);
 }
 
 TEST(FigureText, UnitsDecimalsAndNone) {
@@ -129,9 +126,9 @@ TEST(FigureText, UnitsDecimalsAndNone) {
 constexpr DataFormat kBipolar24{2, 80, 24, 5.0};
 const double kLsb24 = 0.160 / 16777216;  // volts per code
 
-// A buffer of n codes around mid-scale: index 0 is not a code.
+// n codes around mid-scale.
 std::vector<double> Codes(int n, const std::function<double(int)>& code) {
-    std::vector<double> b{0.0};
+    std::vector<double> b;
     for (int i = 0; i < n; ++i) b.push_back(8388608 + code(i));
     return b;
 }
@@ -160,7 +157,7 @@ TEST(NoiseSpectrum, SineShowsAtItsFrequencyWithItsAmplitude) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.hz);
         const auto codes = Codes(5000, [&](int i) { return c.amplitudeCodes * std::sin(2 * std::numbers::pi * c.hz * i / fs + 0.3); });
-        const auto r = ComputeNoiseSpectrum(codes, 5000, kBipolar24, fs);
+        const auto r = ComputeNoiseSpectrum(codes, kBipolar24, fs);
         ASSERT_TRUE(r.ok()) << r.error();
         const NoiseSpectrum& s = *r;
         ASSERT_EQ(s.frequencyHz.size(), 513u);
@@ -183,7 +180,7 @@ TEST(NoiseSpectrum, WhiteNoiseHasTheDensityOfItsSigma) {
             std::mt19937 g(42);
             std::normal_distribution<double> noise(0, 20);
             const auto codes = Codes(n, [&](int) { return noise(g); });
-            const auto r = ComputeNoiseSpectrum(codes, static_cast<int16_t>(n), kBipolar24, fs);
+            const auto r = ComputeNoiseSpectrum(codes, kBipolar24, fs);
             ASSERT_TRUE(r.ok());
             const auto& d = r->densityVPerRootHz;
             double mean = 0;  // over every bin but 0, whose mean the segments lost
@@ -204,9 +201,9 @@ TEST(NoiseSpectrum, TheLevelOfTheCodesCostsNoDigits) {
     std::vector<double> deviations;
     for (int i = 0; i < 5000; ++i) deviations.push_back(std::round(noise(g)));
     const auto spectrum = [&](double level) {
-        std::vector<double> codes{0.0};
+        std::vector<double> codes;
         for (double d : deviations) codes.push_back(level + d);
-        return ComputeNoiseSpectrum(codes, 5000, kBipolar24, 50.0)->densityVPerRootHz;
+        return ComputeNoiseSpectrum(codes, kBipolar24, 50.0)->densityVPerRootHz;
     };
     const std::vector<double> atZero = spectrum(0);
     for (const double level : {9437184.0, 16777000.0}) {
@@ -224,7 +221,7 @@ TEST(NoiseSpectrum, TheLevelOfTheCodesCostsNoDigits) {
 TEST(NoiseSpectrum, TheTopBinOfAlternatingCodesHasNoTwin) {
     for (const int n : {16, 500, 5000}) {
         const double fs = 50, a = 7;
-        const auto r = ComputeNoiseSpectrum(Codes(n, [&](int i) { return i % 2 ? -a : a; }), int16_t(n), kBipolar24, fs);
+        const auto r = ComputeNoiseSpectrum(Codes(n, [&](int i) { return i % 2 ? -a : a; }), kBipolar24, fs);
         ASSERT_TRUE(r.ok());
         const double want = a * kLsb24 * std::sqrt(2.0 * r->segmentLength / (3 * fs));
         EXPECT_NEAR(r->densityVPerRootHz.back(), want, 1e-9 * want) << n << " codes";
@@ -233,15 +230,14 @@ TEST(NoiseSpectrum, TheTopBinOfAlternatingCodesHasNoTwin) {
 
 TEST(NoiseSpectrum, NoneWithoutTwoCodesOrARate) {
     const auto two = Codes(2, [](int i) { return i; });
-    EXPECT_EQ(ComputeNoiseSpectrum(two, 1, kBipolar24, 50.0).error(), "a spectrum needs at least 2 codes");
-    EXPECT_FALSE(ComputeNoiseSpectrum(two, 2, kBipolar24, std::nullopt).ok());
-    EXPECT_EQ(ComputeNoiseSpectrum(two, 2, kBipolar24, 0.0).error(), kNoSampleRateReason);
-    EXPECT_TRUE(ComputeNoiseSpectrum(two, 2, kBipolar24, 50.0).ok());
-    EXPECT_TRUE(ComputeNoiseSpectrum(two, 100, kBipolar24, 50.0).ok());  // taken as far as the buffer goes
+    EXPECT_EQ(ComputeNoiseSpectrum(std::span(two).first(1), kBipolar24, 50.0).error(), "a spectrum needs at least 2 codes");
+    EXPECT_FALSE(ComputeNoiseSpectrum(two, kBipolar24, std::nullopt).ok());
+    EXPECT_EQ(ComputeNoiseSpectrum(two, kBipolar24, 0.0).error(), kNoSampleRateReason);
+    EXPECT_TRUE(ComputeNoiseSpectrum(two, kBipolar24, 50.0).ok());
 }
 
 TEST(NoiseSpectrum, CsvGivesTheSettingsThenOneLinePerBin) {
-    const auto r = ComputeNoiseSpectrum(Codes(16, [](int i) { return i % 3; }), 16, kBipolar24, 50.0);
+    const auto r = ComputeNoiseSpectrum(Codes(16, [](int i) { return i % 3; }), kBipolar24, 50.0);
     const std::string csv = SpectrumCsv(*r);
     EXPECT_EQ(csv.rfind("# noise spectrum: amplitude spectral density, one-sided\n# sample_rate_hz: 50\n"
                         "# bin_width_hz: 6.25\n# segments: 3 of 8 codes, half overlapping, mean removed, "
@@ -269,31 +265,20 @@ TEST(NoiseSpectrum, TextsOfTheWindow) {
     EXPECT_EQ(PeakBin(NoiseSpectrum{}), 0u);
 }
 
-// ---- the code buffer as CSV -------------------------------------------------------------------
-
-link::SharedSettings Settings(int32_t mode, std::vector<double> codes) {
-    link::SharedSettings s;
-    s.ModeRegValue = mode;
-    link::DecodeModeRegister(s);
-    s.FilterRegValue = 0x800010;
-    s.DacRegValue = 37;
-    s.MasterClockHz = 4915200;
-    codes.insert(codes.begin(), 0.0);
-    s.CodesRead = static_cast<int16_t>(codes.size() - 1);
-    s.Codes = std::move(codes);
-    return s;
-}
+// ---- codes as CSV -----------------------------------------------------------------------------
 
 TEST(CodesCsv, ConditionsThenOneLinePerCodeWithItsVolts) {
     using namespace std::chrono;
-    link::SharedSettings s = Settings(0x21B0, {8388608, 8388610, 8388600});
-    s.CodesCapturedAt = system_clock::time_point(seconds(1714566896));
-    EXPECT_EQ(CodesCsv(s),
+    const link::Conditions taken{0x21B0, 0x800010, 4915200, 37, 0x800000, {}, "simulated board (virtual time)"};
+    EXPECT_EQ(CodesCsv(std::vector<double>{8388608, 8388610, 8388600}, taken, system_clock::time_point(seconds(1714566896))),
               "# QB4160 codes\n"
               "# captured: 2024-05-01T12:34:56Z\n"
+              "# board: simulated board (virtual time)\n"
               "# mode_register: 21B0\n"
               "# filter_register: 800010\n"
               "# dac_register: 25\n"
+              "# offset_register: 800000\n"
+              "# gain_register: unknown\n"
               "# master_clock_hz: 4915200\n"
               "# sample_rate_hz: 50\n"
               "# polarity: bipolar\n"
@@ -304,8 +289,6 @@ TEST(CodesCsv, ConditionsThenOneLinePerCodeWithItsVolts) {
               "1,8388608,0\n"
               "2,8388610,1.9073486328125e-08\n"
               "3,8388600,-7.62939453125e-08\n");
-    ASSERT_TRUE(files::LoadIntoBuffer(s, {0, 65535}));  // a load forgets when codes were read
-    EXPECT_NE(CodesCsv(s).find("\n# captured: unknown (codes loaded from a file)\n"), std::string::npos);
 }
 
 } // namespace

@@ -28,6 +28,8 @@
 #include "analysis/NoiseForm.h"
 #include "analysis/ResolutionFigures.h"
 #include "analysis/SpectrumForm.h"
+#include "link/CodeCount.h"
+#include "link/Conditions.h"
 #include "link/Startup.h"
 #include "platform/chart/StripChart.h"
 #include "support/MemoryPreferences.h"
@@ -106,8 +108,7 @@ TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
         readouts.push_back(Text(form, "lblFrequencyValue"));
         EXPECT_EQ(Text(form, "lblSummary"),
                   "Sample rate 2048.00 Hz, 8 segments of 1024 codes, bins of 2.00 Hz; mean density " +
-                      analysis::DensityText(analysis::MeanDensity(*analysis::ComputeNoiseSpectrum(
-                          rig.settings.Codes, 5000, analysis::DataFormatOf(rig.settings), 2048.0))));
+                      analysis::DensityText(analysis::MeanDensity(*analysis::ComputeNoiseSpectrum(rig.settings))));
         form.unload();
     });
     form.showModal();
@@ -183,7 +184,7 @@ TEST(NoiseWindowCsv, SavesTheCodesAsCsvWhereTheUserChoseAndRemembersTheFolder) {
     }
     std::ifstream in(dir / "c.csv");
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(csv, analysis::CodesCsv(rig.settings));
+    EXPECT_EQ(csv, analysis::CodesCsv(link::HeldCodes(rig.settings.Codes, 2), link::PresentConditions(rig.ctx), {}));
     EXPECT_EQ(rig.preferences.values.at("files/folder"), dir.string());
     fs::remove_all(dir);
 }

@@ -19,6 +19,7 @@
 #include "analysis/HistForm.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/NoiseForm.h"
+#include "link/CodeCount.h"
 #include "analysis/mdlArray.h"
 #include "link/Startup.h"
 #include "platform/base/Numbers.h"
@@ -36,7 +37,7 @@ std::vector<double> Buffer(std::vector<double> codes) {
 }
 
 NoiseStatistics StatsOf(const std::vector<double>& codes) {
-    return ComputeNoiseStatistics(Buffer(codes), static_cast<int16_t>(codes.size()));
+    return ComputeNoiseStatistics(codes);
 }
 
 // ---- noise figures ------------------------------------------------------------------------------
@@ -51,7 +52,7 @@ TEST(ComputeNoiseStatistics, HandComputedFigures) {
         EXPECT_EQ(std::vector<double>({s.AverageCode, s.MaxCode, s.MinCode}), std::vector<double>({c.average, c.max, c.min}));
         EXPECT_DOUBLE_EQ(s.RmsNoiseCodes, c.rms) << c.codes[0];
     }
-    const NoiseStatistics s = ComputeNoiseStatistics({0.0, 4.0, 6.0}, 100);  // only two codes held
+    const NoiseStatistics s = ComputeNoiseStatistics(link::HeldCodes({0.0, 4.0, 6.0}, 100));  // only two codes held
     EXPECT_EQ(std::vector<double>({s.AverageCode, s.MaxCode, s.MinCode}), std::vector<double>({5, 6, 4}));
 }
 

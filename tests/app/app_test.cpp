@@ -62,11 +62,15 @@ TEST(Options, OwnOptionsAreTakenOutAndTheWordsLeftAreJoinedByOneBlank) {
     EXPECT_TRUE(f->command == Command::FastStep && f->json && f->graphFile == "s.png");
     const auto a = ParseOptions({"qb", "--analyse", "a.dat", "--filter=96000", "--spectrum=s.csv", "--csv=c.csv", "L"});
     ASSERT_EQ(Why(a), "");
-    EXPECT_EQ(std::vector<std::string>({a->filterHex, a->spectrumFile, a->csvFile, a->commandLine}),
+    EXPECT_EQ(std::vector<std::string>({a->registers.at(qb::link::SetUpRegister::Filter), a->spectrumFile, a->csvFile,
+                                        a->commandLine}),
               std::vector<std::string>({"96000", "s.csv", "c.csv", "L"}));
-    const auto c = ParseOptions({"qb", "--acquire", "500", "--csv=c.csv"});  // the CSV alone: no --out
+    const auto c = ParseOptions({"qb", "--acquire", "500", "--csv=c.csv", "--setup=s.json", "--offset=8000"});  // no --out
     ASSERT_EQ(Why(c), "");
-    EXPECT_TRUE(c->command == Command::Acquire && c->csvFile == "c.csv");
+    EXPECT_TRUE(c->command == Command::Acquire && c->csvFile == "c.csv" && c->setUpFile == "s.json" &&
+                c->registers == (std::map<qb::link::SetUpRegister, std::string>{{qb::link::SetUpRegister::Offset, "8000"}}));
+    const auto s = ParseOptions({"qb", "--save-setup=s.json", "--board=sim"});
+    EXPECT_TRUE(s.ok() && s->command == Command::SaveSetUp && s->saveSetUpFile == "s.json");
     EXPECT_TRUE(ParseOptions({"qb", "--no-settings", "L"})->noSettings);
 }
 
@@ -77,7 +81,9 @@ TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
                                {"--analyse", "a", "--mode="}, {"--analyse", "a", "--graph="}, {"--acquire", "5", "--out="},
                                {"--trace="}, {"--board="}, {"--faststep", "--analyse", "a"}, {"--faststep", "--hex"},
                                {"--faststep", "--mode=21B0"}, {"--faststep", "--csv=a.csv"}, {"--filter=800010"},
-                               {"--spectrum=s.csv"}, {"--csv=c.csv"}, {"--acquire", "500", "--filter=1", "--out", "a"}};
+                               {"--spectrum=s.csv"}, {"--csv=c.csv"}, {"--gain=1"}, {"--faststep", "--dac=1"},
+                               {"--analyse", "a", "--setup=s.json"}, {"--save-setup=s.json", "--mode=2190"},
+                               {"--save-setup=s.json", "--acquire", "5", "--out", "a"}, {"--save-setup="}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
         EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();

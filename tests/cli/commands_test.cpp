@@ -59,6 +59,14 @@ Outcome Analyse(cli::AnalyseRequest request) {
     return {status, out.str(), err.str()};
 }
 
+// The register options of a command line: --mode and --filter where not empty.
+cli::RegisterOptions Given(const char* mode, const char* filter = "") {
+    cli::RegisterOptions given;
+    if (*mode) given[link::SetUpRegister::Mode] = mode;
+    if (*filter) given[link::SetUpRegister::Filter] = filter;
+    return given;
+}
+
 // Whether the traffic ends continuous reading: the stop byte 48, then the data-port byte 27.
 bool EndsContinuousReading(const Texts& traffic) {
     return traffic.size() >= 2 && Texts(traffic.end() - 2, traffic.end()) == Texts{"C 48", "out 1B"};
@@ -87,7 +95,7 @@ TEST(Analyse, JsonKeysAreTheValueLabelsAndValuesTheWindowsTextsBadInputIsRefused
     for (const auto& [content, hex, mode, codes, modeValue, says] : cases) {
         SCOPED_TRACE(std::string(content ? content : "no file") + " " + mode);
         Dir dir;
-        const auto [status, out, err] = Analyse({.file = content ? dir.write("codes.dat", content) : dir.file("none.dat"), .hex = hex, .modeHex = mode, .json = true});
+        const auto [status, out, err] = Analyse({.file = content ? dir.write("codes.dat", content) : dir.file("none.dat"), .hex = hex, .registers = Given(mode), .json = true});
         if (*says) {
             EXPECT_NE(status, 0);
             EXPECT_EQ(out, "");
@@ -236,7 +244,7 @@ TEST(Acquire, BadInputOrAFailedReadWritesNothing) {
 TEST(AnalyseFigures, JsonHoldsNumbersInBaseUnitsAndNullWhereThereIsNone) {
     Dir dir;
     for (const auto& [codes, rms] : {std::pair{" 10\r\n 12\r\n", std::sqrt(2.0)}, std::pair{" 10\r\n 10\r\n", 0.0}}) {
-        const Outcome r = Analyse({.file = dir.write("c.dat", codes), .modeHex = "1180", .json = true});
+        const Outcome r = Analyse({.file = dir.write("c.dat", codes), .registers = Given("1180"), .json = true});
         ASSERT_EQ(r.status, 0) << r.err;
         const QJsonObject all = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
         EXPECT_EQ(all.keys(), (QStringList{"figures", "labels"}));
@@ -270,14 +278,14 @@ TEST(AnalyseSpectrum, AtTheRateOfTheFilterRegisterAndClockOrOneLineSayingWhyNot)
         {"", 4915200, "s.png", 0, "\x89PNG"},                         // a picture of the chart
         {"000010", 4915200, "s.pdf", 1, "no spectrum: filter word 0"},
         {"", 4915200, "s.txt", 2, "a spectrum is a .csv, .png or .pdf file"},
-        {"1000000", 4915200, "s.csv", 2, "bad filter register value \"1000000\""},
-        {"80001G", 4915200, "s.csv", 2, "bad filter register value"},
+        {"1000000", 4915200, "s.csv", 2, "--filter=1000000: is not 1 to 6 hexadecimal digits"},
+        {"80001G", 4915200, "s.csv", 2, "--filter=80001G: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.filter) + " " + c.name);
         const std::string file = dir.file(c.name);
         std::remove(file.c_str());
-        const Outcome r = Analyse({.file = data, .filterHex = c.filter, .masterClockHz = c.clock, .spectrumFile = file});
+        const Outcome r = Analyse({.file = data, .registers = Given("", c.filter), .masterClockHz = c.clock, .spectrumFile = file});
         EXPECT_EQ(r.status, c.status);
         if (c.status == 0) {
             EXPECT_NE(ReadAll(file).find(c.says), npos) << ReadAll(file);
@@ -301,8 +309,9 @@ TEST(AnalyseCsv, CodesOfAFileWithTheirVoltsAndNoCaptureTime) {
     EXPECT_NE(bad.err.find("cannot write"), npos);
 }
 
-// The CSV alone, straight from the board: the DAC register is read after continuous reading has
-// ended, so the header gives the converter's value; the capture time is that of the read.
+// The CSV alone, straight from the board: the DAC, offset and gain registers are read after
+// continuous reading has ended, so the header gives the converter's values; the capture time is
+// that of the read.
 TEST(AcquireCsv, CodesWithTheConvertersRegistersAndTheTimeOfTheRead) {
     Dir dir;
     test::BoardRig rig;
@@ -312,7 +321,8 @@ TEST(AcquireCsv, CodesWithTheConvertersRegistersAndTheTimeOfTheRead) {
     std::ostringstream err;
     ASSERT_EQ(cli::RunAcquire({.count = 5, .outFile = "", .csvFile = dir.file("a.csv")}, rig.ctx, err), 0) << err.str();
     const std::string csv = ReadAll(dir.file("a.csv"));
-    EXPECT_NE(csv.find("# dac_register: 25\n"), npos) << csv;
+    EXPECT_NE(csv.find("# dac_register: 25\n# offset_register: 800000\n# gain_register: 555555\n"), npos) << csv;
+    EXPECT_NE(csv.find("# board: " + rig.port.describe() + "\n"), npos) << csv;
     EXPECT_NE(csv.find("# filter_register: 40010\n"), npos) << csv;
     EXPECT_NE(csv.find("# sample_rate_hz: 1600\n"), npos) << csv;
     EXPECT_TRUE(std::regex_search(csv, std::regex("# captured: 20\\d\\d-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\n"))) << csv;

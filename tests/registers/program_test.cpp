@@ -89,14 +89,15 @@ TEST(Program, ButtonsOpenTheEditors) {
 // ---- every register window from the keyboard: each control takes the focus and carries its
 // caption as its accessible name, so screen readers and outside drivers find it by caption ------
 
-// Each button, option button and check box takes the focus by Tab and is named by its caption
-// (the caption-less output boxes by what checking them does).
+// Each button, option button and check box takes the focus by Tab and is named by its caption,
+// without the mark of its Alt key (the caption-less output boxes by what checking them does).
 void ExpectNamedAndFocusable(QWidget& form) {
     const auto buttons = form.findChildren<QAbstractButton*>();
     ASSERT_FALSE(buttons.empty()) << form.objectName().toStdString();
     for (QAbstractButton* b : buttons) {
         const std::string name = form.objectName().toStdString() + "." + b->objectName().toStdString();
-        const std::string caption = b->text().isEmpty() ? b->accessibleName().toStdString() : b->text().toStdString();
+        const std::string caption =
+            b->text().isEmpty() ? b->accessibleName().toStdString() : QString(b->text()).remove('&').toStdString();
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
         EXPECT_FALSE(caption.empty()) << name;
         EXPECT_EQ(a ? a->text(QAccessible::Name).toStdString() : "", caption) << name;
