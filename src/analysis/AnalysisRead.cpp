@@ -39,6 +39,7 @@ ReadOutcome ReadForAnalysis(const link::Context& ctx, link::ReadData& reader, in
     s.Codes.assign(static_cast<std::size_t>(count) + 1, 0.0);
     s.CodesRead = 0;
     s.CodesCapturedAt = std::chrono::system_clock::now();
+    s.CodesConditions.reset();  // the converter's present set-up is theirs
 
     link::StartContinuousRead(ctx);
     ReadOutcome outcome = ReadOutcome::Complete;

@@ -46,7 +46,8 @@ enum class ReadOutcome {
 using AfterEachCode = std::function<bool(int16_t codesRead, int16_t codesToRead)>;
 
 // The analysis read of `codesToRead` codes (the caller has checked the continuous mode and the
-// count): Codes is made afresh with indices 0..codesToRead, CodesCapturedAt is now, byte 33
+// count): Codes is made afresh with indices 0..codesToRead, CodesCapturedAt is now and
+// CodesConditions none (the converter's present set-up is that of the codes), byte 33
 // starts continuous reading, then one code per ready signal goes to Codes(i), with CodesRead = i
 // and LastCode = the code.
 // A missing result (the no-data marker) ends the read with kReadErrorMessage and CodesRead = 0.

@@ -179,7 +179,8 @@ void FileReadForm::LoadCsv(const std::string& name, const std::string& path) {
     if (!capture.ok())
         fail("The file " + name + " could not be read: " + capture.error() + ".");
     else if (capture->codes.size() > kMaxCodeLines || !LoadIntoBuffer(ctx_.settings, *capture))
-        fail(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, CodeForm::Decimal));
+        fail(LoadFailureText(name, ReadError{ReadFailure::TooManyLines, 0, {}}, CodeForm::Decimal) +
+             " The headless analysis (--analyse) takes it whole.");
 }
 
 void FileReadForm::fail(const std::string& message) {

@@ -59,7 +59,8 @@ private:
     // Reads the file named `name` in the listed folder into the buffer; on failure the buffer
     // is kept and the error flag set, with the message shown.
     void LoadCodes(const std::string& name);
-    // The same for the program's own CSV file of codes, with their conditions.
+    // The same for the program's own CSV file of codes, with their conditions; at most
+    // kMaxCodeLines codes, as a data file holds and the windows read.
     void LoadCsv(const std::string& name, const std::string& path);
     // Sets the error flag and shows `message`.
     void fail(const std::string& message);

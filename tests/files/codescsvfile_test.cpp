@@ -9,6 +9,8 @@
 
 #include "analysis/CodesCsv.h"
 #include "files/CodesCsvFile.h"
+#include "files/DataFile.h"
+#include "link/SharedSettings.h"
 #include "support/Why.h"
 
 namespace qb::filestest {
@@ -35,19 +37,30 @@ TEST(CodesCsvFile, WhatTheWriterWritesComesBackWholeAtAnyLength) {
         EXPECT_EQ(back->codes, codes);
         EXPECT_EQ(back->conditions, kTaken);
         EXPECT_EQ(back->capturedAt, time);
+        // Into the code buffer with its conditions, which the next data file's codes do not have.
+        link::SharedSettings s;
+        ASSERT_TRUE(files::LoadIntoBuffer(s, *back));
+        EXPECT_EQ(std::make_tuple(s.CodesRead, s.CodesConditions, s.CodesCapturedAt), std::make_tuple(int16_t(codes.size()), std::optional(kTaken), time));
+        ASSERT_TRUE(files::LoadIntoBuffer(s, codes));
+        EXPECT_FALSE(s.CodesConditions || s.CodesCapturedAt);
     }
 }
 
 TEST(CodesCsvFile, TheCodeColumnWhereverItIsAndWhatIsWrongWithAFile) {
     const std::string header = analysis::CodesCsvHeader({0x21B0, 0x800010, 4915200, {}, {}, {}, {}}, {});
     const std::size_t lines = 1 + std::size_t(std::count(header.begin(), header.end(), '\n'));  // the column line's
+    const auto crlf = [](std::string text) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
+        return text;
+    };
     const auto at = [&](std::size_t line) { return "line " + std::to_string(line) + ": "; };
     const struct {
         std::string content;
         std::vector<double> codes;
         std::string why;
     } cases[] = {
-        {header + "index,time_s,code,volts\r\n1,0.01,8388608,0\r\n# a note among the rows\r\n\r\n2,0.02, 12 ,0\r\n", {8388608, 12}, ""},
+        {crlf(header + "index,time_s,code,volts\n1,0.01,8388608,0\n# a note among the rows\n\n2,0.02, 12 ,0\n"), {8388608, 12}, ""},
+        {crlf(header + "code\n5\n"), {5}, ""},
         {header + "code\n7", {7}, ""},
         {"# QB4160 data\nindex,code\n1,5\n", {}, at(1) + "not a CSV file of codes (its first line is not \"# QB4160 codes\")"},
         {header + "index,value\n1,5\n", {}, at(lines) + "no column is named \"code\""},

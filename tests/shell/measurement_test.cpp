@@ -80,8 +80,13 @@ TEST(Measurement, ACsvFileReadBackAfterARestartGivesTheSameFiguresInItsOwnCondit
     EXPECT_EQ(after["lblConditions"], "\u00B120 mV bipolar, 24-bit, 5 V reference, 1600.00 Hz: from the file");
     before.erase("lblConditions"), after.erase("lblConditions");
     EXPECT_EQ(after, before);
-    // The converter's own set-up, on which the register windows rely, is left as it is.
+    // The converter's own set-up, on which the register windows rely, is left as it is, and codes
+    // read from it next are its own.
     EXPECT_EQ(std::make_pair(restarted.settings.ModeRegValue, restarted.settings.InputRangeMv), std::make_pair(0x21B0, int16_t{80}));
+    analysis::ReadDataForm read(restarted.ctx);
+    RunModal(read, [&] { Click(read, "Command3D1"); });
+    EXPECT_EQ(NoiseTexts(restarted.ctx).read().texts["lblConditions"],
+              "\u00B180 mV bipolar, 24-bit, 5 V reference, 50.00 Hz: the converter's present set-up");
 }
 
 TEST(SetUpMenu, SavesTheRegistersAndLoadsWithOneMessageAtAMismatchOrABadFile) {
