@@ -1,7 +1,10 @@
 // The headless commands: the analysis of a data file as JSON (the window's texts and the figures as
 // numbers, null where there are none), as plain text and as images, the noise spectrum at the
 // sample rate of the filter register and master clock, the codes as CSV, refusals of bad input;
-// the acquisition on the simulated board with its progress, Ctrl-C stop and safe save.
+// the acquisition on the simulated board with its progress, Ctrl-C stop and safe save; the
+// conditions of a measurement: the registers --acquire writes before it reads (from its options
+// and a set-up file), --save-setup, and --analyse of the program's CSV in the conditions of its
+// header, whole at any length.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -15,13 +18,16 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "analysis/AnalysisRead.h"
+#include "analysis/CodesCsv.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/ResolutionFigures.h"
+#include "app/Entry.h"
 #include "cli/Commands.h"
 #include "files/DataFile.h"
 #include "platform/base/Numbers.h"
@@ -47,8 +53,6 @@ std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-
-
 struct Outcome {
     int status;
     std::string out, err;
@@ -56,6 +60,16 @@ struct Outcome {
 Outcome Analyse(cli::AnalyseRequest request) {
     std::ostringstream out, err;
     const int status = cli::RunAnalyse(request, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// The whole program run with these words after its name.
+Outcome Program(std::vector<std::string> words) {
+    words.insert(words.begin(), "qb4160-eval");
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    std::ostringstream out, err;
+    const int status = app::RunProgram(int(words.size()), argv.data(), out, err, false);
     return {status, out.str(), err.str()};
 }
 
@@ -330,6 +344,130 @@ TEST(AcquireCsv, CodesWithTheConvertersRegistersAndTheTimeOfTheRead) {
     const std::vector<std::string> traffic = rig.traffic();
     const auto stop = std::find(traffic.begin(), traffic.end(), "C 48");
     EXPECT_NE(std::find(stop, traffic.end(), "R DAC 25"), traffic.end());
+}
+
+// ---- the conditions of a measurement ------------------------------------------------------------
+
+using R = link::SetUpRegister;
+
+// Each register written and read back, in order, before the continuous-mode check reads the mode
+// register and the read starts.
+TEST(AcquireSetUp, RegistersWrittenInOrderEachReadBackBeforeTheFirstRead) {
+    Dir dir;
+    const std::string file = dir.write("s.json", R"({"mode": "2190", "filter": "40010", "gain": "555000"})");
+    const struct {
+        std::string setUp;
+        cli::RegisterOptions options;
+        Texts writes;
+    } cases[] = {
+        {"", {{R::Mode, "2190"}, {R::Gain, "555000"}, {R::Offset, "800100"}, {R::Dac, "3"}, {R::Filter, "40010"}},
+         {"W filter 40010", "R filter 40010", "W DAC 3", "R DAC 3", "W offset 800100", "R offset 800100", "W gain 555000",
+          "R gain 555000", "W mode 2190", "R mode 2190"}},
+        {file, {}, {"W filter 40010", "R filter 40010", "W gain 555000", "R gain 555000", "W mode 2190", "R mode 2190"}},
+        // The options take the place of the file's values and add to them.
+        {file, {{R::Mode, "21A0"}, {R::Dac, "1"}},
+         {"W filter 40010", "R filter 40010", "W DAC 1", "R DAC 1", "W gain 555000", "R gain 555000", "W mode 21A0",
+          "R mode 21A0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setUp);
+        const auto setUp = cli::AcquisitionSetUp(c.setUp, c.options);
+        ASSERT_TRUE(setUp.ok()) << setUp.error();
+        test::BoardRig rig;
+        rig.fastFilter();
+        std::ostringstream err;
+        ASSERT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("a.dat"), .setUp = *setUp}, rig.ctx, err), 0) << err.str();
+        Texts want = c.writes;
+        want.push_back("R mode " + platform::Hex(*(*setUp)[R::Mode]));
+        const Texts traffic = rig.traffic();
+        EXPECT_EQ(Texts(traffic.begin(), std::find(traffic.begin(), traffic.end(), "C 33")), want);
+    }
+}
+
+TEST(AcquireSetUp, AMismatchReadsNothingAndWritesNoFile) {
+    Dir dir;
+    test::BoardRig rig(-1, test::Fault(board::Fault::Readback));
+    std::ostringstream err;
+    const link::SetUp setUp = *cli::AcquisitionSetUp("", {{R::Mode, "2190"}, {R::Filter, "40010"}});
+    EXPECT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("a.dat"), .csvFile = dir.file("a.csv"), .setUp = setUp},
+                              rig.ctx, err),
+              1);
+    EXPECT_EQ(err.str(), "qb4160-eval: the filter register read back 40011 after 40010 was written; no code was read\n");
+    EXPECT_EQ(rig.traffic(), (Texts{"W filter 40010", "R filter 40011"}));
+    EXPECT_EQ(dir.entries(), 0);
+}
+
+// Refused as usage errors, naming the file's line or key or the option, before the port is
+// claimed: no trace file is even made.
+TEST(AcquireSetUp, BadSetUpsAreRefusedBeforeTheBoardIsTouched) {
+    Dir dir;
+    const struct {
+        const char* content;  // nullptr: no such file
+        const char* option;
+        std::string says;
+    } cases[] = {
+        {R"({"mode": "2190", "clock": "4915200"})", "--hex", "s.json: unknown key \"clock\""},
+        {"{\n  \"mode\": \"2190\"\n  \"filter\": \"40010\"\n}", "--hex", "s.json: line 3: not JSON ("},
+        {nullptr, "--hex", "none.json: cannot be read: No such file or directory"},
+        {"{}", "--mode=8190", "--mode=8190: would start a calibration"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        const std::string setUp = c.content ? dir.write("s.json", c.content) : dir.file("none.json");
+        const std::string trace = dir.file("t.trace"), out = dir.file("a.dat");
+        const Outcome r = Program({"--acquire", "5", "--out", out, "--setup=" + setUp, "--trace=" + trace, c.option});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.starts_with("qb4160-eval: ") && r.err.find(c.says) != npos &&
+                    std::count(r.err.begin(), r.err.end(), '\n') == 1)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(trace) || std::filesystem::exists(out));
+    }
+}
+
+// What --save-setup saves, --setup writes back: the registers as the converter held them.
+TEST(SaveSetUp, TheFiveRegistersAsTheConverterHoldsThem) {
+    Dir dir;
+    const std::string saved = dir.file("s.json");
+    EXPECT_EQ(Program({"--save-setup=" + saved}).status, 0);
+    EXPECT_EQ(ReadAll(saved),
+              "{\n  \"mode\": \"21B0\",\n  \"filter\": \"800010\",\n  \"dac\": \"0\",\n  \"offset\": \"800000\",\n"
+              "  \"gain\": \"555555\"\n}\n");
+    EXPECT_EQ(Program({"--acquire", "5", "--out", dir.file("a.dat"), "--setup=" + saved}).status, 0);
+    const Outcome r = Program({"--save-setup=" + dir.file("no/s.json")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.starts_with("qb4160-eval: cannot write the set-up to ")) << r.err;
+}
+
+// 12,000 codes: the first 5000 all alike, the rest +-2 codes around them, so that only the whole
+// file gives a peak-to-peak noise of 4 codes and an RMS noise of sqrt(7000 x 4 / 11999) codes.
+TEST(AnalyseCsv, AllItsCodesInTheConditionsOfItsHeaderUnlessGiven) {
+    Dir dir;
+    std::vector<double> codes(12000, 8388608);
+    for (std::size_t i = 5000; i < codes.size(); ++i) codes[i] += i % 2 ? 2 : -2;
+    const link::Conditions taken{0x2190, 0x400010, 4915200, 1, 0x800000, 0x555555, "simulated board"};
+    const std::string file = dir.write("log.txt", analysis::CodesCsv(codes, taken, {}));  // known by its first line
+    const struct {
+        cli::RegisterOptions options;
+        std::optional<int32_t> clock;
+        double lsbV, rateHz;
+    } cases[] = {
+        {{}, {}, 0.040 / 16777216, 4915200.0 / (48 * 1024)},                      // the header's: +-20 mV, word 1024 chopped
+        {{{R::Mode, "21B0"}}, {}, 0.160 / 16777216, 4915200.0 / (48 * 1024)},  // +-80 mV given
+        {{{R::Filter, "400000"}}, 2457600, 0.040 / 16777216, 2457600.0 / (16 * 1024)},  // no chopping, L
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Analyse({.file = file, .registers = c.options, .masterClockHz = c.clock, .json = true});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const QJsonObject figures = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object()["figures"].toObject();
+        EXPECT_EQ(figures["codes_read"].toDouble(), 12000);
+        EXPECT_EQ(figures["peak_to_peak_noise_lsb"].toDouble(), 4);
+        EXPECT_DOUBLE_EQ(figures["rms_noise_lsb"].toDouble(), std::sqrt(28000.0 / 11999));
+        EXPECT_DOUBLE_EQ(figures["lsb_v"].toDouble(), c.lsbV);
+        EXPECT_DOUBLE_EQ(figures["sample_rate_hz"].toDouble(), c.rateHz);
+    }
+    // The codes written again keep the header's conditions.
+    ASSERT_EQ(Analyse({.file = file, .csvFile = dir.file("again.csv")}).status, 0);
+    EXPECT_EQ(ReadAll(dir.file("again.csv")), ReadAll(file));
 }
 
 } // namespace
