@@ -5,7 +5,8 @@
 //
 // Each window is opened as the program opens it (modal, its load handler run), on the offscreen
 // platform against the simulated board on virtual time, grabbed into OUTDIR/<name>.png and
-// closed. The analysis windows show 500 codes of the simulated board at its power-on set-up. The
+// closed. The analysis windows show 500 codes of the simulated board at its power-on set-up (the
+// noise window also as if they came from a CSV file taken in other conditions). The
 // same build on the same machine gives the same pictures byte for byte, so `cmp` tells whether a
 // change altered what a user sees.
 #include <cstdio>
@@ -31,6 +32,7 @@
 #include "faststep/faststep.h"
 #include "files/FileReadForm.h"
 #include "files/WriteFileForm.h"
+#include "link/Conditions.h"
 #include "link/Context.h"
 #include "link/PortForm.h"
 #include "link/Register.h"
@@ -130,6 +132,10 @@ int main(int argc, char** argv) {
     { registers::CalibrationForm f(ctx, registers::gainform); Shoot(f, "gainform"); }
     { analysis::ReadDataForm f(ctx); Shoot(f, "ReadDataForm"); }
     { analysis::NoiseForm f(ctx); Shoot(f, "NoiseForm"); }
+    // The same codes as if loaded from a CSV file taken at +-20 mV and 100 Hz.
+    settings.CodesConditions = link::Conditions{0x2190, 0x400010, link::kDefaultMasterClockHz, {}, {}, {}, {}};
+    { analysis::NoiseForm f(ctx); Shoot(f, "NoiseForm-file"); }
+    settings.CodesConditions.reset();
     { analysis::FiguresForm f(ctx); Shoot(f, "FiguresForm"); }
     { analysis::GraphForm f(ctx); Shoot(f, "GraphForm"); }
     { analysis::HistForm f(ctx); Shoot(f, "HistForm"); }
@@ -168,5 +174,5 @@ int main(int argc, char** argv) {
     { shell::MainMenuForm f(ctx); Shoot(f, "MainMenuForm"); }
 
     std::printf("gallery: %d windows in %s\n", g_saved, g_out.c_str());
-    return g_saved == 23 ? 0 : 1;
+    return g_saved == 24 ? 0 : 1;
 }
