@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -401,6 +402,7 @@ TEST(AcquireSetUp, AMismatchReadsNothingAndWritesNoFile) {
 // claimed: no trace file is even made.
 TEST(AcquireSetUp, BadSetUpsAreRefusedBeforeTheBoardIsTouched) {
     Dir dir;
+    const std::string big = "{" + std::string(70000, ' ') + "}";
     const struct {
         const char* content;  // nullptr: no such file
         const char* option;
@@ -410,6 +412,7 @@ TEST(AcquireSetUp, BadSetUpsAreRefusedBeforeTheBoardIsTouched) {
         {"{\n  \"mode\": \"2190\"\n  \"filter\": \"40010\"\n}", "--hex", "s.json: line 3: not JSON ("},
         {nullptr, "--hex", "none.json: cannot be read: No such file or directory"},
         {"{}", "--mode=8190", "--mode=8190: would start a calibration"},
+        {big.c_str(), "--hex", "s.json: larger than 64 KiB, too large for a set-up"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -444,8 +447,9 @@ TEST(AnalyseCsv, AllItsCodesInTheConditionsOfItsHeaderUnlessGiven) {
     Dir dir;
     std::vector<double> codes(12000, 8388608);
     for (std::size_t i = 5000; i < codes.size(); ++i) codes[i] += i % 2 ? 2 : -2;
-    const link::Conditions taken{0x2190, 0x400010, 4915200, 1, 0x800000, 0x555555, "simulated board"};
-    const std::string file = dir.write("log.txt", analysis::CodesCsv(codes, taken, {}));  // known by its first line
+    const link::Conditions taken{0x2190, 0x400010, 4915200, {}, 0x800000, 0x555555, "simulated board"};
+    const analysis::CaptureTime at = std::chrono::system_clock::time_point(std::chrono::seconds(1714566896));
+    const std::string file = dir.write("log.txt", analysis::CodesCsv(codes, taken, at));  // known by its first line
     const struct {
         cli::RegisterOptions options;
         std::optional<int32_t> clock;
@@ -465,9 +469,11 @@ TEST(AnalyseCsv, AllItsCodesInTheConditionsOfItsHeaderUnlessGiven) {
         EXPECT_DOUBLE_EQ(figures["lsb_v"].toDouble(), c.lsbV);
         EXPECT_DOUBLE_EQ(figures["sample_rate_hz"].toDouble(), c.rateHz);
     }
-    // The codes written again keep the header's conditions.
-    ASSERT_EQ(Analyse({.file = file, .csvFile = dir.file("again.csv")}).status, 0);
-    EXPECT_EQ(ReadAll(dir.file("again.csv")), ReadAll(file));
+    // The codes written again keep the header's conditions and time, with the options in their place.
+    ASSERT_EQ(Analyse({.file = file, .registers = {{R::Dac, "1"}}, .csvFile = dir.file("again.csv")}).status, 0);
+    link::Conditions given = taken;
+    given.dac = 1;
+    EXPECT_EQ(ReadAll(dir.file("again.csv")), analysis::CodesCsv(codes, given, at));
 }
 
 } // namespace

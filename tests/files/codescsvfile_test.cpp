@@ -75,6 +75,9 @@ TEST(CodesCsvFile, TheCodeColumnWhereverItIsAndWhatIsWrongWithAFile) {
          "master_clock_hz \"4.9 MHz\" is not a clock in hertz"},
         {badGain + "code\n1\n", {}, "gain_register \"x\" is not 1 to 6 hexadecimal digits"},
     };
+    files::CodesCsvParser pieces;  // a line too long however it comes
+    for (int i = 0; i < 3; ++i) pieces.Feed(std::string(2000, '1'));
+    EXPECT_EQ(Why(pieces.Finish()), "line 1: longer than 4096 characters");
     for (const auto& c : cases) {
         const auto got = files::ParseCodesCsv(c.content);
         EXPECT_EQ(Why(got), c.why) << c.content;

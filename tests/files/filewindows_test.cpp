@@ -137,6 +137,10 @@ TEST(FileReadForm, AFailedLoadKeepsTheBufferAndNamesTheFileAndTheLine) {
         {"", "", false, "No file has been selected. Please select a data file from the list."},
         {"7.dat", lines(6, " 1") + "seven\r\n" + lines(3, " 1"), false, cannot("7.dat", "line 7 is not a decimal number")},
         {"5001.dat", lines(5001, " 1"), false, "The file 5001.dat holds more than 5000 codes and was not read."},
+        {"5001.csv", "# QB4160 codes\n# mode_register: 2190\n# filter_register: 400010\n# master_clock_hz: 1\ncode\n" +
+             lines(5001, "1"), false,
+         "The file 5001.csv holds more than 5000 codes and was not read. The headless analysis (--analyse) takes it whole."},
+        {"no.csv", "# QB4160 codes\ncode\n1\n", false, cannot("no.csv", "the header does not give mode_register")},
         {"00.hex", "12\r\n00\r\n", true, cannot("00.hex", "line 2" + hexBad + " (a zero is written as the single digit 0)")},
         {"0x.hex", "0x12\r\n", true, cannot("0x.hex", "line 1" + hexBad)},
         {"big.dat", " 1\r\n 4294967296\r\n", false, cannot("big.dat", "line 2 holds a number beyond the 32-bit range")},

@@ -61,6 +61,9 @@ TEST(ProgramRegisters, FilterDacOffsetGainThenModeEachReadBack) {
     EXPECT_EQ(std::make_tuple(rig.settings.FilterRegValue, rig.settings.DacRegValue, rig.settings.OffsetRegValue,
                               rig.settings.GainRegValue, rig.settings.ModeRegValue, rig.settings.Polarity),
               std::make_tuple(0x400010, int16_t{5}, 0x800100, 0x555000, 0x3180, int16_t{1}));
+    // Read back as a set-up can write it again: the DAC's low six bits, as its window keeps them.
+    rig.writeReg(link::comms::kDacWrite, link::comms::kDacBits, 0xC5);
+    EXPECT_EQ(link::ReadRegisters(rig.ctx)[R::Dac], 5);
 }
 
 } // namespace

@@ -76,7 +76,10 @@ TEST(Measurement, ACsvFileReadBackAfterARestartGivesTheSameFiguresInItsOwnCondit
         Click(load, "ReadFileCommand");
     });
     ASSERT_EQ(restarted.messages.texts(), Texts{"The File Has been Sucessfully read"});
-    std::map<std::string, std::string> after = NoiseTexts(restarted.ctx).read().texts;
+    NoiseTexts again(restarted.ctx);  // saved again as it came
+    again.csvChoice = (folder.path / "Again.csv").string();
+    std::map<std::string, std::string> after = again.read().texts;
+    EXPECT_EQ(files::rig::slurp(folder.path / "Again.csv"), files::rig::slurp(folder.path / "Codes.csv"));
     EXPECT_EQ(after["lblConditions"], "\u00B120 mV bipolar, 24-bit, 5 V reference, 1600.00 Hz: from the file");
     before.erase("lblConditions"), after.erase("lblConditions");
     EXPECT_EQ(after, before);
