@@ -174,5 +174,5 @@ int main(int argc, char** argv) {
     { shell::MainMenuForm f(ctx); Shoot(f, "MainMenuForm"); }
 
     std::printf("gallery: %d windows in %s\n", g_saved, g_out.c_str());
-    return g_saved == 24 ? 0 : 1;
+    return g_saved == 26 ? 0 : 1;
 }
