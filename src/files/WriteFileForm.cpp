@@ -96,7 +96,12 @@ void WriteFileForm::WriteMenuCommand_Click() { unload(); }
 
 void WriteFileForm::WriteFileCommand_Click() {
     error_ = false;
-    WriteCodes();
+    const std::string name = platform::FileSystemName(FileName->text());
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec) &&
+        !ctx_.messages.askYesNo(ReplaceQuestion(name)))
+        return;  // the file stays as it was
+    WriteCodes(name);
     // The new name shows in the list when it landed in the listed folder.
     WriteList->refresh();
     if (error_)
@@ -105,9 +110,8 @@ void WriteFileForm::WriteFileCommand_Click() {
         ctx_.messages.information(kSaved);
 }
 
-void WriteFileForm::WriteCodes() {
+void WriteFileForm::WriteCodes(const std::string& name) {
     const CodeForm form = HexOpt->value() ? CodeForm::Hex : CodeForm::Decimal;
-    const std::string name = platform::FileSystemName(FileName->text());
     // A name of blanks only names nothing the user could find again.
     if (name.find_first_not_of(' ') == std::string::npos) {
         error_ = true;

@@ -3,9 +3,12 @@
 // in decimal or hexadecimal. The buffer is only read.
 //
 // The drive, directory and file lists (platform/widgets/FolderBrowser.h) move the process's
-// current directory with them, so a bare name typed into FileName lands in the folder last shown. A save never destroys the file it
-// replaces: the content goes to a temporary file that is moved over the target only once it is
-// complete (DataFile's SaveFileSafely).
+// current directory with them, so a bare name typed into FileName lands in the folder last shown.
+// A file of that name already there is replaced only after the user says so. A save never
+// destroys the file it replaces: the content goes to a temporary file that is moved over the
+// target only once it is complete (DataFile's SaveFileSafely).
+#include <string>
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +21,11 @@
 #include "platform/widgets/Form.h"
 
 namespace qb::files {
+
+// Asked before a save replaces the file `name` (as typed).
+inline std::string ReplaceQuestion(const std::string& name) {
+    return name + " already exists. Do you want to replace it?";
+}
 
 class WriteFileForm : public platform::Form {
     Q_OBJECT
@@ -48,8 +56,8 @@ private:
     void layOut(QGroupBox* Frame1, QHBoxLayout* nameRow, QHBoxLayout* buttonRow);
     void connectHandlers();
 
-    // Writes the buffer, in the chosen form, to the file named by FileName.
-    void WriteCodes();
+    // Writes the buffer, in the chosen form, to the file `name`.
+    void WriteCodes(const std::string& name);
 
     const link::Context& ctx_;
     bool error_ = false;

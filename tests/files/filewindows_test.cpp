@@ -48,7 +48,7 @@ TEST(WriteFileForm, SavesTheBufferExactlyAndTheReaderLoadsItBack) {
             listed = Find<platform::FileList>(saver, "WriteList")->fileNames();
         });
         const std::string name = c.name.isEmpty() ? "Default.dat" : c.name.toStdString();
-        writer.expectLast(MsgIcon::Information, "File successfully created");
+        writer.expectLast(MsgIcon::Information, "File successfully created", c.name.isEmpty() ? 2 : 1);  // replacing asked
         const std::string bytes = slurp(folder.path / name);
         EXPECT_EQ(bytes, c.bytes.value_or(bytes));  // exact where given
         EXPECT_EQ(names(folder.path), (std::set<std::string>{"Default.dat", name}));  // no temporary left
@@ -94,11 +94,28 @@ TEST(WriteFileForm, AFailedSaveKeepsTheOldFileAndSaysSo) {
             Click(form, "WriteFileCommand");
             ::setrlimit(RLIMIT_FSIZE, &saved);
         });
-        rig.expectLast(MsgIcon::Exclamation, "Error occured while trying to create File.");
+        const bool replacing = c.name == "pipe" || c.name == "old.dat";  // asked first, answered Yes
+        rig.expectLast(MsgIcon::Exclamation, "Error occured while trying to create File.", replacing ? 2 : 1);
         EXPECT_EQ(slurp(folder.path / "old.dat"), " 11\r\n 12\r\n");
         EXPECT_EQ(names(folder.path), (std::set<std::string>{"old.dat", "pipe", "sub"}));  // no temporary left
     }
     std::signal(SIGXFSZ, oldHandler);
+}
+
+TEST(WriteFileForm, ReplacingAFileAsksFirstAndNoLeavesItAsItWas) {
+    for (const platform::MsgAnswer answer : {platform::MsgAnswer::No, platform::MsgAnswer::Yes}) {
+        TempFolder folder;
+        spit("Default.dat", "old");
+        Rig rig;
+        rig.messages.answers = {answer};
+        WriteFileForm form(rig.ctx);
+        RunModal(form, [&] { Click(form, "WriteFileCommand"); });
+        const bool yes = answer == platform::MsgAnswer::Yes;
+        ASSERT_FALSE(rig.messages.shown.empty());
+        EXPECT_EQ(rig.messages.shown[0].text, "Default.dat already exists. Do you want to replace it?");
+        EXPECT_EQ(rig.messages.shown.size(), yes ? 2u : 1u);
+        EXPECT_EQ(slurp(folder.path / "Default.dat"), yes ? " 101\r\n 102\r\n 103\r\n" : "old");
+    }
 }
 
 // A bare name lands in the folder last opened; the reader makes the program's folder current
