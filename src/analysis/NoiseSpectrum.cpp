@@ -114,17 +114,34 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings&
                                 SampleRateOf(settings));
 }
 
-std::string DensityText(double v) {
+namespace {
+
+// `v` volts in the engineering unit that keeps the number below 1000 once rounded.
+struct EngineeringVolts {
+    double shown;
+    const char* unit;
+};
+EngineeringVolts InEngineeringUnits(double v) {
     static constexpr struct { double scale; const char* name; } units[] = {
-        {1e12, "pV"}, {1e9, "nV"}, {1e6, "uV"}, {1e3, "mV"}, {1, "V"}};
-    if (!std::isfinite(v)) return "none";
-    const double magnitude = std::fabs(v);
+        {1e12, "pV"}, {1e9, "nV"}, {1e6, "\u00B5V"}, {1e3, "mV"}, {1, "V"}};
     std::size_t u = 0;
-    while (u + 1 < std::size(units) && magnitude * units[u].scale >= 999.5) ++u;
-    const double shown = v * units[u].scale;
+    while (u + 1 < std::size(units) && std::fabs(v) * units[u].scale >= 999.5) ++u;
+    return {v * units[u].scale, units[u].name};
+}
+
+} // namespace
+
+std::string DensityText(double v) {
+    if (!std::isfinite(v)) return "none";
+    const auto [shown, unit] = InEngineeringUnits(v);
     const int decimals = shown == 0 ? 2 : std::clamp(2 - static_cast<int>(std::floor(std::log10(std::fabs(shown)))), 0, 2);
     return platform::Format(shown, decimals ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0") +
-           " " + units[u].name + "/\u221AHz";
+           " " + unit + "/\u221AHz";
+}
+
+std::string DensityTickText(double v) {
+    const auto [shown, unit] = InEngineeringUnits(v);
+    return platform::Format(shown, "0.##") + " " + unit + "/\u221AHz";
 }
 
 std::string FrequencyText(double hz, double binWidthHz) {

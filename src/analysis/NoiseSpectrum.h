@@ -56,6 +56,8 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings&
 // Texts of the spectrum window and the headless picture.
 // A density with three significant digits in the unit that suits: "41.3 nV/\u221AHz".
 std::string DensityText(double vPerRootHz);
+// A tick of the density axis: "100 nV/\u221AHz", "1 \u00B5V/\u221AHz", "2.5 nV/\u221AHz".
+std::string DensityTickText(double vPerRootHz);
 // A frequency with as many decimals as the bin width needs: "12.30 Hz" for bins of 0.049 Hz.
 std::string FrequencyText(double hz, double binWidthHz);
 // The mean density over every bin but the first (bin 0 holds what the segments' means lost);

@@ -62,9 +62,10 @@ void SpectrumForm::makeChart(platform::MessageSink* messages) {
     StripSpectrum = MakeChartWindow(*this, "QB4160 Noise Spectrum", "StripSpectrum",
                                     {{kSpectrumTitleCaption, platform::CaptionRole::Title, "Noise Spectrum"},
                                      {kSpectrumXTitleCaption, platform::CaptionRole::XAxisTitle, "Frequency (Hz)"},
-                                     {kSpectrumYTitleCaption, platform::CaptionRole::YAxisTitle, "Density (V/\u221AHz)"}},
+                                     {kSpectrumYTitleCaption, platform::CaptionRole::YAxisTitle, "Noise density"}},
                                     messages);
     StripSpectrum->setAxisScale(Qt::Vertical, platform::AxisScale::Logarithmic);
+    StripSpectrum->setLogTickTexts(Qt::Vertical, DensityTickText);
     // A little room beyond the whole decades, so the decades at both ends keep their labels.
     StripSpectrum->setAxisMargins(Qt::Vertical, 0.01, 0.01);
     StripSpectrum->setCursorOnPoints(true);

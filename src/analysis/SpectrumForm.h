@@ -31,7 +31,7 @@ namespace qb::analysis {
 
 inline constexpr int16_t kSpectrumTitleCaption = 0;   // "Noise Spectrum"
 inline constexpr int16_t kSpectrumXTitleCaption = 1;  // "Frequency (Hz)"
-inline constexpr int16_t kSpectrumYTitleCaption = 2;  // "Density (V/sqrt(Hz))"
+inline constexpr int16_t kSpectrumYTitleCaption = 2;  // "Noise density", its ticks in V/sqrt(Hz)
 
 class SpectrumForm : public platform::Form {
     Q_OBJECT

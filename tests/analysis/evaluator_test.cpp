@@ -251,9 +251,12 @@ TEST(NoiseSpectrum, CsvGivesTheSettingsThenOneLinePerBin) {
 
 TEST(NoiseSpectrum, TextsOfTheWindow) {
     const struct { double v; const char* text; } densities[] = {
-        {41.33e-9, "41.3 nV/\u221AHz"}, {4.133e-9, "4.13 nV/\u221AHz"}, {999.6e-9, "1.00 uV/\u221AHz"},
+        {41.33e-9, "41.3 nV/\u221AHz"}, {4.133e-9, "4.13 nV/\u221AHz"}, {999.6e-9, "1.00 \u00B5V/\u221AHz"},
         {0.5e-9, "500 pV/\u221AHz"},    {0, "0.00 pV/\u221AHz"},       {2.5, "2.50 V/\u221AHz"}};
     for (const auto& d : densities) EXPECT_EQ(DensityText(d.v), d.text) << d.v;
+    const struct { double v; const char* text; } ticks[] = {  // the density axis, window and image alike
+        {1e-7, "100 nV/\u221AHz"}, {1e-6, "1 \u00B5V/\u221AHz"}, {8e-9, "8 nV/\u221AHz"}, {2.5e-12, "2.5 pV/\u221AHz"}};
+    for (const auto& t : ticks) EXPECT_EQ(DensityTickText(t.v), t.text) << t.v;
     const struct { double hz, bin; const char* text; } frequencies[] = {
         {50, 2, "50 Hz"}, {12.30469, 0.0488, "12.30 Hz"}, {1024, 32, "1024 Hz"}, {0.5, 0.25, "0.5 Hz"}};
     for (const auto& f : frequencies) EXPECT_EQ(FrequencyText(f.hz, f.bin), f.text) << f.hz;

@@ -101,6 +101,8 @@ TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
         EXPECT_EQ(chart.tracePoints(0), 512u);  // bins 1..512 of 2 Hz
         EXPECT_EQ(chart.cursorPosition(), 50);
         readouts.push_back(Text(form, "lblFrequencyValue") + " " + Text(form, "lblDensityValue"));
+        for (const QString& tick : chart.yAxis->tickVectorLabels())  // in engineering units
+            EXPECT_TRUE(tick.isEmpty() || tick.endsWith(" nV/\u221AHz") || tick.endsWith(" pV/\u221AHz")) << tick.toStdString();
         chart.setFocus();
         QTest::keyClick(&chart, Qt::Key_Right);
         readouts.push_back(Text(form, "lblFrequencyValue"));

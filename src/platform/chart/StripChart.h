@@ -93,7 +93,8 @@ enum class TickNotation { Decimal, Hex };
 enum class TraceStyle { Lines, Spikes };
 
 // How an axis maps values to length. Logarithmic: equal ratios take equal lengths, ticks stand at
-// the powers of ten (labelled "1e-9") with the eight steps between them unlabelled.
+// the powers of ten (labelled "1e-9" unless the window gives their texts) with the eight steps
+// between them unlabelled.
 enum class AxisScale { Linear, Logarithmic };
 
 class StripChart : public QCustomPlot {
@@ -118,6 +119,8 @@ public:
     void setCaptions(std::initializer_list<CaptionSetup> captions);
     void setTickNotation(Qt::Orientation axis, TickNotation notation);
     void setAxisScale(Qt::Orientation axis, AxisScale scale);
+    // The label of each labelled tick of a logarithmic axis ("100 nV/\u221AHz" for 1e-7).
+    void setLogTickTexts(Qt::Orientation axis, std::function<std::string(double)> text);
     // The cursor goes from point to point of the data (arrow keys: one point, Shift or Page
     // Up/Down: ten) instead of from whole number to whole number: for x that are not whole
     // numbers, such as the frequencies of a spectrum.
@@ -273,7 +276,8 @@ private:
     QCPItemStraightLine* cursorLine_ = nullptr;
     QCPItemText* endText_[4] = {};  // x low, x high, y low, y high
     QSharedPointer<Ticker> xTicker_, yTicker_;
-    QSharedPointer<QCPAxisTicker> logTicker_;
+    QSharedPointer<QCPAxisTicker> logTickers_[2];                 // x, y
+    std::function<std::string(double)> logTickTexts_[2];          // x, y; empty: "1e-9"
     bool logarithmic_[2] = {false, false};  // x, y
     bool cursorOnPoints_ = false;
 

@@ -87,10 +87,11 @@ private:
     QCPRange range_;
 };
 
-// Ticks at the powers of ten, labelled "1e-9"; the steps between them unlabelled.
+// Ticks at the powers of ten, labelled "1e-9" or by the window's texts (which then label the
+// steps between them too, where a short axis has them labelled).
 class LogTicker : public QCPAxisTickerLog {
 public:
-    LogTicker() {
+    explicit LogTicker(const std::function<std::string(double)>& text) : text_(text) {
         setLogBase(10);
         setSubTickCount(8);
     }
@@ -98,10 +99,14 @@ public:
 protected:
     QString getTickLabel(double tick, const QLocale&, QChar, int) override {
         if (!(tick > 0)) return {};
+        if (text_) return QString::fromStdString(text_(tick));
         const double exponent = std::round(std::log10(tick));
         if (std::abs(tick / std::pow(10.0, exponent) - 1) > 1e-9) return QString::number(tick, 'g', 3);
         return QStringLiteral("1e%1").arg(static_cast<int>(exponent));
     }
+
+private:
+    const std::function<std::string(double)>& text_;  // the chart's, for this axis
 };
 
 void StripChart::setUpCaptions() {
@@ -165,10 +170,16 @@ void StripChart::setAxisScale(Qt::Orientation axis, AxisScale scale) {
     const bool logarithmic = scale == AxisScale::Logarithmic;
     QCPAxis* a = axis == Qt::Horizontal ? xAxis : yAxis;
     logarithmic_[axis == Qt::Horizontal ? 0 : 1] = logarithmic;
-    if (!logTicker_) logTicker_ = QSharedPointer<LogTicker>::create();
+    const int i = axis == Qt::Horizontal ? 0 : 1;
+    if (!logTickers_[i]) logTickers_[i] = QSharedPointer<LogTicker>::create(logTickTexts_[i]);
     a->setScaleType(logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
-    a->setTicker(logarithmic ? logTicker_ : QSharedPointer<QCPAxisTicker>(axis == Qt::Horizontal ? xTicker_ : yTicker_));
+    a->setTicker(logarithmic ? logTickers_[i] : QSharedPointer<QCPAxisTicker>(axis == Qt::Horizontal ? xTicker_ : yTicker_));
     applyRanges();
+}
+
+void StripChart::setLogTickTexts(Qt::Orientation axis, std::function<std::string(double)> text) {
+    logTickTexts_[axis == Qt::Horizontal ? 0 : 1] = std::move(text);
+    scheduleDraw();
 }
 
 QString StripChart::tickText(Qt::Orientation axis, double value) const {
