@@ -117,20 +117,23 @@ int32_t ReadSerialWhenReady(const Context& ctx, int16_t bitCount, int16_t portAd
     return clockIn(port, data, status, bitCount);
 }
 
-WaitOutcome WaitForReady(const Context& ctx) {
+WaitOutcome WaitForReadyLine(const Context& ctx, int32_t polls) {
     const int16_t portAddress = ctx.settings.PortAddress;
-    // The user has been told why the board is left alone; no time-out message on top.
-    if (!PortReachable(ctx, portAddress)) return WaitOutcome::Ready;
-    for (int32_t polls = 0;;) {
-        if (polls >= kWaitForReadyPolls) {
-            ctx.messages.exclamation(kDrdyTooLongMessage);
-            return WaitOutcome::TimedOut;
-        }
-        const ReadyPoll poll = PollReadyLine(ctx, portAddress, nextStretch(polls, kWaitForReadyPolls));
-        polls += poll.reads;
+    for (int32_t made = 0;;) {
+        const ReadyPoll poll = PollReadyLine(ctx, portAddress, nextStretch(made, polls));
+        made += poll.reads;
         if (poll.ready) return WaitOutcome::Ready;
-        if (stopAsked(ctx, polls)) return WaitOutcome::Stopped;
+        if (made >= polls) return WaitOutcome::TimedOut;
+        if (stopAsked(ctx, made)) return WaitOutcome::Stopped;
     }
+}
+
+WaitOutcome WaitForReady(const Context& ctx) {
+    // The user has been told why the board is left alone; no time-out message on top.
+    if (!PortReachable(ctx, ctx.settings.PortAddress)) return WaitOutcome::Ready;
+    const WaitOutcome outcome = WaitForReadyLine(ctx, kWaitForReadyPolls);
+    if (outcome == WaitOutcome::TimedOut) ctx.messages.exclamation(kDrdyTooLongMessage);
+    return outcome;
 }
 
 ReadyPoll PollReadyLine(const Context& ctx, int16_t portAddress, int32_t limit) {

@@ -100,6 +100,11 @@ ReadyPoll PollReadyLine(const Context& ctx, int16_t portAddress, int32_t limit);
 
 enum class WaitOutcome { Ready, TimedOut, Stopped };
 
+// Waits at PortAddress for the ready line to go low: at most `polls` status reads (TimedOut
+// then), asking the context's stop hook as the other waits do (Stopped). No message. The caller
+// has checked that the port is reachable.
+WaitOutcome WaitForReadyLine(const Context& ctx, int32_t polls);
+
 // Waits at PortAddress for the ready line to go low: at most kWaitForReadyPolls status reads,
 // then kDrdyTooLongMessage and return as if ready (TimedOut). Stopped, without a message, when
 // the context's stop hook ended the wait.

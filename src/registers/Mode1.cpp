@@ -8,8 +8,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "platform/widgets/AnyKeyStops.h"
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
@@ -81,7 +83,8 @@ QGroupBox* optionPair(const char* frameName, const char* caption, OptionButton*&
 } // namespace
 
 Mode1::Mode1(const link::Context& ctx, QWidget* parent)
-    : Form(parent), ctx_(ctx), settings_(ctx.settings), reg_(ctx) {
+    : Form(parent), ctx_(link::WithStopHook(ctx, [this] { return calibrationStopAsked(); })),
+      settings_(ctx.settings), reg_(ctx) {
     setCaption(kModeCaption);
     Frame2 = platform::TitleFrame("Frame2", "Label3", QStringLiteral("Mode Register Options"));
     makeModesFrame();
@@ -94,12 +97,17 @@ Mode1::Mode1(const link::Context& ctx, QWidget* parent)
     makeCalibratingNotice();
     Command3D1 = platform::CommandButton("Command3D1", QStringLiteral("Back..."), kBackWidth);
     connect(Command3D1, &QPushButton::clicked, this, [this] { unload(); });
+    // While a calibration's waits run, any key ends them.
+    new platform::AnyKeyStops(this, [this] { return calibrating_; }, [this] { stopAsked_ = true; });
     layOut();
 }
 
 void Mode1::makeModesFrame() {
     Frame12 = frame("Frame12", "Mode Of Operation");
     optionColumn(Frame12, kOperatingModes, md, [this](int n) { md_Click(n); })->addStretch();
+    // Looking through the modes with the arrow keys must not start one (a calibration overwrites
+    // the offset or gain register): Space or a click selects.
+    OptionButton::arrowsMoveFocusOnly(md);
 }
 
 void Mode1::makeRangesFrame() {
@@ -199,9 +207,13 @@ void Mode1::makeRegisterFrames() {
     }
 }
 
-// Shown only while an internal calibration runs.
+// Shown only while an internal calibration runs, in the place of the status line that says how
+// the last calibration ended.
 void Mode1::makeCalibratingNotice() {
-    auto* picture = KeepPlaceWhenHidden(named(new QFrame, "textlabel"));
+    CalStatus = named(new QLabel, "CalStatus");
+    CalStatus->setWordWrap(true);
+    CalStatus->setMinimumHeight(2 * CalStatus->fontMetrics().lineSpacing());
+    auto* picture = named(new QFrame, "textlabel");
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Label6 = platform::BoldCaptionLabel("Label6", QStringLiteral("QB4160 Calibrating"));
     Label6->setAlignment(Qt::AlignCenter);
@@ -239,8 +251,8 @@ void Mode1::layOut() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(textlabel);
-    bottom->addStretch();
-    bottom->addWidget(Command3D1);
+    bottom->addWidget(CalStatus, 1);
+    bottom->addWidget(Command3D1, 0, Qt::AlignBottom);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(platform::kRegisterWindowMargins);
@@ -254,21 +266,30 @@ void Mode1::Form_Load() {
     reg_.setReadAddress(link::comms::kModeRead);
     reg_.setWriteAddress(link::comms::kModeWrite);
     reg_.setWordLength(link::comms::kModeBits);
+    showWhatTheChipHolds();
+    Command3D1->setFocus();
+}
+
+void Mode1::Form_QueryUnload(bool& /*cancel*/) {
+    // The window closes; a calibration's wait ends at its next question.
+    if (calibrating_) stopAsked_ = true;
+}
+
+void Mode1::showWhatTheChipHolds() {
     settings_.UpdatingControls = 1;
     // A 16-bit read always fits.
     settings_.ModeRegValue = platform::ToInt32(reg_.ReadReg()).value_or(0);
     Label4->setText(ToQt(platform::Hex(settings_.ModeRegValue)));
     RefreshModeDisplay();
     settings_.UpdatingControls = 0;
-    Command3D1->setFocus();
 }
 
 void Mode1::PaintModeIndicators() { shapes->show(static_cast<uint32_t>(settings_.ModeRegValue)); }
 
-void Mode1::WriteModeRegister() {
+link::WaitOutcome Mode1::WriteModeRegister() {
     if (settings_.UpdatingControls != 0) {
         PaintModeIndicators();
-        return;
+        return link::WaitOutcome::Ready;
     }
     reg_.setRegValue(settings_.ModeRegValue);
     reg_.WriteReg();
@@ -278,9 +299,10 @@ void Mode1::WriteModeRegister() {
         ctx_.messages.exclamation(link::kReadErrorMessage);
         settings_.DialogChoice = 0;
     };
-    if (calibrating && !WaitForCalibrationEnd(ctx_)) {
-        readError();
-        return;
+    if (calibrating) {
+        const link::WaitOutcome end = WaitForCalibrationEnd(ctx_);
+        if (end == link::WaitOutcome::TimedOut) readError();
+        if (end != link::WaitOutcome::Ready) return end;
     }
     const int32_t readBack = platform::ToInt32(reg_.ReadReg()).value_or(0);
     if (calibrating)
@@ -289,6 +311,7 @@ void Mode1::WriteModeRegister() {
         readError();
     Label4->setText(ToQt(platform::Hex(readBack)));
     PaintModeIndicators();
+    return link::WaitOutcome::Ready;
 }
 
 void Mode1::RefreshModeDisplay() {
@@ -302,9 +325,14 @@ void Mode1::RefreshModeDisplay() {
     }
 
     for (OptionButton* b : md) b->setValue(false);
-    // A calibration read at opening (the chip still reports one) selects no mode: selecting one
-    // would start a calibration.
-    if (const int mode = ModeNumber(value); !IsCalibration(mode)) md[mode]->setValue(true);
+    // A calibration the chip still reports is shown without running its handler, which would
+    // start it again.
+    if (const int mode = ModeNumber(value); IsCalibration(mode)) {
+        const QSignalBlocker quiet(md[mode]);
+        md[mode]->setChecked(true);
+    } else {
+        md[mode]->setValue(true);
+    }
 
     const bool uni = bit(modebits::kUnipolar);
     (uni ? bipolar : unipolar)->setValue(false);
@@ -351,6 +379,12 @@ bool Mode1::calibrationSelected() const {
 
 void Mode1::showRangeCaptions(bool unipolarRanges) {
     for (int i = 0; i < 4; ++i) range[i]->setText(ToQt(RangeCaption(i, unipolarRanges)));
+}
+
+void Mode1::setControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Frame12, Frame1, Frame8, Frame7, Frame6, Frame5, Frame11,
+                                                     Frame10, Frame9, Command3D1})
+        w->setEnabled(enabled);
 }
 
 void Mode1::showOutputs(bool shown) {

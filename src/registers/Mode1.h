@@ -5,19 +5,25 @@
 // it, and the whole register is written and read back for verification.
 //
 // Beyond the plain fields: the eight operating modes (power-down written directly; the internal
-// calibrations show "QB4160 Calibrating" through their blocking wait; the system calibrations ask
-// for the input voltage before anything is written; every calibration ends back in idle), the
+// calibrations show "QB4160 Calibrating" through their wait; the system calibrations ask for the
+// input voltage before anything is written; every calibration that finishes ends back in idle,
+// and the status line says so with the register it set), the
 // rule that an Ain2 channel and the digital outputs exclude each other (channelform), the
 // digital-output levels, and the clock-output warning (warning).
 //
 // Controls changed from code run their handlers as a click would (platform/widgets/Controls.h); while
 // UpdatingControls is set the handlers update ModeRegValue, the settings and the display but
 // WriteModeRegister writes nothing.
+//
+// A calibration's waits take no input but a key (Escape too) or a close of the window, either of
+// which ends the wait at once: the window then says that the calibration did not finish and
+// shows what the converter holds, read back (so do the controls after a wait that timed out).
 #include <array>
 #include <cstdint>
 
 #include "link/Context.h"
 #include "link/Register.h"
+#include "link/Serial.h"
 #include "platform/widgets/Form.h"
 
 class QGroupBox;
@@ -41,6 +47,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void Form_QueryUnload(bool& cancel) override;
 
 private:
     // The window, built top-down: a frame each, the notice, and their layout.
@@ -56,7 +63,9 @@ private:
 
     // The window's routines.
     void PaintModeIndicators();
-    void WriteModeRegister();
+    // Ready, except for a calibration that did not end (TimedOut, after the read-error message;
+    // Stopped): nothing is read back then.
+    link::WaitOutcome WriteModeRegister();
     void RefreshModeDisplay();
 
     // Field handlers.
@@ -73,9 +82,16 @@ private:
 
     // Pieces of the handlers.
     void setField(int32_t field, int32_t bits);
-    void internalCalibration(int mode);
-    void systemCalibration(int mode);
+    void calibrate(int mode);
+    link::WaitOutcome runCalibration(bool internal);
+    void reportCalibration(int mode);
     void returnToIdle();
+    // Reads the register and sets every control from it without writing.
+    void showWhatTheChipHolds();
+    // Asked by the waits of a calibration: lets the window's events run; true once a key or a
+    // close has asked to stop.
+    bool calibrationStopAsked();
+    void setControlsEnabled(bool enabled);
     bool calibrationSelected() const;
     void selectChannel(int index);
     void showRangeCaptions(bool unipolarRanges);
@@ -89,6 +105,11 @@ private:
     // Set while the selection goes back to an Ain2 channel after a cancelled change: that
     // button's handler then does nothing (the register already holds that channel).
     bool restoringChannel_ = false;
+    // Set while the clock-output warning's answer is acted on: the box changed by the handler
+    // runs the handler again, which then does nothing.
+    bool clockAnswerRunning_ = false;
+    bool calibrating_ = false;  // while a calibration's waits run
+    bool stopAsked_ = false;    // a key or a close asked to end them
 
     QGroupBox* Frame2;
     QGroupBox* Frame12;  // modes
@@ -122,6 +143,7 @@ private:
     platform::BitRow* shapes;  // Shape1 (bit 15) .. Shape16 (bit 0)
     QWidget* textlabel;
     QLabel* Label6;
+    QLabel* CalStatus;  // how the last calibration ended
     QPushButton* Command3D1;
 };
 

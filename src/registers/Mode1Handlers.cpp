@@ -1,6 +1,9 @@
 // The handlers of the mode register window: one per field, the operating modes with their
 // calibrations, the channels with the Ain2 rule, the digital outputs and the clock output.
 #include <QLabel>
+#include <QPointer>
+
+#include "platform/base/Numbers.h"
 
 #include "link/Serial.h"
 #include "platform/widgets/Controls.h"
@@ -58,36 +61,67 @@ void Mode1::md_Click(int mode) {
         reg_.WriteReg();
         break;
     case ModeKind::InternalCalibration:
-        internalCalibration(mode);
-        return;
     case ModeKind::SystemCalibration:
-        systemCalibration(mode);
+        calibrate(mode);
         return;
     }
     if (settings_.DialogChoice == 0) PaintModeIndicators();
 }
 
-void Mode1::internalCalibration(int mode) {
+// A calibration: the internal ones show "QB4160 Calibrating" while they run; the system ones ask
+// for the input voltage first, and nothing is written before OK.
+void Mode1::calibrate(int mode) {
+    const bool internal = kOperatingModes[mode].kind == ModeKind::InternalCalibration;
     setField(modebits::kOperatingMode, ModeBits(mode));
-    // The waits below block the window: paint the notice now, or it would never be seen.
-    textlabel->show();
-    textlabel->repaint();
-    WriteModeRegister();  // writes, waits for the end of the calibration, adopts the read-back
-    if (settings_.DialogChoice == 0) PaintModeIndicators();
-    link::WaitForReady(ctx_);
-    platform::PauseMs(ctx_.port, kCalibrationPauseMs);
+    if (!internal) ctx_.messages.exclamation(mode == 6 ? kZeroScalePrompt : kFullScalePrompt);
+    CalStatus->clear();
+    textlabel->setVisible(internal);
+    // The window takes no input but what stops the waits; the focus goes back where it was.
+    const QPointer<QWidget> focus = focusWidget();
+    calibrating_ = true;
+    stopAsked_ = false;
+    setControlsEnabled(false);
+    const link::WaitOutcome outcome = runCalibration(internal);
+    setControlsEnabled(true);
+    calibrating_ = false;
     textlabel->hide();
-    returnToIdle();
+    if (focus) focus->setFocus();
+    if (programEnding()) return;
+    if (outcome == link::WaitOutcome::Ready) {
+        returnToIdle();
+        reportCalibration(mode);
+        return;
+    }
+    if (outcome == link::WaitOutcome::Stopped) ctx_.messages.exclamation(kCalibrationStoppedMessage);
+    showWhatTheChipHolds();
+    CalStatus->setText(QString::fromStdString(CalibrationUnfinishedText(mode, settings_.ModeRegValue)));
 }
 
-void Mode1::systemCalibration(int mode) {
-    setField(modebits::kOperatingMode, ModeBits(mode));
-    // The user connects the calibration voltage first; nothing is written before OK.
-    ctx_.messages.exclamation(mode == 6 ? kZeroScalePrompt : kFullScalePrompt);
-    WriteModeRegister();
-    link::WaitForReady(ctx_);
+// Writes the register, waits for the calibration's end and adopts the chip's value, then lets the
+// converter settle (the internal calibrations a little longer).
+link::WaitOutcome Mode1::runCalibration(bool internal) {
+    const link::WaitOutcome end = WriteModeRegister();
+    if (end != link::WaitOutcome::Ready) return end;
+    link::WaitForReady(ctx_);  // the calibration has ended: a stop asked now changes nothing
+    if (internal) platform::PauseMs(ctx_.port, kCalibrationPauseMs);
     if (settings_.DialogChoice == 0) PaintModeIndicators();
-    returnToIdle();
+    return link::WaitOutcome::Ready;
+}
+
+// The register the calibration set, read from the chip, in the status line.
+void Mode1::reportCalibration(int mode) {
+    const bool offset = SetsOffset(mode);
+    link::Register calibrated(ctx_);
+    calibrated.setReadAddress(offset ? link::comms::kOffsetRead : link::comms::kGainRead);
+    calibrated.setWordLength(offset ? link::comms::kOffsetBits : link::comms::kGainBits);
+    const int32_t value = platform::ToInt32(calibrated.ReadReg()).value_or(0);
+    (offset ? settings_.OffsetRegValue : settings_.GainRegValue) = value;
+    CalStatus->setText(QString::fromStdString(CalibrationDoneText(mode, value)));
+}
+
+bool Mode1::calibrationStopAsked() {
+    if (!doEvents()) stopAsked_ = true;
+    return stopAsked_;
 }
 
 // The chip has gone back to idle by itself: show it so, without writing.
@@ -188,14 +222,16 @@ void Mode1::output_Click(int output) {
 
 void Mode1::CLKOUT_Click() {
     // The box changed below, by this handler: the run in progress does the work.
-    if (settings_.DialogChoice != 0) return;
+    if (clockAnswerRunning_) return;
     {
         warning form(ctx_, this);
         form.showModal();
     }
     if (programEnding()) return;
     const bool disable = settings_.DialogChoice == 2;
+    clockAnswerRunning_ = true;
     CLKOUT->setValue(disable);
+    clockAnswerRunning_ = false;
     setField(modebits::kClockOutDisabled, disable ? modebits::kClockOutDisabled : 0);
     WriteModeRegister();
     settings_.DialogChoice = 0;

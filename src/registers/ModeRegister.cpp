@@ -1,6 +1,7 @@
 #include "registers/ModeRegister.h"
 
 #include "link/Serial.h"
+#include "platform/base/Numbers.h"
 
 namespace qb::registers {
 
@@ -20,11 +21,21 @@ std::array<std::string, 8> StatusTexts(int status) {
             bit(3) ? "1" : "0", bit(2) ? "1" : "0", bit(1) ? "1" : "0", bit(0) ? "1" : "0"};
 }
 
-bool WaitForCalibrationEnd(const link::Context& ctx) {
-    const int16_t base = ctx.settings.PortAddress;
+link::WaitOutcome WaitForCalibrationEnd(const link::Context& ctx) {
     // Without a port the ready line never falls: no need to poll for it.
-    if (!link::PortReachable(ctx, base)) return false;
-    return link::PollReadyLine(ctx, base, kCalibrationPolls).ready;
+    if (!link::PortReachable(ctx, ctx.settings.PortAddress)) return link::WaitOutcome::TimedOut;
+    return link::WaitForReadyLine(ctx, kCalibrationPolls);
+}
+
+std::string CalibrationDoneText(int mode, int32_t registerValue) {
+    return std::string(kOperatingModes.at(static_cast<std::size_t>(mode)).caption) + " done: " +
+           (SetsOffset(mode) ? "offset" : "gain") + " register now " + platform::Hex(registerValue) +
+           ". The QB4160 is idle: choose Continuous Conversion to read data.";
+}
+
+std::string CalibrationUnfinishedText(int mode, int32_t modeValue) {
+    return std::string(kOperatingModes.at(static_cast<std::size_t>(mode)).caption) +
+           " did not finish. The mode register holds " + platform::Hex(modeValue) + ".";
 }
 
 } // namespace qb::registers

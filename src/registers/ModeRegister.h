@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/Context.h"
+#include "link/Serial.h"
 
 namespace qb::registers {
 
@@ -95,8 +96,22 @@ inline constexpr int32_t kCalibrationPolls = 20'000'001;
 // The settling pause after an internal calibration, in milliseconds.
 inline constexpr int kCalibrationPauseMs = 5;
 
-// Reads the status register at PortAddress + 1 until its ready bit (bit 6) reads 0: true then;
-// false after kCalibrationPolls reads that all found it at 1, or at once when no port is known.
-bool WaitForCalibrationEnd(const link::Context& ctx);
+// Reads the status register at PortAddress + 1 until its ready bit (bit 6) reads 0 (Ready), at
+// most kCalibrationPolls times (TimedOut, also at once when no port is known), asking the
+// context's stop hook now and then as the ready-line waits do (Stopped).
+link::WaitOutcome WaitForCalibrationEnd(const link::Context& ctx);
+
+// The status line after a calibration that finished: which one, the new value of the register
+// it set (offset after a zero-scale, gain after a full-scale calibration) and that the converter
+// now idles.
+std::string CalibrationDoneText(int mode, int32_t registerValue);
+// The status line after a calibration that did not finish: which one, and what the mode
+// register holds now.
+std::string CalibrationUnfinishedText(int mode, int32_t modeValue);
+inline constexpr const char* kCalibrationStoppedMessage =
+    "The calibration did not finish: it was stopped before the QB4160 was ready. The window shows "
+    "what the QB4160 holds now.";
+// Zero-scale calibrations (modes 4 and 6) set the offset register, full-scale ones the gain register.
+constexpr bool SetsOffset(int mode) { return mode == 4 || mode == 6; }
 
 } // namespace qb::registers

@@ -274,8 +274,12 @@ bool filter::ResolveChopSkip() {
         chop_skip dialog(ctx_, this);
         dialog.showModal();
     }
+    // The answer is taken and forgotten: left standing it would look like an answer to the next
+    // question any window asks (the mode window's clock-output warning, its output levels).
+    const int16_t answer = ctx_.settings.DialogChoice;
+    ctx_.settings.DialogChoice = 0;
     if (programEnding()) return false;
-    if (ctx_.settings.DialogChoice == kChopOnSkipOff) {
+    if (answer == kChopOnSkipOff) {
         chop->setValue(true);
         skip->setValue(false);  // skip_Click clears SKIP, recomputes the word and writes
         Change(kChopOn, kSkipOff);

@@ -3,14 +3,19 @@
 // (an Ain2 channel while the digital outputs are on, disabling the clock output), both as a click
 // and while the window opens; the operating modes: power-down written as it stands, the internal
 // and system calibrations (written, waited for, the chip's value adopted, idle shown without
-// another write), and a calibration that never ends.
+// another write, the new offset or gain in the status line), a calibration's wait ended by a key,
+// a close or its limit; the arrow keys only looking through the modes; an answer given in the
+// filter window not standing in for the clock-output warning's.
 #include <gtest/gtest.h>
+
+#include <QGroupBox>
 
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "registers/Mode1.h"
 #include "registers/ModeRegister.h"
 #include "registers/RegisterRig.h"
+#include "registers/filter.h"
 
 namespace qb::regtest {
 namespace {
@@ -56,9 +61,9 @@ TEST(Mode1, OpeningSetsEveryControlFromTheChipAndWritesNothing) {
         {0x0400, "md0 bipolar bit16 v2 range1 ch1 d2", "|", {2, 16, 2.5, 10, 0}, {"R mode 400"}},
         // Power-down is written as it stands, even while the window opens.
         {0x6180, "md3 bipolar bit24 v5 range1 ch1", "|", {2, 24, 5.0, 10, 0}, {"R mode 6180", "W mode 6180"}},
-        // A calibration still running: no mode shown, none started.
-        {0x8180, "bipolar bit24 v5 range1 ch1", "|", {2, 24, 5.0, 10, 0}, {"R mode 8180"}},
-        {0xE180, "bipolar bit24 v5 range1 ch1", "|", {2, 24, 5.0, 10, 0}, {"R mode E180"}},
+        // A calibration still running: shown, not started again.
+        {0x8180, "md4 bipolar bit24 v5 range1 ch1", "|", {2, 24, 5.0, 10, 0}, {"R mode 8180"}},
+        {0xE180, "md7 bipolar bit24 v5 range1 ch1", "|", {2, 24, 5.0, 10, 0}, {"R mode E180"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Hex4(c.chip));
@@ -282,12 +287,13 @@ TEST(Mode1, PowerDownIsWrittenWithoutReadBack) {
 }
 
 TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWrite) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {  // button, written, prompt
-        {"md4", "W mode 8180", nullptr},
-        {"md5", "W mode A180", nullptr},
-        {"md6", "W mode C180", "Please connect a Zero-Scale voltage to the analog input."},
-        {"md7", "W mode E180", "Please connect a Full-Scale voltage to the analog input."}};
-    for (const auto& [button, written, prompt] : cases) {
+    // button, written, prompt, the register it set and its new value
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {"md4", "W mode 8180", nullptr, "offset", "800020"},
+        {"md5", "W mode A180", nullptr, "gain", "555540"},
+        {"md6", "W mode C180", "Please connect a Zero-Scale voltage to the analog input.", "offset", "FFFFFF"},
+        {"md7", "W mode E180", "Please connect a Full-Scale voltage to the analog input.", "gain", "555540"}};
+    for (const auto& [button, written, prompt, set, value] : cases) {
         SCOPED_TRACE(button);
         const bool internal = prompt == nullptr;
         Rig rig(0x2180);
@@ -297,6 +303,7 @@ TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWri
         rig.port.onBusyPoll = [&] { noticedPolls += notice->isVisible(); };
         std::vector<std::size_t> accessesAtPrompt;
         rig.messages.onShow = [&](const platform::Message&) { accessesAtPrompt.push_back(rig.port.log.size()); };
+        std::string status;
         RunModal(form, [&, &button = button] {  // clang 14 captures no binding by itself
             rig.port.clear();
             rig.port.busyPolls = 0;
@@ -305,11 +312,14 @@ TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWri
             EXPECT_EQ(Text(form, "Label4"), "180");
             EXPECT_EQ(Shapes(form), 0x180u);
             EXPECT_FALSE(notice->isVisible());
+            status = Text(form, "CalStatus");
         });
         // The chip is busy for four conversion periods (80 ms at 50 Hz, one poll a microsecond);
         // then one poll finds it ready, the read-back shows it idle, and the second wait finds it
-        // ready at once.
-        EXPECT_EQ(rig.traffic(), (Traffic{written, "wait", "R mode 180", "wait"}));
+        // ready at once; the register the calibration set is read for the status line.
+        EXPECT_EQ(rig.traffic(), (Traffic{written, "wait", "R mode 180", "wait", "R " + std::string(set) + " " + value}));
+        EXPECT_EQ(status, std::string(registers::kOperatingModes[button[2] - '0'].caption) + " done: " + set +
+                              " register now " + value + ". The QB4160 is idle: choose Continuous Conversion to read data.");
         EXPECT_GT(rig.port.busyPolls, 60000);
         EXPECT_EQ(noticedPolls, internal ? rig.port.busyPolls : 0);
         EXPECT_EQ(rig.port.waits, internal ? std::vector<double>{0.005} : std::vector<double>{});
@@ -320,27 +330,86 @@ TEST(Mode1, CalibrationsWriteWaitAdoptTheChipsValueAndEndInIdleWithoutAnotherWri
     }
 }
 
-TEST(Mode1, ACalibrationThatNeverEndsGivesTheReadErrorThenDrdyAndEndsInIdle) {
-    board::SimOptions options;
-    options.fault = board::Fault::NoReady;
-    Rig rig(-1, options);
+// The filter's chop/skip answer is forgotten once acted on; the clock-output warning asks even
+// with an answer left standing.
+TEST(Mode1, AnAnswerLeftStandingDoesNotStandInForTheClockOutputWarnings) {
+    for (const char* answer : {"Command1", "Command2"}) {
+        Rig rig(0x21B0);
+        ChoiceAnswers answers({answer, "ReadErrorCommand"});
+        registers::filter filter(rig.ctx);
+        RunModal(filter, [&] { Click(filter, "skip"); });  // CHOP is on: the dialog asks
+        EXPECT_EQ(rig.settings.DialogChoice, 0) << answer;
+        rig.settings.DialogChoice = 5;
+        registers::Mode1 mode(rig.ctx);
+        RunModal(mode, [&] {
+            rig.clear();
+            Click(mode, "CLKOUT");
+        });
+        EXPECT_EQ(answers.seen, (Strings{"QB4160", "QB4160 Read Error!"}));
+        EXPECT_EQ(rig.traffic(), (Strings{"W mode 21B8", "R mode 21B8"}));  // "Disable" written
+    }
+}
+
+TEST(Mode1, ArrowKeysLookThroughTheModesSpaceSelectsTabLandsOnTheSelectedOne) {
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; const char* focusAndMode; } steps[] = {
+        {Qt::Key_Down, {}, "md2 md1"},   {Qt::Key_Down, {}, "md3 md1"}, {Qt::Key_Down, {}, "md4 md1"},
+        {Qt::Key_Up, {}, "md3 md1"},     {Qt::Key_Up, {}, "md2 md1"},   {Qt::Key_Space, {}, "md2 md2"},
+        {Qt::Key_Down, {}, "md3 md2"},   {Qt::Key_Tab, {}, "range4 md2"}, {Qt::Key_Tab, Qt::ShiftModifier, "md2 md2"},
+        {Qt::Key_Tab, {}, "range4 md2"}, {Qt::Key_Up, {}, "range3 md2"}};  // other frames: arrows select
+    Rig rig(0x21B0);
     registers::Mode1 form(rig.ctx);
-    std::vector<int64_t> pollsAtMessage;
-    rig.messages.onShow = [&](const platform::Message&) { pollsAtMessage.push_back(rig.port.busyPolls); };
     RunModal(form, [&] {
-        rig.port.clear();
-        Click(form, "md4");
-        EXPECT_EQ(State(form), "md0 bipolar bit24 v5 range4 ch1");
-        EXPECT_EQ(Text(form, "Label4"), "21B0");  // no read-back was made
-        EXPECT_FALSE(Find<QWidget>(form, "textlabel")->isVisible());
+        QApplication::setActiveWindow(&form);
+        rig.clear();
+        Find(form, "md1")->setFocus(Qt::TabFocusReason);
+        for (const auto& step : steps) {
+            QTest::keyClick(form.focusWidget(), step.key, step.modifiers);
+            EXPECT_EQ(form.focusWidget()->objectName().toStdString() + " " + State(form).substr(0, 3), step.focusAndMode);
+        }
     });
-    EXPECT_EQ(rig.messages.texts(), (Strings{"Error occured while trying to read from QB4160", "DRDY High Too Long!"}));
-    EXPECT_EQ(pollsAtMessage, (std::vector<int64_t>{20'000'001, 20'200'001}));
-    EXPECT_EQ(rig.port.busyPolls, 20'200'001);
-    EXPECT_EQ(rig.traffic(), Traffic{"W mode 81B0"});
-    EXPECT_EQ(rig.port.waits, std::vector<double>{0.005});
-    EXPECT_EQ(rig.settings.ModeRegValue, 0x01B0);
-    EXPECT_EQ(rig.settings.DialogChoice, 0);
+    EXPECT_EQ(rig.traffic(), (Strings{"W mode 41B0", "R mode 41B0", "W mode 41A0", "R mode 41A0"}));
+}
+
+// A calibration on a converter that never becomes ready: a key, Escape or a close one second
+// into the wait ends it within milliseconds; the wait that runs to its limit ends with the read
+// error. Either way the register is read back and the window shows it, hex, bits and mode alike.
+TEST(Mode1, ACalibrationWaitEndsAtAKeyOrACloseAndTheWindowShowsWhatTheChipHolds) {
+    enum class Act { Escape, Letter, Close, Wait };
+    const std::string stopped = registers::kCalibrationStoppedMessage;
+    const struct { Act act; std::string message; bool open; } cases[] = {
+        {Act::Escape, stopped, true}, {Act::Letter, stopped, true}, {Act::Close, stopped, false},
+        {Act::Wait, link::kReadErrorMessage, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.act));
+        board::SimOptions neverReady;
+        neverReady.fault = board::Fault::NoReady;
+        Rig rig(-1, neverReady);
+        registers::Mode1 form(rig.ctx);
+        int64_t pollsAtStop = -1;
+        rig.port.onBusyPoll = [&] {
+            if (rig.port.busyPolls != 1'000'000 || c.act == Act::Wait) return;  // one second in
+            QTimer::singleShot(0, &form, [&] {
+                pollsAtStop = rig.port.busyPolls;
+                if (c.act == Act::Close) form.close();
+                else QTest::keyClick(&form, c.act == Act::Escape ? Qt::Key_Escape : Qt::Key_X);
+            });
+        };
+        std::string shown;
+        RunModal(form, [&] {
+            rig.clear();
+            Click(form, "md4");
+            shown = State(form) + "|" + Text(form, "Label4") + "|" + platform::Hex(Shapes(form)) + "|" +
+                    Text(form, "CalStatus") + "|" + std::to_string(Find<QGroupBox>(form, "Frame12")->isEnabled()) +
+                    std::to_string(form.isVisible()) + (form.focusWidget() ? form.focusWidget()->objectName().toStdString() : "-");
+        });
+        EXPECT_EQ(shown, "md4 bipolar bit24 v5 range4 ch1|81B0|81B0|Internal Zero-Scale Cal. did not finish. The mode "
+                         "register holds 81B0.|1" + std::to_string(c.open) + "md4");
+        EXPECT_EQ(rig.messages.texts(), Strings{c.message});
+        EXPECT_EQ(rig.traffic(), (Strings{"W mode 81B0", "R mode 81B0"}));
+        EXPECT_EQ(rig.settings.ModeRegValue, 0x81B0);
+        if (c.act == Act::Wait) EXPECT_EQ(rig.port.busyPolls, registers::kCalibrationPolls);
+        else EXPECT_LE(rig.port.busyPolls - pollsAtStop, 2 * link::kStopCheckPolls);  // within 4 ms
+    }
 }
 
 } // namespace

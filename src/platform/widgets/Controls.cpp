@@ -1,10 +1,12 @@
 #include "platform/widgets/Controls.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 
+#include <algorithm>
 #include <memory>
 
 namespace qb::platform {
@@ -75,8 +77,50 @@ OptionButton::OptionButton(const char* name, const QString& caption, QWidget* pa
     // Every way of becoming selected (click, arrow keys, setValue) runs the handler once; Qt
     // unselects the frame's other buttons before it signals, so the handler sees a settled group.
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-        if (on && click_) click_();
+        if (!on) return;
+        QPointer<OptionButton> alive(this);
+        if (click_) click_();
+        // Selected from code or by a click elsewhere: the next Tab into the frame lands here.
+        if (alive && isChecked() && !frameOptions().contains(qobject_cast<OptionButton*>(QApplication::focusWidget()))) tabStopAtSelected();
     });
+}
+
+void OptionButton::arrowsMoveFocusOnly(std::span<OptionButton* const> options) {
+    for (OptionButton* b : options) b->arrowsSelect_ = false;
+}
+
+QList<OptionButton*> OptionButton::frameOptions() {
+    QWidget* frame = parentWidget();
+    return frame ? frame->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly) : QList<OptionButton*>{this};
+}
+
+void OptionButton::tabStopAtSelected() {
+    const QList<OptionButton*> options = frameOptions();
+    const bool anySelected = std::any_of(options.begin(), options.end(), [](OptionButton* b) { return b->isChecked(); });
+    if (!anySelected) return;
+    for (OptionButton* b : options)
+        b->setFocusPolicy(b->isChecked() ? Qt::FocusPolicy(b->focusPolicy() | Qt::TabFocus)
+                                         : Qt::FocusPolicy(b->focusPolicy() & ~Qt::TabFocus));
+}
+
+void OptionButton::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    if (arrowsSelect_ || !arrow || event->modifiers() != Qt::NoModifier) {
+        QRadioButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    QList<OptionButton*> options = frameOptions();
+    options.removeIf([this](OptionButton* b) { return b != this && (!b->isVisible() || !b->isEnabled()); });
+    const qsizetype next = options.indexOf(this) + (key == Qt::Key_Down || key == Qt::Key_Right ? 1 : -1);
+    if (next >= 0 && next < options.size()) options[next]->setFocus(Qt::OtherFocusReason);
+}
+
+void OptionButton::focusOutEvent(QFocusEvent* event) {
+    QRadioButton::focusOutEvent(event);
+    // The focus has left the frame: Tab back into it lands on the selected option.
+    if (!frameOptions().contains(qobject_cast<OptionButton*>(QApplication::focusWidget()))) tabStopAtSelected();
 }
 
 void OptionButton::setValue(bool selected) {

@@ -13,6 +13,7 @@
 // Handlers may change other controls (and the control itself) from inside a handler; the
 // handlers of those controls then run nested, before the changing call returns.
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -52,10 +53,17 @@ QKeyEvent* MakeKeyEvent(int keyAscii, const QKeyEvent& original);
 using KeyPressHandler = std::function<void(int& keyAscii)>;
 
 // An option button. Buttons with the same parent widget (the same frame) exclude each other.
+// Tab into a frame of options lands on the selected one. The arrow keys move the selection
+// through the frame, unless the frame's options are set to move only the focus (options whose
+// selection starts something the user should not start by looking around); Space or a click
+// then selects.
 class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
     explicit OptionButton(const char* name, const QString& caption = {}, QWidget* parent = nullptr);
+
+    // For every option of the frame `options` lies in: the arrow keys move only the focus.
+    static void arrowsMoveFocusOnly(std::span<OptionButton* const> options);
 
     // Runs whenever the button becomes selected: from a user click, keyboard navigation or
     // setValue(true). Clicking the already-selected button runs nothing.
@@ -67,8 +75,18 @@ public:
     // button of its frame, leaving none selected); runs nothing.
     void setValue(bool selected);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
+    // The options of this one's frame, in their order.
+    QList<OptionButton*> frameOptions();
+    // Tab stops at the selected option of the frame only (at none when none is selected).
+    void tabStopAtSelected();
+
     std::function<void()> click_;
+    bool arrowsSelect_ = true;
 };
 
 // A check box.
