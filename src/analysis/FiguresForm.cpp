@@ -40,8 +40,7 @@ FiguresForm::FiguresForm(const link::Context& ctx, QWidget* parent) : Form(paren
         const std::string key(entries[i].key);
         const QString caption = platform::ToQt(rows[i].caption);
         auto* label = platform::CaptionLabel((key + "_caption").c_str(), caption);
-        QLabel* value = platform::ReadoutLabel(key.c_str(), platform::ToQt(rows[i].text), kValueWidth);
-        value->setAccessibleName(caption);
+        QLabel* value = platform::ReadoutLabel(key.c_str(), caption, platform::ToQt(rows[i].text), kValueWidth);
         label->setBuddy(value);
         grid->addWidget(label, static_cast<int>(i), 0);
         grid->addWidget(value, static_cast<int>(i), 1);

@@ -58,7 +58,7 @@ NoiseForm::FigureFrames NoiseForm::makeFigureFrames() {
         int r = 0;
         for (const NoiseRow& row : f.rows) {
             grid->addWidget(named(new QLabel(QString::fromUtf8(row.caption)), row.captionName), r, 0);
-            QLabel* value = platform::ReadoutLabel(row.valueName, platform::ToQt(kNoiseLabelPlaceholder), kValueWidth);
+            QLabel* value = platform::ReadoutLabel(row.valueName, QString::fromUtf8(row.caption), platform::ToQt(kNoiseLabelPlaceholder), kValueWidth);
             values_.emplace(row.valueName, value);
             grid->addWidget(value, r, 1);
             if (row.hexName)
@@ -85,6 +85,7 @@ QGridLayout* NoiseForm::makeButtons() {
     int at = 0;
     for (const auto& b : all) {
         QPushButton* button = platform::CommandButton(b.name, b.caption, kCommandWidth);
+        button->setParent(this);  // in the window already, so that the tab order can name it
         connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { (this->*handler)(); });
         buttons->addWidget(button, at / 3, at % 3);
         if (previous) QWidget::setTabOrder(previous, button);

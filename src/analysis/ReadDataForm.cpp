@@ -205,7 +205,7 @@ void ReadDataForm::readbutton_Click() {
 
     showStatus(kStopReadingPrompt);
     link::StartContinuousRead(ctx_);
-    Reading = true;
+    beginReading();
     while (Reading) {
         const int32_t code = data_.Read();
         if (code == link::kStopped) break;
@@ -221,7 +221,7 @@ void ReadDataForm::readbutton_Click() {
         if (!letEventsRun()) Reading = false;
     }
     link::StopContinuousRead(ctx_);
-    Reading = false;
+    endReading(readbutton);
     StopReadingText->setStr("");
 }
 
@@ -246,14 +246,14 @@ void ReadDataForm::Command3D1_Click() {
     platform::Remember(ctx_.preferences, kCountPreference, std::to_string(*count));
     showStatus(kStopReadingPrompt);
     ReadForAnalysis(*count);
-    Reading = false;
+    endReading(Command3D1);
 }
 
 void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
     ReadProgress->setRange(0, codesToRead);
     ReadProgress->setValue(0);
     ReadProgress->show();
-    Reading = true;
+    beginReading();
     // The bar follows every code but is painted at most every kProgressPaintMs: painting it
     // after each code of a fast read would cost more than the read.
     int64_t paintedMs = platform::CoarseMs();
@@ -274,6 +274,18 @@ void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
     StopReadingText->setStr("");
     ReadProgress->setUpdatesEnabled(true);
     ReadProgress->hide();
+}
+
+// While a read runs the buttons do nothing, and look so.
+void ReadDataForm::beginReading() {
+    Reading = true;
+    for (QPushButton* b : {Command3D1, readbutton, Command3D2, ReadMenuCommand}) b->setEnabled(false);
+}
+
+void ReadDataForm::endReading(QPushButton* started) {
+    Reading = false;
+    for (QPushButton* b : {Command3D1, readbutton, Command3D2, ReadMenuCommand}) b->setEnabled(true);
+    started->setFocus();
 }
 
 void ReadDataForm::Command3D2_Click() {

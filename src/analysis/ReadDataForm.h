@@ -71,6 +71,9 @@ private:
     void connectHandlers();
 
     void ReadForAnalysis(int16_t codesToRead);
+    void beginReading();
+    // Back from a read started by the button `started`, which takes the focus again.
+    void endReading(QPushButton* started);
     // The pause typed in Text1, taken as the nearest bound when outside 0..kMaxPauseMs.
     int16_t PauseMs() const;
     // Lets pending events run; false once the program is ending.

@@ -43,7 +43,7 @@ SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent
     : Form(parent), settings_(settings) {
     makeChart(messages);
     QGridLayout* readout = makeReadout();
-    lblSummary = platform::CaptionLabel("lblSummary", {});
+    lblSummary = platform::ValueLabel("lblSummary", tr("How the spectrum was made"));
     lblSummary->setWordWrap(true);
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Command3D1 = platform::CommandButton("Command3D1", tr("Back..."));
@@ -74,14 +74,12 @@ void SpectrumForm::makeChart(platform::MessageSink* messages) {
 
 // Frequency and density at the cursor.
 QGridLayout* SpectrumForm::makeReadout() {
-    lblFrequencyValue = platform::ReadoutLabel("lblFrequencyValue", {}, kReadoutWidth);
-    lblDensityValue = platform::ReadoutLabel("lblDensityValue", {}, kReadoutWidth);
+    lblFrequencyValue = platform::ReadoutLabel("lblFrequencyValue", tr("Frequency at the cursor"), {}, kReadoutWidth);
+    lblDensityValue = platform::ReadoutLabel("lblDensityValue", tr("Density at the cursor"), {}, kReadoutWidth);
     auto* lblFrequency = platform::CaptionLabel("lblFrequency", tr("Frequency:"));
     auto* lblDensity = platform::CaptionLabel("lblDensity", tr("Density:"));
     lblFrequency->setBuddy(lblFrequencyValue);
     lblDensity->setBuddy(lblDensityValue);
-    lblFrequencyValue->setAccessibleName(tr("Frequency"));
-    lblDensityValue->setAccessibleName(tr("Density"));
     auto* readout = new QGridLayout;
     readout->addWidget(lblFrequency, 0, 0);
     readout->addWidget(lblFrequencyValue, 0, 1);

@@ -104,6 +104,11 @@ void SimPort::OutByte(uint16_t address, uint8_t value) {
     board_.write(offset, value, t);
 }
 
+std::string SimPort::boardName() const {
+    const std::string text = describe();  // "simulated board (...)"
+    return "S" + text.substr(1);
+}
+
 std::string SimPort::describe() const {
     std::string text = "simulated board (";
     text += mode_ == board::TimeMode::Virtual ? "virtual time" : "wall-clock time";

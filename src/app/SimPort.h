@@ -42,6 +42,7 @@ public:
     void OutByte(uint16_t address, uint8_t value) override;
     platform::PollRun pollUntil(uint16_t address, uint8_t mask, uint8_t want, int32_t limit) override;
     std::string describe() const override;
+    std::string boardName() const override;
     bool clockIsVirtual() const override { return mode_ == board::TimeMode::Virtual; }
     void passTime(double seconds) override;
 

@@ -98,11 +98,11 @@ void faststep::makeChart() {
 // The readout of both traces at the cursor.
 QGroupBox* faststep::makeReadoutFrame() {
     auto* Fracurseur = named(new QGroupBox, "Fracurseur");
-    lblCursPosition = platform::ReadoutLabel("lblCursPosition");
-    lblDec0Value = platform::ReadoutLabel("lblDec0Value");
-    lblHex0Value = platform::ReadoutLabel("lblHex0Value");
-    lblDec1Value = platform::ReadoutLabel("lblDec1Value");
-    lblHex1Value = platform::ReadoutLabel("lblHex1Value");
+    lblCursPosition = platform::ReadoutLabel("lblCursPosition", QStringLiteral("Cursor position"));
+    lblDec0Value = platform::ReadoutLabel("lblDec0Value", QStringLiteral("Fast step off, decimal"));
+    lblHex0Value = platform::ReadoutLabel("lblHex0Value", QStringLiteral("Fast step off, hex"));
+    lblDec1Value = platform::ReadoutLabel("lblDec1Value", QStringLiteral("Fast step on, decimal"));
+    lblHex1Value = platform::ReadoutLabel("lblHex1Value", QStringLiteral("Fast step on, hex"));
     auto* readout = new QGridLayout(Fracurseur);
     readout->addWidget(platform::CaptionLabel("lblCursor", QStringLiteral("Cursor Position :")), 0, 0);
     readout->addWidget(lblCursPosition, 0, 2);
@@ -212,10 +212,14 @@ void faststep::run_Click() {
     Frame1->show();
     showNotice(kReadingNotice);
     state_ = RunState::Reading;
+    // The buttons a run ignores look so while it runs.
+    for (QPushButton* b : {run, Command2}) b->setEnabled(false);
     if (RunFastStep(ctx_, hooks()) == RunEnd::Closed) {
         if (!Form::programEnding()) unload();
         return;
     }
+    for (QPushButton* b : {run, Command2}) b->setEnabled(true);
+    run->setFocus();
     ShowFastStepResults();
     state_ = RunState::Idle;
     Frame1->hide();

@@ -1,5 +1,7 @@
 #include "link/WindowsVersion.h"
 
+#include <sys/utsname.h>
+
 #include <cctype>
 
 #include "link/Serial.h"
@@ -17,6 +19,12 @@ std::string upperCased(std::string text) {
 } // namespace
 
 std::string GetWindowsVersion() { return {}; }
+
+std::string SystemName() {
+    utsname names{};
+    if (::uname(&names) != 0) return {};
+    return std::string(names.sysname) + " " + names.release;
+}
 
 void InitPort(const Context& ctx, const VersionQuery& query) {
     SharedSettings& s = ctx.settings;
@@ -57,7 +65,8 @@ void GetPortAddress(const Context& ctx) {
 void ShowStatus(const Context& ctx) {
     if (upperCased(ctx.commandLine).find("/SS") == std::string::npos) return;
     const auto address = static_cast<uint16_t>(ctx.settings.PortAddress);
-    ctx.messages.information("Windows Version:" + ctx.settings.WindowsVersionText + "\r" +
+    const std::string& windows = ctx.settings.WindowsVersionText;
+    ctx.messages.information("Windows Version:" + (windows.empty() ? SystemName() : windows) + "\r" +
                                  "Port Address:0x" + platform::Hex(address),
                              kShowStatusTitle);
 }

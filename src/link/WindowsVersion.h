@@ -21,6 +21,10 @@ using VersionQuery = std::function<std::string()>;
 // The Windows version text. There is no Windows version query on Linux: the empty text.
 std::string GetWindowsVersion();
 
+// This system's name and release as uname gives them ("Linux 6.1.0-18-amd64"); empty if it
+// cannot say.
+std::string SystemName();
+
 // Start-up of the port, in this order: WindowsVersionText from `query`; "95" or "98" in it
 // (case-sensitive) gives PortAddress 888 without a claim, anything else ClaimPort then
 // GetPortAddress; the control register at PortAddress + 2 ANDed with 212 and written back;
@@ -38,8 +42,8 @@ void ClaimPort(const Context& ctx);
 void GetPortAddress(const Context& ctx);
 
 // When the upper-cased command line holds "/SS": "Windows Version:<text>\rPort Address:0x<hex>"
-// titled "Show Status" (information icon). The address is shown as the unsigned 16-bit I/O
-// address.
+// titled "Show Status" (information icon), the text being this system's name and release where
+// there is no Windows version. The address is shown as the unsigned 16-bit I/O address.
 void ShowStatus(const Context& ctx);
 
 } // namespace qb::link

@@ -47,7 +47,8 @@ void CalibrationForm::makeRegisterFrames() {
     bits->addWidget(shapes_);
 
     Frame3 = named(new QGroupBox, "Frame3");
-    Label2 = platform::ReadoutLabel("Label2", {}, platform::kRegisterReadoutWidth);
+    Label2 = platform::ReadoutLabel("Label2", QString::fromUtf8(which_.heading) + QStringLiteral(" (Hex)"), {},
+                                    platform::kRegisterReadoutWidth);
     (new QVBoxLayout(Frame3))->addWidget(Label2);
 }
 

@@ -55,7 +55,7 @@ void DAC_form::makeBitsFrame() {
 void DAC_form::makeValuesFrame() {
     Frame1 = named(new QGroupBox, "Frame1");
     Label2 = platform::CaptionLabel("Label2", QStringLiteral("DAC Register (Hex)"));
-    DAC1 = platform::ReadoutLabel("DAC1", {}, kValueWidth);
+    DAC1 = platform::ReadoutLabel("DAC1", QStringLiteral("DAC Register (Hex)"), {}, kValueWidth);
     Label4 = platform::CaptionLabel("Label4", QStringLiteral("DAC Word (Decimal)"));
     dacword = new platform::TextBox("dacword");
     dacword->setMaxLength(kMaxWordDigits);
@@ -63,9 +63,9 @@ void DAC_form::makeValuesFrame() {
     dacword->setMinimumWidth(kValueWidth);
     Label4->setBuddy(dacword);
     Label5 = platform::CaptionLabel("Label5", QStringLiteral("Offset (Vref=5V)"));
-    off5 = platform::ReadoutLabel("off5", {}, kValueWidth);
+    off5 = platform::ReadoutLabel("off5", QStringLiteral("Offset (Vref=5V)"), {}, kValueWidth);
     Label6 = platform::CaptionLabel("Label6", QStringLiteral("Offset (Vref=2.5V)"));
-    off2 = platform::ReadoutLabel("off2", {}, kValueWidth);
+    off2 = platform::ReadoutLabel("off2", QStringLiteral("Offset (Vref=2.5V)"), {}, kValueWidth);
     auto* values = new QGridLayout(Frame1);
     values->setHorizontalSpacing(kCaptionGap);
     int row = 0;

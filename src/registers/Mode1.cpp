@@ -165,8 +165,8 @@ void Mode1::makeOutputsFrame() {
     d2 = KeepPlaceWhenHidden(new CheckBox("d2", {}, Frame9));
     d1->setAccessibleName(QStringLiteral("D0 High"));
     d2->setAccessibleName(QStringLiteral("D1 High"));
-    Label2 = named(new QLabel, "Label2");
-    Label5 = named(new QLabel, "Label5");
+    Label2 = platform::ValueLabel("Label2", QStringLiteral("Output D0"));
+    Label5 = platform::ValueLabel("Label5", QStringLiteral("Output D1"));
     const int levelWidth = fontMetrics().horizontalAdvance(QStringLiteral("D0 is High")) + kLevelPadding;
     for (QLabel* l : {Label2, Label5}) {
         l->setMinimumWidth(levelWidth);
@@ -194,9 +194,8 @@ void Mode1::makeOutputsFrame() {
 // (Frame4 has no caption; a blank one keeps its box level with the captioned Frame3).
 void Mode1::makeRegisterFrames() {
     Frame4 = named(new QGroupBox(QStringLiteral(" ")), "Frame4");
-    Label4 = platform::ReadoutLabel("Label4", QStringLiteral("0"),
+    Label4 = platform::ReadoutLabel("Label4", QStringLiteral("Mode register (Hex)"), QStringLiteral("0"),
                                     fontMetrics().horizontalAdvance(QStringLiteral("FFFFFF")) + kValuePadding);
-    Label4->setAccessibleName(QStringLiteral("Mode register value"));
     Frame3 = frame("Frame3", "Current Contents of Mode Register");
     shapes = new platform::BitRow(modebits::kBits, Frame3);
     shapes->setFixedHeight(Label4->sizeHint().height());
@@ -210,7 +209,7 @@ void Mode1::makeRegisterFrames() {
 // Shown only while an internal calibration runs, in the place of the status line that says how
 // the last calibration ended.
 void Mode1::makeCalibratingNotice() {
-    CalStatus = named(new QLabel, "CalStatus");
+    CalStatus = platform::ValueLabel("CalStatus", QStringLiteral("Calibration"));
     CalStatus->setWordWrap(true);
     CalStatus->setMinimumHeight(2 * CalStatus->fontMetrics().lineSpacing());
     auto* picture = named(new QFrame, "textlabel");

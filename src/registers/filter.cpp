@@ -90,7 +90,7 @@ void filter::makeRegisterFrames() {
     bits->addWidget(shapes_);
 
     Frame5 = named(new QGroupBox, "Frame5");
-    Label2 = platform::ReadoutLabel("Label2", {}, platform::kRegisterReadoutWidth);
+    Label2 = platform::ReadoutLabel("Label2", QStringLiteral("Filter register (Hex)"), {}, platform::kRegisterReadoutWidth);
     (new QVBoxLayout(Frame5))->addWidget(Label2);
 }
 

@@ -60,7 +60,8 @@ QHBoxLayout* program::makeStatusRow() {
         const std::string frameName = "Frame1(" + std::to_string(i == 0 ? 0 : i + 1) + ")";
         const std::string labelName = "Label" + std::to_string(i + 3);
         Frame1[i] = named(new QGroupBox, frameName.c_str());
-        statusBits[i] = named(new QLabel(QStringLiteral("0")), labelName.c_str());
+        statusBits[i] = platform::ValueLabel(labelName.c_str(), QStringLiteral("Status bit %1").arg(7 - i),
+                                             QStringLiteral("0"));
         statusBits[i]->setAlignment(Qt::AlignCenter);
         statusBits[i]->setMinimumWidth(i < 4 ? labelWidth
                                              : fontMetrics().horizontalAdvance(QStringLiteral("0")) + kStatusBitPadding);

@@ -73,8 +73,9 @@ void scaleFont(QLabel* l, double factor, bool bold) {
 
 } // namespace
 
-AboutForm::AboutForm(QWidget* parent) : Form(parent) {
+AboutForm::AboutForm(const std::string& board, QWidget* parent) : Form(parent) {
     setCaption("About");
+    lblBoard = platform::ValueLabel("lblBoard", QStringLiteral("Board"), platform::ToQt(board));
     Picture1 = platform::PictureLabel("Picture1", ChipPicture(kPictureSize, font()), kPictureSize);
     Command1 = named(new QPushButton(QStringLiteral("OK")), "Command1");
     Command1->setMinimumWidth(platform::kOkWidth);
@@ -102,6 +103,7 @@ void AboutForm::layOut() {
     titleBlock->setSpacing(kLineGap);
     titleBlock->addWidget(lblTitle);
     titleBlock->addWidget(lblVersion);
+    titleBlock->addWidget(lblBoard);
     titleBlock->addSpacing(kParagraphGap);
     auto* freeLine = new QHBoxLayout;
     freeLine->setSpacing(0);

@@ -1,5 +1,8 @@
 #pragma once
-// AboutForm: the program's title, version and publisher. "OK" closes it.
+// AboutForm: the program's title, version and publisher, and the board the program talks to.
+// "OK" closes it.
+#include <string>
+
 #include "platform/widgets/Form.h"
 
 class QLabel;
@@ -10,7 +13,8 @@ namespace qb::shell {
 class AboutForm : public platform::Form {
     Q_OBJECT
 public:
-    explicit AboutForm(QWidget* parent = nullptr);
+    // `board`: the board the program talks to, as the main window's status line names it.
+    explicit AboutForm(const std::string& board, QWidget* parent = nullptr);
 
 protected:
     void Form_Load() override;
@@ -25,6 +29,7 @@ private:
     QLabel* Picture1;
     QPushButton* Command1;
     QLabel* lblVersion;
+    QLabel* lblBoard;
     QLabel* lblTitle;
     QLabel* Label2;
     QLabel* Label3;

@@ -18,6 +18,7 @@
 #include "link/Startup.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/QtText.h"
 #include "platform/widgets/Sizes.h"
 #include "registers/program.h"
 #include "shell/AboutForm.h"
@@ -45,6 +46,9 @@ MainMenuForm::MainMenuForm(const link::Context& ctx, QWidget* parent) : Form(par
     MainMenuLable = named(new QLabel(QStringLiteral("Main Menu")), "MainMenuLable");
     makeButtons();
     makeTitleFrame();
+    lblBoard = platform::ValueLabel("lblBoard", QStringLiteral("Board"), platform::ToQt(ctx.port.boardName()));
+    lblBoard->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblBoard->setWordWrap(true);
     layOut();
 }
 
@@ -59,7 +63,7 @@ void MainMenuForm::makeButtons() {
     MenuReadCommand = button("MenuReadCommand", "Read Data", &MainMenuForm::openReadData);
     MenuNoiseCommand = button("MenuNoiseCommand", "Noise Analysis", &MainMenuForm::MenuNoiseCommand_Click);
     // The only button of the menu with a mnemonic: its caption is this program's own.
-    MenuSweepCommand = button("MenuSweepCommand", "Noise S&weep...", &MainMenuForm::openSweep);
+    MenuSweepCommand = button("MenuSweepCommand", "Noise Sweep...", &MainMenuForm::openSweep);
     MenuResetCommand = button("MenuResetCommand", "Reset QB4160", &MainMenuForm::MenuResetCommand_Click);
     MenuReadFCommand = button("MenuReadFCommand", "Read from File", &MainMenuForm::openFileRead);
     MenuWriteFCommand = button("MenuWriteFCommand", "Write to File", &MainMenuForm::openFileWrite);
@@ -78,7 +82,7 @@ void MainMenuForm::makeTitleFrame() {
 }
 
 // One column, in groups: the converter and its data, files, the demonstration, the board link,
-// and the program itself.
+// and the program itself; the status line naming the board at the foot.
 void MainMenuForm::layOut() {
     const std::initializer_list<std::initializer_list<QPushButton*>> groups{
         {MenuProgramCommand, MenuReadCommand, MenuNoiseCommand, MenuSweepCommand},
@@ -103,6 +107,8 @@ void MainMenuForm::layOut() {
             previous = b;
         }
     }
+    layout->addSpacing(kGroupGap);
+    layout->addWidget(lblBoard);
 }
 
 void MainMenuForm::Form_Load() {
@@ -125,7 +131,7 @@ void MainMenuForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainMenuForm::About_Click() {
-    AboutForm form(this);
+    AboutForm form(ctx_.port.boardName(), this);
     form.showModal();
 }
 

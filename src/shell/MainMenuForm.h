@@ -61,6 +61,7 @@ private:
     QPushButton* MenuReadFCommand;
     QPushButton* MenuWriteFCommand;
     QPushButton* MenuPortCommand;
+    QLabel* lblBoard;  // the status line: which board the program talks to
 };
 
 } // namespace qb::shell

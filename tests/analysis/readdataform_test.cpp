@@ -35,7 +35,8 @@ struct ReadDataWindow : ::testing::Test {
 
 // Stopping after 37 codes by a key (Escape stops without closing), the close box or the end of
 // the program keeps exactly the codes read and ends continuous reading. Meanwhile the progress
-// shows the codes read of the 500 asked for, and the buttons do nothing: no second read starts.
+// shows the codes read of the 500 asked for, and the buttons look disabled and do nothing: no
+// second read starts. The current code is shown, never typed into.
 // The mode register, read first, gives the word length: 16 bits or 24, whatever was set before.
 TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
     const struct { const char* what; std::function<void(ReadDataForm&)> stop; bool staysOpen; int bits; } cases[] = {
@@ -53,10 +54,13 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
         ReadDataForm form(rig.ctx);
         auto* bar = Find<QProgressBar>(form, "ReadProgress");
         std::string progress;
+        int enabledDuringRead = 0;
         QObject::connect(bar, &QProgressBar::valueChanged, &form, [&](int n) {
             if (n == 3)
-                for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"})
+                for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"}) {
+                    enabledDuringRead += Find<QPushButton>(form, name)->isEnabled();
                     Find<QPushButton>(form, name)->click();
+                }
             if (n != 37) return;
             progress = (bar->isVisible() ? bar->text().toStdString() : "hidden") + " / " +
                        Find<QLineEdit>(form, "StopReadingText")->text().toStdString();
@@ -67,10 +71,14 @@ TEST_F(ReadDataWindow, AnalysisReadTrafficUntilAStopKeepsExactlyTheCodesRead) {
             Find<QPushButton>(form, "Command3D1")->click();
             openAfterRead = form.isVisible();
             EXPECT_FALSE(form.reading() || bar->isVisible());
+            EXPECT_TRUE(Find<QLineEdit>(form, "currentcode")->isReadOnly());
+            for (const char* name : {"ReadMenuCommand", "readbutton", "Command3D1", "Command3D2"})
+                EXPECT_TRUE(Find<QPushButton>(form, name)->isEnabled()) << name;
             EXPECT_EQ(Find<QLineEdit>(form, "StopReadingText")->text(), "");
         });
         EXPECT_EQ(platform::Form::programEnding(), std::string(c.what) == "ending the program");
         EXPECT_EQ(openAfterRead, c.staysOpen);
+        EXPECT_EQ(enabledDuringRead, 0);
         EXPECT_EQ(progress, std::string("37 of 500 codes / ") + analysis::kStopReadingPrompt);
         EXPECT_TRUE(rig.messages.shown.empty());
         ASSERT_EQ(rig.settings.Codes.size(), 38u);

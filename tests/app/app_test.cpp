@@ -201,6 +201,10 @@ TEST(PortFactory, TheBoardOptionPicksTheBackendOrSaysWhatIsWrongInOneLine) {
         EXPECT_EQ(Why(made), error);
         EXPECT_EQ(Why(CheckBoardOptions(options)), error);
     }
+    // The board as the main window's status line and About name it.
+    const std::pair<const char*, const char*> named[] = {
+        {"sim", "Simulated board (wall-clock time)"}, {"ppdev", "Board on /dev/parport0"}, {"io", "Board at port 378h"}};
+    for (const auto& [board, name] : named) EXPECT_EQ((*MakePort(Board(board), RunKind::Window))->boardName(), name);
 }
 
 TEST(PortFactory, TheSimulatedBoardRunsOnTheCrystalTheCommandLineNames) {

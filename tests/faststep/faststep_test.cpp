@@ -60,8 +60,9 @@ void PostKey(QWidget& form, int qtKey, const QString& text) { test::PostKey(Find
 TEST(FastStepWindow, RunListsAndPlotsBothSeries) {
     Rig rig;
     Window form(rig.ctx);
-    bool clicked = false, infoOpened = false;
+    bool clicked = false, infoOpened = false, enabledDuringRun = true;
     DuringRun(rig, 10, [&] {
+        enabledDuringRun = Find(form, "run")->isEnabled() || Find(form, "Command2")->isEnabled();
         QTimer::singleShot(0, [&] {  // closes the information window, should it come up
             if (QWidget* w = QApplication::activeModalWidget(); w && w != &form) infoOpened = true, w->close();
         });
@@ -72,7 +73,8 @@ TEST(FastStepWindow, RunListsAndPlotsBothSeries) {
     RunModal(form, [&] {
         EXPECT_EQ(form.caption(), "QB4160 FastStep");
         QTest::mouseClick(Find(form, "run"), Qt::LeftButton);
-        EXPECT_FALSE(form.reading() || Find<QWidget>(form, "Frame1")->isVisible());
+        EXPECT_FALSE(form.reading() || Find<QWidget>(form, "Frame1")->isVisible() || enabledDuringRun);
+        EXPECT_TRUE(Find(form, "run")->isEnabled() && Find(form, "Command2")->isEnabled());
         EXPECT_EQ(Text(form, "Label2"), "");
         const Lines traffic = rig.traffic();
         EXPECT_EQ(Shape(traffic), (Lines{"R mode 21B0", "R filter 800010", "R DAC 0"} + FullRun())) << "one run";

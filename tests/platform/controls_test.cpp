@@ -9,6 +9,7 @@
 #include "platform/widgets/BitRow.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Form.h"
+#include "platform/widgets/FormWidgets.h"
 
 using namespace qb::platform;
 
@@ -80,6 +81,7 @@ TEST(TextBox, TheKeyHookSeesReplacesOrDiscardsEveryTypedKey) {
     }
 }
 
+// Enter in a text box clicks no default button; Enter on a focused button clicks it.
 TEST(TextBox, EnterDoesNotClickTheDefaultButtonAndALeftClickRunsTheClickHook) {
     Form window;
     auto* layout = new QVBoxLayout(&window);
@@ -89,9 +91,16 @@ TEST(TextBox, EnterDoesNotClickTheDefaultButtonAndALeftClickRunsTheClickHook) {
     layout->addWidget(button);
     button->setDefault(true);
     QObject::connect(button, &QPushButton::clicked, [] { ADD_FAILURE() << "the default button was clicked"; });
+    auto* other = CommandButton("Command1", "Other");
+    layout->addWidget(other);
+    int clicks = 0;
+    QObject::connect(other, &QPushButton::clicked, [&clicks] { ++clicks; });
     box->onClick([box] { box->setStr(""); });  // a window that clears the box when clicked
     window.show();
     QTest::keyClick(box, Qt::Key_Return);
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
     QTest::mouseClick(box, Qt::RightButton);
     EXPECT_EQ(box->str(), "1");
     QTest::mouseClick(box, Qt::LeftButton);

@@ -16,6 +16,7 @@
 
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Form.h"
+#include "platform/widgets/FormWidgets.h"
 #include "platform/widgets/QtMessages.h"
 #include "platform/widgets/QtPreferences.h"
 #include "support/ProgramRun.h"
@@ -140,6 +141,7 @@ TEST(Messages, QtBoxesShowTitleIconAndPlainTextAndReturnTheAnswer) {
             ASSERT_NE(box, nullptr);
             flushesBeforeShown = flushes;
             shown = {box->windowTitle(), box->text(), QString::number(box->icon()), QString::number(box->textFormat())};
+            EXPECT_GE(box->width(), CaptionWidth(*box));  // the title bar shows the caption whole
             if (c.press == QMessageBox::NoButton) box->close();
             else box->button(c.press)->click();
         });

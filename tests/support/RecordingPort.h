@@ -58,6 +58,7 @@ public:
         if (inner_) inner_->OutByte(address, value);
     }
     std::string describe() const override { return "recording port"; }
+    std::string boardName() const override { return inner_ ? inner_->boardName() : describe(); }
     std::string failureReason() const override { return inner_ ? inner_->failureReason() : claimFailure; }
     // Alone, the recording port keeps virtual time, so waits take none; in front of another
     // port it keeps that port's clock.

@@ -55,6 +55,7 @@ LogLogChart::LogLogChart(const char* name, QWidget* parent) : QCustomPlot(parent
 
 void LogLogChart::setTitles(std::string_view title, std::string_view xTitle, std::string_view yTitle) {
     title_->setText(QString::fromUtf8(title.data(), qsizetype(title.size())));
+    setAccessibleName(title_->text());  // a screen reader names the chart by its title
     xAxis->setLabel(QString::fromUtf8(xTitle.data(), qsizetype(xTitle.size())));
     yAxis->setLabel(QString::fromUtf8(yTitle.data(), qsizetype(yTitle.size())));
 }

@@ -240,6 +240,7 @@ void StripChart::applyCaption(int16_t index) {
             plotLayout()->addElement(0, 0, title_);
         }
         title_->setText(q);
+        setAccessibleName(q);  // a screen reader names the chart by its title
         break;
     case CaptionRole::XAxisTitle:
         xAxis->setLabel(q);

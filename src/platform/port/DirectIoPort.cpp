@@ -76,4 +76,6 @@ void DirectIoPort::OutByte(uint16_t address, uint8_t value) {
 
 std::string DirectIoPort::describe() const { return "direct I/O at 0x" + Hex(base_); }
 
+std::string DirectIoPort::boardName() const { return "Board at port " + Hex(base_) + "h"; }
+
 } // namespace qb::platform

@@ -25,6 +25,7 @@ public:
     uint8_t InByte(uint16_t address) override;
     void OutByte(uint16_t address, uint8_t value) override;
     std::string describe() const override;
+    std::string boardName() const override;
 
     bool claimed() const { return claimed_; }
     const std::string& lastError() const { return lastError_; }

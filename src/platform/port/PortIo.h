@@ -70,6 +70,9 @@ public:
     virtual void passTime(double seconds) { (void)seconds; }
     // One line naming the backend, for --help and traces ("simulated board", "ppdev /dev/parport0").
     virtual std::string describe() const = 0;
+    // The board behind the port as the windows name it to the user ("Simulated board (virtual
+    // time)", "Board on /dev/parport0", "Board at port 378h").
+    virtual std::string boardName() const { return describe(); }
 };
 
 } // namespace qb::platform

@@ -48,6 +48,7 @@ public:
     uint8_t InByte(uint16_t address) override;
     void OutByte(uint16_t address, uint8_t value) override;
     std::string describe() const override;
+    std::string boardName() const override { return "Board on " + devicePath_; }
 
     bool claimed() const { return fd_ >= 0; }
     uint16_t base() const { return base_; }

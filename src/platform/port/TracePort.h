@@ -39,6 +39,7 @@ public:
     // Writes the buffered lines to the file and flushes the inner port.
     void flush() override;
     std::string describe() const override;
+    std::string boardName() const override { return inner_.boardName(); }
     std::string failureReason() const override { return inner_.failureReason(); }
     bool clockIsVirtual() const override { return inner_.clockIsVirtual(); }
     void passTime(double seconds) override;

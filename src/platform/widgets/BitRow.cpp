@@ -19,7 +19,7 @@ BitRow::BitRow(int bits, QWidget* parent) : QWidget(parent) {
     row->setSpacing(kBitGap);
     for (int k = 1; k <= bits; ++k) {
         const std::string name = "Shape" + std::to_string(k);
-        auto* shape = new CircleShape(name.c_str(), this);
+        auto* shape = new CircleShape(name.c_str(), QStringLiteral("bit %1").arg(bits - k), this);
         shapes_.push_back(shape);
         row->addWidget(shape);
         if (k % 4 == 0 && k < bits) row->addSpacing(kNibbleGap);

@@ -196,16 +196,20 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- CircleShape ---------------------------------------------------------------------------
 
-CircleShape::CircleShape(const char* name, QWidget* parent) : QWidget(parent) {
+CircleShape::CircleShape(const char* name, const QString& shows, QWidget* parent) : QWidget(parent), shows_(shows) {
     setObjectName(QString::fromUtf8(name));
     setFixedSize(kDiameter, kDiameter);
+    this->name();
 }
 
 void CircleShape::setFilled(bool filled) {
     if (filled == filled_) return;
     filled_ = filled;
+    name();
     update();
 }
+
+void CircleShape::name() { setAccessibleName(shows_ + (filled_ ? QStringLiteral(": 1") : QStringLiteral(": 0"))); }
 
 void CircleShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);

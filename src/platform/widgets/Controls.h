@@ -136,13 +136,15 @@ private:
     std::function<void()> click_;
 };
 
-// A small round bit indicator: filled (solid) for 1, hollow (outline only) for 0.
+// A small round bit indicator: filled (solid) for 1, hollow (outline only) for 0. A screen reader
+// reads what it shows and its state: "bit 13: 1".
 class CircleShape : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kDiameter = 14;
 
-    explicit CircleShape(const char* name, QWidget* parent = nullptr);
+    // `shows`: what the indicator stands for ("bit 13").
+    CircleShape(const char* name, const QString& shows, QWidget* parent = nullptr);
 
     bool filled() const { return filled_; }
     void setFilled(bool filled);
@@ -153,6 +155,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void name();
+
+    QString shows_;
     bool filled_ = false;
 };
 

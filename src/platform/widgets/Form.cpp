@@ -6,10 +6,13 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QPushButton>
 #include <QPointer>
 #include <QScreen>
 
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/FormWidgets.h"
+#include "platform/widgets/Mnemonics.h"
 #include "platform/base/Preferences.h"
 #include "platform/base/ProgramState.h"
 #include "platform/base/Text.h"
@@ -35,6 +38,8 @@ int Form::showModal() {
     QPointer<Form> alive(this);
     Form_Load();
     if (!alive) return QDialog::Rejected;
+    GiveMnemonics(*this);
+    KeepCaptionWhole(*this);
     restoreSize();
     if (!closed_ && !ending()) exec();
     if (!alive) return QDialog::Rejected;
@@ -90,7 +95,14 @@ void Form::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     }
-    // Unlike QDialog, Enter clicks no default button here.
+    // Unlike QDialog, Enter clicks no default button here, only the focused button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
     event->ignore();
 }
 

@@ -12,7 +12,8 @@
 //  - Form_Unload() runs once the window has closed, before showModal() returns.
 //
 // Enter in a window clicks no default button: a focused command button takes Enter as a click,
-// and a text box gives it to its own key-press hook only.
+// and a text box gives it to its own key-press hook only. Every push button gets an Alt+letter
+// of its own in the window when the window opens (Mnemonics.h).
 //
 // Ending the program: endProgram() ends every modal display at once (the innermost first as the
 // calls unwind); windows closed this way skip Form_QueryUnload and Form_Unload, and message

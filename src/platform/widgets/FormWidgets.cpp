@@ -1,6 +1,9 @@
 #include "platform/widgets/FormWidgets.h"
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +21,26 @@ constexpr double kTitleScale = 1.6;
 constexpr int kReadoutPadding = 12;  // beside the widest number
 
 } // namespace
+
+int CaptionWidth(const QWidget& window) {
+    QFont titleFont = window.font();
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(window.windowTitle()) + kTitleBarAllowance;
+}
+
+void KeepCaptionWhole(QWidget& window) {
+    QLayout* layout = window.layout();
+    if (!layout || window.property("qbCaptionKept").toBool()) return;
+    window.setProperty("qbCaptionKept", true);
+    const QMargins margins = layout->contentsMargins();
+    const int width = CaptionWidth(window) - margins.left() - margins.right();
+    // A row of no height as wide as that.
+    auto* strut = new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout))
+        grid->addItem(strut, grid->rowCount(), 0, 1, grid->columnCount());
+    else
+        layout->addItem(strut);
+}
 
 QLabel* CaptionLabel(const char* name, const QString& text) { return named(new QLabel(text), name); }
 
@@ -95,8 +118,19 @@ void LayOutQuestionWindow(QWidget* window, QLabel* picture, Qt::Alignment pictur
     layout->addLayout(buttons);
 }
 
-QLabel* ReadoutLabel(const char* name, const QString& text, int minimumWidth) {
+void CaptionValue(QLabel* value, const QString& caption) {
+    value->setAccessibleName({});  // the text is the name
+    value->setAccessibleDescription(caption);
+}
+
+QLabel* ValueLabel(const char* name, const QString& caption, const QString& text) {
     auto* label = named(new QLabel(text), name);
+    CaptionValue(label, caption);
+    return label;
+}
+
+QLabel* ReadoutLabel(const char* name, const QString& caption, const QString& text, int minimumWidth) {
+    QLabel* label = ValueLabel(name, caption, text);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);

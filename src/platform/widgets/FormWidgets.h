@@ -50,6 +50,12 @@ QLabel* PictureLabel(const char* name, const QPixmap& picture, int size);
 void LayOutQuestionWindow(QWidget* window, QLabel* picture, Qt::Alignment pictureAlignment, QLabel* text,
                           QHBoxLayout* buttons);
 
+// The width a title bar needs to show `window`'s caption whole: the caption in a bold font,
+// beside the title bar's icon and buttons.
+int CaptionWidth(const QWidget& window);
+// Makes `window`, laid out by its layout, at least that wide.
+void KeepCaptionWhole(QWidget& window);
+
 // Makes `widget` keep its place in the layout while hidden, so nothing around it moves.
 template <class W>
 W* KeepPlaceWhenHidden(W* widget) {
@@ -59,8 +65,14 @@ W* KeepPlaceWhenHidden(W* widget) {
     return widget;
 }
 
-// A sunken, right-aligned value box whose text can be selected and copied. With
-// `minimumWidth` 0 it is made wide enough for any 32-bit number in decimal.
-QLabel* ReadoutLabel(const char* name, const QString& text = {}, int minimumWidth = 0);
+// A label that shows a value keeps the value as its text, and so as the name a screen reader
+// reads; what the value is (its caption) goes in the label's accessible description.
+void CaptionValue(QLabel* value, const QString& caption);
+// A plain label for a value, captioned as above.
+QLabel* ValueLabel(const char* name, const QString& caption, const QString& text = {});
+
+// A sunken, right-aligned value box whose text can be selected and copied, captioned as above.
+// With `minimumWidth` 0 it is made wide enough for any 32-bit number in decimal.
+QLabel* ReadoutLabel(const char* name, const QString& caption, const QString& text = {}, int minimumWidth = 0);
 
 } // namespace qb::platform

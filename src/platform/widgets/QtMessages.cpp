@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include "platform/widgets/Form.h"
+#include "platform/widgets/FormWidgets.h"
 
 namespace qb::platform {
 
@@ -48,6 +49,7 @@ MsgAnswer QtMessages::show(const Message& message) {
     } else {
         box->setStandardButtons(QMessageBox::Ok);
     }
+    KeepCaptionWhole(*box);
     const int answer = box->exec();
     if (box) delete box;
     if (!yesNo) return MsgAnswer::Ok;

@@ -21,6 +21,8 @@ inline constexpr int kTextBoxPadding = 18;
 // The least width of a window's command buttons ("Back..."), and of a lone "OK".
 inline constexpr int kCommandWidth = 100;
 inline constexpr int kOkWidth = 90;
+// What a title bar needs beside its caption: the window's icon and its buttons.
+inline constexpr int kTitleBarAllowance = 140;
 // The height of a menu's buttons.
 inline constexpr int kMenuButtonHeight = 30;
 // A question window: between its picture and its text, between the question and the buttons,
