@@ -36,10 +36,6 @@ std::vector<double> Buffer(std::vector<double> codes) {
     return codes;
 }
 
-NoiseStatistics StatsOf(const std::vector<double>& codes) {
-    return ComputeNoiseStatistics(codes);
-}
-
 // ---- noise figures ------------------------------------------------------------------------------
 
 TEST(ComputeNoiseStatistics, HandComputedFigures) {
@@ -48,7 +44,7 @@ TEST(ComputeNoiseStatistics, HandComputedFigures) {
         {{5, -3, 9, 0}, 2.75, 9, -3, std::sqrt(84.75 / 3)},        // divisor n - 1; max and min anywhere
         {{1e16, 1, -1e16}, 0, 1e16, -1e16, std::sqrt(2e32 / 2)}};  // summed in order: 1e16 + 1 is 1e16
     for (const auto& c : cases) {
-        const NoiseStatistics s = StatsOf(c.codes);
+        const NoiseStatistics s = ComputeNoiseStatistics(c.codes);
         EXPECT_EQ(std::vector<double>({s.AverageCode, s.MaxCode, s.MinCode}), std::vector<double>({c.average, c.max, c.min}));
         EXPECT_DOUBLE_EQ(s.RmsNoiseCodes, c.rms) << c.codes[0];
     }
@@ -76,7 +72,7 @@ TEST(ShowNoiseResults, EveryLabel) {
         {{32768, 32770}, {2, 80, 16, 5.0}, {"8001", "32769", "1", "2", "8002", "8000", "5.0V", "3.453uV", "2441.4063nV",
                                             "2.441uV", "32768", "46341", "2", "4.883uV", "4.883uV", "0.000nV", " 15 Bits"}}};
     for (const auto& c : cases) {
-        const auto entries = ShowNoiseResults(StatsOf(c.codes), static_cast<int16_t>(c.codes.size()), c.format).Entries();
+        const auto entries = ShowNoiseResults(ComputeNoiseStatistics(c.codes), static_cast<int16_t>(c.codes.size()), c.format).Entries();
         ASSERT_EQ(entries.size(), c.texts.size());
         for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].second, c.texts[i]) << entries[i].first;
     }
@@ -120,7 +116,7 @@ TEST(NoiseWindow, ShowsTheFiguresOfTheBufferAndOpensTheCharts) {
     EXPECT_EQ(std::vector<double>({s.AverageCode, s.MaxCode, s.MinCode, s.RmsNoiseCodes}),
               std::vector<double>({32769, 32770, 32768, std::sqrt(2.0)}));
     std::vector<std::optional<std::string>> texts;
-    for (const auto& entry : ShowNoiseResults(StatsOf({32768, 32770}), 2, {2, 80, 16, 5.0}).Entries())
+    for (const auto& entry : ShowNoiseResults(ComputeNoiseStatistics(std::vector<double>{32768, 32770}), 2, {2, 80, 16, 5.0}).Entries())
         texts.push_back(entry.second);
     EXPECT_EQ(form.shown, texts);
     EXPECT_EQ(form.graphs + form.histograms, 2);
