@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <cmath>
 #include <limits>
@@ -62,11 +61,6 @@ struct Rig {
         mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
         for (int i = 1; i <= 4; ++i) mouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    }
-    void wheel(QPoint pos, int steps) {
-        QWheelEvent event(QPointF(pos), chart.mapToGlobal(QPointF(pos)), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&chart, &event);
     }
 };
 
