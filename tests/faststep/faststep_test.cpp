@@ -78,7 +78,11 @@ TEST(FastStepWindow, RunListsAndPlotsBothSeries) {
         EXPECT_EQ(Text(form, "Label2"), "");
         const Lines traffic = rig.traffic();
         EXPECT_EQ(Shape(traffic), (Lines{"R mode 21B0", "R filter 800010", "R DAC 0"} + FullRun())) << "one run";
+        EXPECT_EQ(rig.port.waits, std::vector<double>{0.1}) << "the one settling wait, after the first start";
         const auto& s = rig.settings;
+        std::vector<double> stored(s.FastStepOffCodes.begin() + 1, s.FastStepOffCodes.end());
+        stored.insert(stored.end(), s.FastStepOnCodes.begin() + 1, s.FastStepOnCodes.end());
+        EXPECT_EQ(ResultValues(traffic), stored) << "every result read, in order, at its reading";
         EXPECT_EQ(Items(form, "List1"), fs::ListLines(s.FastStepOffCodes, 40));
         EXPECT_EQ(Items(form, "List2"), fs::ListLines(s.FastStepOnCodes, 40));
         EXPECT_EQ(Text(form, "Label4") + "|" + Text(form, "Label6"), "Iteration      Value|Iteration      Value");
