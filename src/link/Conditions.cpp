@@ -30,7 +30,7 @@ platform::Result<std::optional<int32_t>> hexField(const FieldLookup& field, cons
     }
     const std::optional<uint32_t> value = platform::ParseHexDigits(*text, f.digits);
     if (!value)
-        return platform::Fail(std::string(f.name) + " \"" + *text + "\" is not 1 to " + std::to_string(f.digits) +
+        return platform::Fail(std::string(f.name) + " \"" + platform::Printable(*text) + "\" is not 1 to " + std::to_string(f.digits) +
                               " hexadecimal digits");
     return std::optional<int32_t>(static_cast<int32_t>(*value));
 }
@@ -67,7 +67,7 @@ platform::Result<Conditions> ConditionsFromFields(const FieldLookup& field) {
     const char* end = clock->data() + clock->size();
     const auto parsed = std::from_chars(clock->data(), end, c.masterClockHz);
     if (parsed.ec != std::errc() || parsed.ptr != end || c.masterClockHz <= 0)
-        return platform::Fail(std::string(kMasterClock) + " \"" + *clock + "\" is not a clock in hertz");
+        return platform::Fail(std::string(kMasterClock) + " \"" + platform::Printable(*clock) + "\" is not a clock in hertz");
 
     const std::optional<std::string> board = field(kBoard);
     if (board && *board != kUnknownField) c.board = *board;

@@ -87,22 +87,28 @@ platform::Result<SetUp> ParseSetUp(std::string_view json) {
         const std::size_t colon = what.find(": ");
         const std::string why = colon == std::string::npos ? what : what.substr(colon + 2);
         return platform::Fail("line " + std::to_string(lineAt(json, e.byte == 0 ? 0 : e.byte - 1)) +
-                              ": not JSON (" + why + ")");
+                              ": not JSON (" + platform::Printable(why) + ")");
+    } catch (const nlohmann::json::exception& e) {
+        // A number too large for a double: "[json.exception.out_of_range.406] number overflow ...",
+        // which gives no position.
+        const std::string what = e.what();
+        const std::size_t bracket = what.find("] ");
+        return platform::Fail("not JSON (" + platform::Printable(bracket == std::string::npos ? what : what.substr(bracket + 2)) + ")");
     }
     if (!object.is_object())
         return platform::Fail("line 1: a set-up is one JSON object, such as {\"mode\": \"2190\"}");
-    if (repeated) return platform::Fail("\"" + *repeated + "\" is given twice");
+    if (repeated) return platform::Fail("\"" + platform::Printable(*repeated) + "\" is given twice");
 
     SetUp setUp;
     for (const auto& [key, value] : object.items()) {
         const std::optional<SetUpRegister> reg = registerOfKey(key);
-        if (!reg) return platform::Fail("unknown key \"" + key + "\": the keys are mode, filter, dac, offset and gain");
+        if (!reg) return platform::Fail("unknown key \"" + platform::Printable(key) + "\": the keys are mode, filter, dac, offset and gain");
         const RegisterTraits& t = TraitsOf(*reg);
         if (!value.is_string())
             return platform::Fail("\"" + key + "\" must be a string of hexadecimal digits, such as \"" + t.example + "\"");
         const std::string text = value.get<std::string>();
         const platform::Result<int32_t> parsed = ParseProgrammableValue(*reg, text);
-        if (!parsed.ok()) return platform::Fail("\"" + key + "\": \"" + text + "\" " + parsed.error());
+        if (!parsed.ok()) return platform::Fail("\"" + key + "\": \"" + platform::Printable(text) + "\" " + parsed.error());
         setUp[*reg] = *parsed;
     }
     return setUp;

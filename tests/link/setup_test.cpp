@@ -39,6 +39,12 @@ TEST(SetUpFile, JsonObjectOfHexStringsAndWhatIsWrongWithABadOne) {
         {R"({"mode": 2190})", {}, "\"mode\" must be a string of hexadecimal digits, such as \"2190\""},
         {R"({"mode": "2190", "mode": "2180"})", {}, "\"mode\" is given twice"},
         {"[\"mode\"]", {}, "line 1: a set-up is one JSON object, such as {\"mode\": \"2190\"}"},
+        // What the file holds is quoted on one line, with no control character sent on.
+        {R"({"mo\nde": "1"})", {}, R"(unknown key "mo\nde": the keys are mode, filter, dac, offset and gain)"},
+        {R"({"dac": "\u001b[2J"})", {}, R"("dac": "\x1b[2J" is not 1 to 2 hexadecimal digits, such as 1)"},
+        {R"({"a\tb": 1, "a\tb": 2})", {}, R"("a\tb" is given twice)"},
+        {"{\"mode\": \"2190\",\x7f}", {}, "line 1: not JSON (syntax error while parsing object key - invalid literal; last read: '\"2190\",\\x7f'; expected string literal)"},
+        {R"({"mode": 1e999})", {}, "not JSON (number overflow parsing '1e999')"},
     };
     for (const auto& c : cases) {
         const auto got = link::ParseSetUp(c.json);

@@ -285,4 +285,20 @@ std::string ShortestText(double x) {
     return std::string(buf, r.ptr);
 }
 
+std::string Printable(std::string_view text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7F) out += {'\\', 'x', kDigits[c >> 4], kDigits[c & 15]};
+        else out += ch;
+    }
+    return out;
+}
+
 } // namespace qb::platform

@@ -49,4 +49,9 @@ std::optional<uint32_t> ParseHexDigits(std::string_view text, std::size_t maxDig
 // scripts read ("-2.5", "0.125", "1.9073486328125e-08", "0").
 std::string ShortestText(double x);
 
+// A text taken from a file or typed, fit to quote in a one-line message: control characters are
+// written as C escapes ("\n", "\t", "\x1b") and a backslash as "\\", so that no value can
+// break a message across lines or send a terminal its own commands.
+std::string Printable(std::string_view text);
+
 } // namespace qb::platform
