@@ -27,7 +27,11 @@ std::optional<std::chrono::system_clock::time_point> utcTime(const std::string& 
     t.tm_mon -= 1;
     const std::time_t seconds = timegm(&t);
     if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
-    return std::chrono::system_clock::from_time_t(seconds);
+    // The clock counts in small steps: its moments end some centuries from 1970 (in 2262).
+    using std::chrono::system_clock;
+    constexpr auto kLast = std::chrono::duration_cast<std::chrono::seconds>(system_clock::duration::max()).count();
+    if (seconds > kLast || seconds < -kLast) return std::nullopt;
+    return system_clock::from_time_t(seconds);
 }
 
 // Field `index` of a comma-separated line, blanks around it dropped; nullopt past the last one.
@@ -117,7 +121,7 @@ void CodesCsvParser::takeLine(std::string_view line) {
     if (!field)
         fail("no code: the row ends before column " + std::to_string(*codeColumn_ + 1));
     else if (!code || !std::isfinite(*code))
-        fail("the code \"" + std::string(*field) + "\" is not a number");
+        fail("the code \"" + platform::Printable(*field) + "\" is not a number");
     else
         codes_.push_back(*code);
 }

@@ -74,6 +74,7 @@ TEST(CodesCsvFile, TheCodeColumnWhereverItIsAndWhatIsWrongWithAFile) {
         {"# QB4160 codes\n# mode_register: 21B0\n# filter_register: 800010\n# master_clock_hz: 4.9 MHz\ncode\n1\n", {},
          "master_clock_hz \"4.9 MHz\" is not a clock in hertz"},
         {badGain + "code\n1\n", {}, "gain_register \"x\" is not 1 to 6 hexadecimal digits"},
+        {header + "code\n1\x1b[2J\r\r\n", {}, at(lines + 1) + R"(the code "1\x1b[2J\r" is not a number)"},
     };
     files::CodesCsvParser pieces;  // a line too long however it comes
     for (int i = 0; i < 3; ++i) pieces.Feed(std::string(2000, '1'));
@@ -84,6 +85,19 @@ TEST(CodesCsvFile, TheCodeColumnWhereverItIsAndWhatIsWrongWithAFile) {
         if (got.ok()) {
             EXPECT_EQ(std::tie(got->codes, got->conditions), std::tie(c.codes, sparse));
         }
+    }
+}
+
+// The time of capture as the writer writes it, and only within what the clock can hold.
+TEST(CodesCsvFile, TheTimeOfCaptureIsKnownWhenWrittenAsTheWriterWritesIt) {
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {  // captured, seconds from 1970
+        {"2024-05-01T12:34:56Z", 1714566896}, {"2262-04-11T23:47:16Z", 9223372036}, {"2262-04-11T23:47:17Z", {}},
+        {"1677-09-21T00:12:43Z", {}},         {"2024-05-01 12:34:56Z", {}},         {"2024-05-01T12:34:56", {}}};
+    for (const auto& [captured, when] : cases) {
+        const auto got = files::ParseCodesCsv(std::string("# QB4160 codes\n# captured: ") + captured +
+                                              "\n# mode_register: 21B0\n# filter_register: 800010\n# master_clock_hz: 1\ncode\n1\n");
+        ASSERT_EQ(Why(got), "");
+        EXPECT_EQ(got->capturedAt, when ? std::optional(std::chrono::system_clock::from_time_t(*when)) : std::nullopt) << captured;
     }
 }
 
