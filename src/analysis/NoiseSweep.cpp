@@ -8,7 +8,7 @@
 #include "analysis/NoiseFigures.h"
 #include "link/CodeCount.h"
 #include "link/FilterRate.h"
-#include "link/Startup.h"
+#include "link/ProgramRegisters.h"
 #include "link/Register.h"
 #include "link/Serial.h"
 #include "platform/base/Numbers.h"
@@ -20,41 +20,26 @@ namespace {
 
 constexpr int32_t kRangeBits = 0x30;  // mode register bits 5..4
 
-// The two registers a sweep writes: communications bytes, width and name.
-struct SweptRegister {
-    int16_t readByte, writeByte, bits;
-    const char* name;
-};
-constexpr SweptRegister kFilter{link::comms::kFilterRead, link::comms::kFilterWrite, link::comms::kFilterBits,
-                                "filter register"};
-constexpr SweptRegister kMode{link::comms::kModeRead, link::comms::kModeWrite, link::comms::kModeBits, "mode register"};
+using link::SetUpRegister;
 
-link::Register registerFor(const link::Context& ctx, const SweptRegister& r) {
-    link::Register reg(ctx);
-    reg.setReadAddress(r.readByte);
-    reg.setWriteAddress(r.writeByte);
-    reg.setWordLength(r.bits);
-    return reg;
+// The mode and filter registers as the converter holds them, kept in the shared settings (the
+// mode decoded).
+SweepRegisters readRegisters(const link::Context& ctx) {
+    constexpr SetUpRegister kModeThenFilter[] = {SetUpRegister::Mode, SetUpRegister::Filter};
+    const link::SetUp held = link::ReadRegisters(ctx, kModeThenFilter);
+    return {*held[SetUpRegister::Mode], *held[SetUpRegister::Filter]};
 }
 
-// The register as the converter holds it, kept in the shared settings (the mode decoded).
-int32_t readRegister(const link::Context& ctx, const SweptRegister& r) {
-    link::Register reg = registerFor(ctx, r);
-    const int32_t value = platform::ToInt32(reg.ReadReg()).value_or(0);  // at most 24 bits
-    (&r == &kMode ? ctx.settings.ModeRegValue : ctx.settings.FilterRegValue) = value;
-    if (&r == &kMode) link::DecodeModeRegister(ctx.settings);
-    return value;
-}
-
-// Writes `value` and reads it back; what went wrong, if it reads back otherwise.
-std::optional<std::string> writeRegister(const link::Context& ctx, const SweptRegister& r, int32_t value) {
-    link::Register reg = registerFor(ctx, r);
-    reg.setRegValue(value);
-    reg.WriteReg();
-    const int32_t back = readRegister(ctx, r);
-    if (back == value) return std::nullopt;
-    return std::string("the ") + r.name + " read back " + platform::Hex(back) + " after " + platform::Hex(value) +
-           " was written";
+// Writes the filter register and then the mode register, each read back, as far as the first one
+// that reads back other than written; what went wrong, if one did.
+std::optional<std::string> writeRegisters(const link::Context& ctx, std::optional<int32_t> filter,
+                                          std::optional<int32_t> mode) {
+    link::SetUp setUp;
+    setUp[SetUpRegister::Filter] = filter;
+    setUp[SetUpRegister::Mode] = mode;
+    if (const std::optional<link::Mismatch> mismatch = link::ProgramRegisters(ctx, setUp))
+        return link::MismatchText(*mismatch);
+    return std::nullopt;
 }
 
 int32_t leastWord(bool chop) { return chop ? link::kLeastRateWordChop : link::kLeastRateWord; }
@@ -190,7 +175,7 @@ std::string SettingText(const SweepSetting& s) {
 SweepResult RunSweep(const link::Context& ctx, const std::vector<SweepSetting>& settings, int codes,
                      const SweepHooks& hooks) {
     SweepResult result;
-    result.before = {readRegister(ctx, kMode), readRegister(ctx, kFilter)};
+    result.before = readRegisters(ctx);
     result.after = result.before;
     if ((result.before.mode & kContinuousModeBit) == 0) {
         result.outcome = SweepOutcome::Failed;
@@ -206,9 +191,9 @@ SweepResult RunSweep(const link::Context& ctx, const std::vector<SweepSetting>& 
     link::ReadData reader(ctx);
     for (std::size_t i = 0; i < settings.size() && result.outcome == SweepOutcome::Complete; ++i) {
         const SweepSetting& setting = settings[i];
-        std::optional<std::string> wrong = writeRegister(ctx, kFilter, SweepFilterValue(result.before.filter, setting));
-        if (!wrong) wrong = writeRegister(ctx, kMode, SweepModeValue(result.before.mode, setting.rangeMv));
-        if (wrong) {
+        if (const std::optional<std::string> wrong =
+                writeRegisters(ctx, SweepFilterValue(result.before.filter, setting),
+                               SweepModeValue(result.before.mode, setting.rangeMv))) {
             fail(SweepOutcome::Failed, *wrong);
             break;
         }
@@ -249,12 +234,11 @@ SweepResult RunSweep(const link::Context& ctx, const std::vector<SweepSetting>& 
 
     // Each register goes back on its own, so a filter that reads back wrong still has the mode
     // written after it.
-    for (const auto& [reg, value] : {std::pair{&kFilter, result.before.filter}, std::pair{&kMode, result.before.mode}}) {
-        const std::optional<std::string> wrong = writeRegister(ctx, *reg, value);
-        if (wrong && result.outcome != SweepOutcome::Failed)
-            fail(SweepOutcome::Failed, "the registers could not be put back: " + *wrong);
-    }
-    result.after = {readRegister(ctx, kMode), readRegister(ctx, kFilter)};
+    const std::optional<std::string> wrongFilter = writeRegisters(ctx, result.before.filter, std::nullopt);
+    const std::optional<std::string> wrongMode = writeRegisters(ctx, std::nullopt, result.before.mode);
+    if (const auto& wrong = wrongFilter ? wrongFilter : wrongMode; wrong && result.outcome != SweepOutcome::Failed)
+        fail(SweepOutcome::Failed, "the registers could not be put back: " + *wrong);
+    result.after = readRegisters(ctx);
     return result;
 }
 
