@@ -113,13 +113,18 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     return status;
 }
 
+// The set-up --acquire and --sweep write first (--setup, the register options over it); one that
+// cannot be written is refused, as a usage error, before the board is touched.
+std::optional<link::SetUp> setUpToWrite(const Options& o, std::ostream& err) {
+    const platform::Result<link::SetUp> setUp = cli::SetUpToWrite(o.setUpFile, o.registers);
+    if (setUp.ok()) return *setUp;
+    err << cli::kProgram << setUp.error() << '\n';
+    return std::nullopt;
+}
+
 int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
-    // A set-up that cannot be written is refused before the board is touched.
-    const platform::Result<link::SetUp> setUp = cli::AcquisitionSetUp(o.setUpFile, o.registers);
-    if (!setUp.ok()) {
-        err << cli::kProgram << setUp.error() << '\n';
-        return platform::kExitUsage;
-    }
+    const std::optional<link::SetUp> setUp = setUpToWrite(o, err);
+    if (!setUp) return platform::kExitUsage;
     return onStartedBoard(o, err, [&](link::Context& ctx) {
         cli::AcquireRequest request;
         request.setUp = *setUp;
@@ -140,7 +145,9 @@ int sweep(const Options& o, std::ostream& out, std::ostream& err) {
         err << cli::kProgram << plan.error() << '\n';
         return platform::kExitUsage;
     }
-    const cli::SweepRequest request{*plan, o.json, o.csvFile, o.graphFile};
+    const std::optional<link::SetUp> setUp = setUpToWrite(o, err);
+    if (!setUp) return platform::kExitUsage;
+    const cli::SweepRequest request{*plan, o.json, o.csvFile, o.graphFile, *setUp};
     return onStartedBoard(o, err, [&](link::Context& ctx) { return cli::RunSweepCommand(request, ctx, out, err); });
 }
 

@@ -50,7 +50,8 @@ std::string UsageText() {
            "  qb4160-eval --save-setup=FILE [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --faststep [--json] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --sweep [--ranges=MV,...] [--rates=HZ,...] [--chop=on|off|both] [--count=N] [--json]\n"
-           "              [--csv=CSV] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE] [L]\n"
+           "              [--csv=CSV] [--graph=IMAGE] [--setup=FILE] [--mode=HEX] [--filter=HEX] [--dac=HEX]\n"
+           "              [--offset=HEX] [--gain=HEX] [--board=...] [--sim-...] [--trace=FILE] [L]\n"
            "  qb4160-eval --help | --version\n"
            "\n"
            "Board:\n"
@@ -61,12 +62,12 @@ std::string UsageText() {
            "  --no-settings          start with the defaults and remember nothing of this run\n"
            "Conditions of the measurement (hexadecimal register values):\n"
            "  --mode=HEX --filter=HEX --dac=HEX --offset=HEX --gain=HEX\n"
-           "                         --acquire writes them before it reads (filter, DAC, offset, gain,\n"
+           "                         --acquire and --sweep write them first (filter, DAC, offset, gain,\n"
            "                         then mode), each read back; --analyse takes the codes to have\n"
            "                         been read with them (default: the CSV file's header, or for a\n"
            "                         data file mode 21B0 and filter 800010)\n"
-           "  --setup=FILE           --acquire writes the set-up file's registers first (the options\n"
-           "                         above take the place of its values)\n"
+           "  --setup=FILE           --acquire and --sweep write the set-up file's registers first (the\n"
+           "                         options above take the place of its values)\n"
            "  --save-setup=FILE      read the five registers and save them as a set-up file:\n"
            "                         {\"mode\": \"2190\", \"filter\": \"400010\", ...}\n"
            "Analysis:\n"
@@ -196,9 +197,9 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
                                     {&graph, {C::Analyse, C::FastStep, C::Sweep}},
                                     {&histogram, {C::Analyse}},
                                     {&spectrum, {C::Analyse}},
-                                    {&setUp, {C::Acquire}}};
+                                    {&setUp, {C::Acquire, C::Sweep}}};
     for (const QCommandLineOption* option : {&ranges, &rates, &chop, &count}) belongs.push_back({option, {C::Sweep}});
-    for (const auto& [reg, option] : registers) belongs.push_back({&option, {C::Analyse, C::Acquire}});
+    for (const auto& [reg, option] : registers) belongs.push_back({&option, {C::Analyse, C::Acquire, C::Sweep}});
     for (const Belongs& b : belongs) {
         if (!p.isSet(*b.option) || std::find(b.commands.begin(), b.commands.end(), o.command) != b.commands.end())
             continue;

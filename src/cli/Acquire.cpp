@@ -26,7 +26,7 @@ constexpr SetUpRegister kReadForHeader[] = {SetUpRegister::Dac, SetUpRegister::O
 
 } // namespace
 
-platform::Result<link::SetUp> AcquisitionSetUp(const std::string& setUpFile, const RegisterOptions& options) {
+platform::Result<link::SetUp> SetUpToWrite(const std::string& setUpFile, const RegisterOptions& options) {
     const platform::Result<link::SetUp> given = ParseRegisterOptions(options, true);
     if (!given.ok()) return given;
     link::SetUp setUp;
@@ -37,6 +37,12 @@ platform::Result<link::SetUp> AcquisitionSetUp(const std::string& setUpFile, con
     }
     setUp.OverrideWith(*given);
     return setUp;
+}
+
+bool WriteSetUp(const link::Context& ctx, const link::SetUp& setUp, const char* nothingDone, std::ostream& err) {
+    const std::optional<link::Mismatch> mismatch = link::ProgramRegisters(ctx, setUp);
+    if (mismatch && ctx.port.failureReason().empty()) err << kProgram << link::MismatchText(*mismatch) << "; " << nothingDone << '\n';
+    return !mismatch;
 }
 
 int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err) {
@@ -57,11 +63,7 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         }
     }
 
-    if (const auto mismatch = link::ProgramRegisters(ctx, request.setUp)) {
-        // A port that failed is named by the caller; a register that differs on a sound port here.
-        if (ctx.port.failureReason().empty()) err << kProgram << link::MismatchText(*mismatch) << "; no code was read\n";
-        return platform::kExitFailure;
-    }
+    if (!WriteSetUp(ctx, request.setUp, "no code was read", err)) return platform::kExitFailure;
     if (!analysis::CheckContinuousMode(ctx)) return platform::kExitFailure;
 
     const auto count = static_cast<int16_t>(request.count);

@@ -54,10 +54,15 @@ struct AnalyseRequest {
 // `err`; so does a failed write.
 int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& err);
 
-// The set-up an acquisition writes: the set-up file's (none: empty), with the register options
-// in the place of its values. Fails, as a usage error, naming the file and its line or key, or
-// the option.
-platform::Result<link::SetUp> AcquisitionSetUp(const std::string& setUpFile, const RegisterOptions& options);
+// The set-up an acquisition or a sweep writes first: the set-up file's (none: empty), with the
+// register options in the place of its values. Fails, as a usage error, naming the file and its
+// line or key, or the option.
+platform::Result<link::SetUp> SetUpToWrite(const std::string& setUpFile, const RegisterOptions& options);
+
+// Writes the set-up (link::ProgramRegisters). False when a register reads back other than
+// written: on a sound port one line on `err` saying so, then `nothingDone` ("no code was read");
+// a port that failed is named by the caller.
+bool WriteSetUp(const link::Context& ctx, const link::SetUp& setUp, const char* nothingDone, std::ostream& err);
 
 struct AcquireRequest {
     int count = 500;             // 5..5000

@@ -9,6 +9,7 @@
 
 #include "analysis/SweepChart.h"
 #include "analysis/SweepText.h"
+#include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/Report.h"
 #include "link/CodeCount.h"
@@ -86,12 +87,14 @@ platform::Result<SweepPlan> ParseSweepPlan(const SweepOptions& o) {
 }
 
 int RunSweepCommand(const SweepRequest& request, link::Context& ctx, std::ostream& out, std::ostream& err) {
+    const int32_t filter = request.setUp[link::SetUpRegister::Filter].value_or(ctx.settings.FilterRegValue);
     const platform::Result<std::vector<SweepSetting>> settings =
-        PlanSettings(request.plan, ctx.settings.MasterClockHz, link::ChopOf(ctx.settings.FilterRegValue));
+        PlanSettings(request.plan, ctx.settings.MasterClockHz, link::ChopOf(filter));
     if (!settings.ok()) {
         err << kProgram << "--sweep: " << settings.error() << '\n';
         return platform::kExitUsage;
     }
+    if (!WriteSetUp(ctx, request.setUp, "no setting was measured", err)) return platform::kExitFailure;
 
     // A signal stops the sweep as Stop does in the window; the registers still go back, and a
     // second one cannot cut that or the saves short.

@@ -163,6 +163,8 @@ TEST(Entry, OutputsAreCheckedBeforeAnythingAndARefusalChangesNothing) {
         {{"--faststep", "--graph=" + f("g.txt"), "--sim-fault=absent"}, "2:a chart image is a .png or a .pdf file"},
         {{"--acquire", "5", "--csv=" + f("kept"), "--setup=" + f("kept")}, "2:would overwrite the input"},
         {{"--save-setup=" + f("kept"), "--trace=" + f("kept")}, "2:are one file"},
+        {{"--sweep", "--csv=" + f("s.csv"), "--graph=" + f("g.png"), "--setup=" + f("kept")}, "2:kept: line 1: not JSON ("},
+        {{"--sweep", "--csv=" + f("kept"), "--setup=" + f("kept")}, "2:would overwrite the input"},
         {{"--acquire", "5", "--out", f("kept"), "--trace=" + f("no/t")}, "1:cannot write the trace to"},
         {{"--analyse", f("one.dat"), "--csv=" + f("kept"), "--spectrum=" + f("s.csv")}, "1:no spectrum"}};
     for (const auto& [words, says] : cases) {

@@ -372,7 +372,7 @@ TEST(AcquireSetUp, RegistersWrittenInOrderEachReadBackBeforeTheFirstRead) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setUp);
-        const auto setUp = cli::AcquisitionSetUp(c.setUp, c.options);
+        const auto setUp = cli::SetUpToWrite(c.setUp, c.options);
         ASSERT_TRUE(setUp.ok()) << setUp.error();
         test::BoardRig rig;
         rig.fastFilter();
@@ -389,7 +389,7 @@ TEST(AcquireSetUp, AMismatchReadsNothingAndWritesNoFile) {
     Dir dir;
     test::BoardRig rig(-1, test::Fault(board::Fault::Readback));
     std::ostringstream err;
-    const link::SetUp setUp = *cli::AcquisitionSetUp("", {{R::Mode, "2190"}, {R::Filter, "40010"}});
+    const link::SetUp setUp = *cli::SetUpToWrite("", {{R::Mode, "2190"}, {R::Filter, "40010"}});
     EXPECT_EQ(cli::RunAcquire({.count = 5, .outFile = dir.file("a.dat"), .csvFile = dir.file("a.csv"), .setUp = setUp},
                               rig.ctx, err),
               1);

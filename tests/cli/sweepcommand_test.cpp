@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <csignal>
 #include <regex>
 #include <sstream>
@@ -23,8 +24,9 @@ struct Outcome {
 
 // The command on the internal short (or as `mode` says); Ctrl-C at the `interruptAt`th wait for a
 // result (0: never).
-Outcome Sweep(const SweepOptions& options, bool json = false, int interruptAt = 0, int32_t mode = 0x21B2) {
-    test::BoardRig rig(mode);
+Outcome Sweep(const SweepOptions& options, bool json = false, int interruptAt = 0, int32_t mode = 0x21B2,
+              const link::SetUp& setUp = {}, board::Fault fault = board::Fault::None) {
+    test::BoardRig rig(mode, test::Fault(fault));
     const auto plan = ParseSweepPlan(options);
     if (!plan.ok()) return {2, "", plan.error(), {}};
     int waits = 0;
@@ -34,7 +36,7 @@ Outcome Sweep(const SweepOptions& options, bool json = false, int interruptAt = 
         seen = rig.port.log.size();
     };
     std::ostringstream out, err;
-    const int status = RunSweepCommand({*plan, json, "", ""}, rig.ctx, out, err);
+    const int status = RunSweepCommand({*plan, json, "", "", setUp}, rig.ctx, out, err);
     return {status, out.str(), err.str(), rig.traffic()};
 }
 
@@ -79,6 +81,32 @@ TEST(SweepCommand, RefusesBadPlansBeforeWriting) {
         EXPECT_EQ(o.status, 2);
         EXPECT_EQ(o.err, c.error);
         for (const std::string& t : o.traffic) EXPECT_NE(t[0], 'W') << t;
+    }
+}
+
+// A set-up is written first and the sweep starts from it: its filter's chopping plans the rates,
+// and it is what goes back at the end. One that reads back wrong ends the sweep before it starts.
+TEST(SweepCommand, StartsFromTheSetUpWrittenFirst) {
+    using R = link::SetUpRegister;
+    link::SetUp chopOff, chopOn;
+    chopOff[R::Filter] = 0x400000;
+    chopOn[R::Filter] = 0x400010;
+    chopOn[R::Mode] = 0x2192;
+    const std::tuple<link::SetUp, board::Fault, int, std::string, std::string, std::string> cases[] = {
+        // set-up, fault, status, first write, what is printed, err
+        {chopOn, board::Fault::None, 0, "W filter 400010",
+         "Registers before: mode 2192, filter 400010; after: mode 2192, filter 400010\n", ""},
+        {chopOff, board::Fault::None, 2, "", "",
+         "qb4160-eval: --sweep: 50 Hz cannot be reached without chopping at a master clock of 4915200 Hz: the filter "
+         "word gives 75.02 Hz to 2048.00 Hz\n"},
+        {chopOn, board::Fault::Readback, 1, "W filter 400010", "",
+         "qb4160-eval: the filter register read back 400011 after 400010 was written; no setting was measured\n"}};
+    for (const auto& [setUp, fault, status, firstWrite, printed, err] : cases) {
+        const Outcome o = Sweep({"80", "50", "", "5"}, false, 0, 0x21B2, setUp, fault);
+        EXPECT_EQ(std::tie(o.status, o.err), std::tie(status, err));
+        EXPECT_NE(o.out.find(printed), std::string::npos) << o.out;
+        const auto write = std::find_if(o.traffic.begin(), o.traffic.end(), [](const std::string& t) { return t[0] == 'W'; });
+        EXPECT_EQ(write == o.traffic.end() ? "" : *write, firstWrite);
     }
 }
 
