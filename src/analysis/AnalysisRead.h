@@ -33,6 +33,8 @@ bool CheckContinuousMode(const link::Context& ctx);
 // to a whole number, halves to the even one ("12.5" -> 12, "13.5" -> 14, " 500 " -> 500).
 // nullopt when the text is not a number or the count does not fit in 16 bits.
 std::optional<int16_t> ParseCodeCount(std::string_view text);
+// Where the count of the last analysis read is remembered (platform/base/Preferences.h).
+inline constexpr const char* kCountPreference = "read/count";
 
 enum class ReadOutcome {
     Complete,  // every code requested was read

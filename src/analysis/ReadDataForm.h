@@ -26,8 +26,6 @@ class TextBox;
 namespace qb::analysis {
 
 inline constexpr const char* kStopReadingPrompt = "Press any key to stop Reading!";
-// Where the count of the last analysis read is remembered (platform/base/Preferences.h).
-inline constexpr const char* kCountPreference = "read/count";
 // The progress of an analysis read is painted at most this often, in milliseconds.
 inline constexpr int kProgressPaintMs = 33;
 // Longest pause between display reads, in milliseconds.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qb::platform {
 
@@ -29,5 +30,9 @@ inline std::optional<std::string> Remembered(const Preferences* preferences, std
 inline void Remember(Preferences* preferences, std::string_view key, std::string_view value) {
     if (preferences) preferences->setValue(key, value);
 }
+
+// A window size as it is stored, "640x480", each side clamped to 0..100000 pixels (the window then
+// keeps it within its layout's least size and the screen); nullopt for any other text.
+std::optional<std::pair<int, int>> ParseWindowSize(std::string_view text);
 
 } // namespace qb::platform

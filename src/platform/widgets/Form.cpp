@@ -114,14 +114,10 @@ void Form::rememberSize(Preferences* preferences, std::string name) {
 void Form::restoreSize() {
     if (!resizable_ || sizeKey_.empty()) return;
     const std::optional<std::string> text = Remembered(preferences_, sizeKey_);
-    if (!text) return;
-    const std::size_t x = text->find('x');
-    if (x == std::string::npos) return;
-    const std::optional<double> w = ParseNumber(std::string_view(*text).substr(0, x));
-    const std::optional<double> h = ParseNumber(std::string_view(*text).substr(x + 1));
-    if (!w || !h) return;
+    const std::optional<std::pair<int, int>> stored = text ? ParseWindowSize(*text) : std::nullopt;
+    if (!stored) return;
     // Never smaller than the layout needs, never larger than the screen.
-    QSize size(static_cast<int>(std::clamp(*w, 0.0, 100000.0)), static_cast<int>(std::clamp(*h, 0.0, 100000.0)));
+    QSize size(stored->first, stored->second);
     size = size.expandedTo(minimumSizeHint());
     if (const QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
     resize(size);

@@ -14,6 +14,9 @@ QtPreferences::QtPreferences()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qb4160-eval"),
                                             QStringLiteral("qb4160-eval"))) {}
 
+QtPreferences::QtPreferences(const std::string& file)
+    : settings_(std::make_unique<QSettings>(ToQt(file), QSettings::IniFormat)) {}
+
 QtPreferences::~QtPreferences() = default;
 
 Result<std::unique_ptr<QtPreferences>> QtPreferences::Open() {
