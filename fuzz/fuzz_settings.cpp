@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char name[] = "/tmp/qb-fuzz-settings-XXXXXX";
     check(mkdtemp(name) != nullptr);
     folder = name;
+    std::atexit([] { std::filesystem::remove_all(folder); });
     return 0;
 }
 
