@@ -4,7 +4,7 @@
 // - a refused command line says why in one line;
 // - an accepted one names one command, a count in range for --acquire and an output for it;
 // - every --sim-... option it keeps is one the board takes or refuses in one line;
-// - a register value either is 1 to 6 hexadecimal digits or is refused.
+// - a register value is one its register holds, or is refused in one line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +15,7 @@
 #include "app/Options.h"
 #include "board/SimOptions.h"
 #include "link/CodeCount.h"
+#include "link/SetUp.h"
 #include "platform/base/Text.h"
 
 namespace {
@@ -44,9 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         check(option.starts_with("--sim-"));
         if (const auto error = qb::board::ApplySimOption(sim, option)) check(!error->empty() && error->find('\n') == std::string::npos);
     }
-    for (const std::string* value : {&o.modeHex, &o.filterHex}) {
-        const auto number = qb::platform::ParseHexDigits(*value, 6);
-        check(!number || (*number <= 0xFFFFFF && !value->empty() && value->size() <= 6));
+    for (const auto& [reg, text] : o.registers) {
+        const auto value = qb::link::ParseRegisterValue(reg, text);
+        if (value.ok())
+            check(*value >= 0 && *value <= qb::link::TraitsOf(reg).largest);
+        else
+            check(!value.error().empty() && value.error().find('\n') == std::string::npos);
     }
     return 0;
 }
