@@ -340,43 +340,31 @@ TEST(CalibrationWindows, TypingAndClicking) {
     }
 }
 
-// Opening drops bits 7..6 and shows the offsets without the sign blank; nothing is written.
-TEST(DacWindow, OpeningShowsTheLowSixBits) {
-    const std::pair<int32_t, const char*> cases[] = {
-        {0xC5, "5|5|12.5mV|6.25mV|5"}, {0x25, "25|37|-12.5mV|-6.25mV|25"}, {0x20, "20|32|0mV|0mV|20"}};
-    for (const auto& [reg, shown] : cases) {
-        Rig rig;
-        rig.load(link::comms::kDacWrite, reg);
-        registers::DAC_form form(rig.ctx);
-        RunModal(form, [&, &shown = shown] { EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), shown); });
-        EXPECT_EQ(rig.traffic(), Lines{"R DAC " + platform::Hex(reg)});
-        EXPECT_EQ(rig.settings.DacRegValue, reg & 63);
-    }
-}
-
-// Enter writes the word (at most 63), reads it back and shows its offsets with the sign blank.
-// A negative, a non-number or one beyond 16 bits is refused: the box is emptied, nothing
-// written. A read-back difference is said once and the word meant stays shown.
-TEST(DacWindow, EntriesAreWrittenOrRefused) {
-    const struct { const char* typed; bool faulty; int written; const char* shown; } cases[] = {
-        {"70", false, 63, "3F|63|-77.5mV|-38.75mV|3F"},  {"5", false, 5, "5|5| 12.5mV| 6.25mV|5"},
-        {"32", false, 32, "20|32| 0mV| 0mV|20"},         {"", false, 0, "0|0| 0mV| 0mV|0"},
-        {"2.5", false, 2, "2|2.5| 5mV| 2.5mV|2"},        {"-5", false, -1, "6||15mV|7.5mV|6"},
-        {"abc", false, -1, "6||15mV|7.5mV|6"},          {"99999", false, -1, "6||15mV|7.5mV|6"},
-        {"10", true, 10, "A|10| 25mV| 12.5mV|A"},
+// Opening drops bits 7..6 and shows the offsets without the sign blank; nothing is written. Enter
+// writes the word (at most 63), reads it back and shows its offsets with the sign blank. A
+// negative, a non-number or one beyond 16 bits is refused: the box is emptied, nothing written.
+// A read-back difference is said once and the word meant stays shown.
+TEST(DacWindow, OpeningShowsTheLowSixBitsAndEntriesAreWrittenOrRefused) {
+    const struct { int32_t held; const char* typed; bool faulty; int written; const char* shown; } cases[] = {
+        {0xC5, nullptr, false, -1, "5|5|12.5mV|6.25mV|5"},     {0x25, nullptr, false, -1, "25|37|-12.5mV|-6.25mV|25"},
+        {0x20, nullptr, false, -1, "20|32|0mV|0mV|20"},        {6, "70", false, 63, "3F|63|-77.5mV|-38.75mV|3F"},
+        {6, "5", false, 5, "5|5| 12.5mV| 6.25mV|5"},           {6, "32", false, 32, "20|32| 0mV| 0mV|20"},
+        {6, "", false, 0, "0|0| 0mV| 0mV|0"},                  {6, "2.5", false, 2, "2|2.5| 5mV| 2.5mV|2"},
+        {6, "-5", false, -1, "6||15mV|7.5mV|6"},               {6, "abc", false, -1, "6||15mV|7.5mV|6"},
+        {6, "99999", false, -1, "6||15mV|7.5mV|6"},            {6, "10", true, 10, "A|10| 25mV| 12.5mV|A"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
+        SCOPED_TRACE(c.typed ? c.typed : platform::Hex(c.held));
         Rig rig(-1, Board(c.faulty));
-        rig.load(link::comms::kDacWrite, 6);
+        rig.load(link::comms::kDacWrite, c.held);
         registers::DAC_form form(rig.ctx);
         RunModal(form, [&] {
-            rig.clear();
-            Enter(form, "dacword", c.typed);
+            if (c.typed) rig.clear(), Enter(form, "dacword", c.typed);
             EXPECT_EQ(Shown(form, {"DAC1", "dacword", "off5", "off2"}), c.shown);
         });
-        EXPECT_EQ(rig.traffic(), c.written < 0 ? Lines{} : WriteAndReadBack("DAC", c.written, c.faulty));
-        EXPECT_EQ(rig.settings.DacRegValue, c.written < 0 ? 6 : c.written);
+        const Lines opening{"R DAC " + platform::Hex(c.held)};
+        EXPECT_EQ(rig.traffic(), !c.typed ? opening : c.written < 0 ? Lines{} : WriteAndReadBack("DAC", c.written, c.faulty));
+        EXPECT_EQ(rig.settings.DacRegValue, c.written < 0 ? c.held & 63 : c.written);
         EXPECT_EQ(rig.messages.texts(), c.faulty ? Lines{link::kReadErrorMessage} : Lines{});
     }
 }
