@@ -131,13 +131,15 @@ EngineeringVolts InEngineeringUnits(double v) {
 
 } // namespace
 
-std::string DensityText(double v) {
+std::string VoltsText(double v) {
     if (!std::isfinite(v)) return "none";
     const auto [shown, unit] = InEngineeringUnits(v);
     const int decimals = shown == 0 ? 2 : std::clamp(2 - static_cast<int>(std::floor(std::log10(std::fabs(shown)))), 0, 2);
     return platform::Format(shown, decimals ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0") +
-           " " + unit + "/\u221AHz";
+           " " + unit;
 }
+
+std::string DensityText(double v) { return std::isfinite(v) ? VoltsText(v) + "/\u221AHz" : VoltsText(v); }
 
 std::string DensityTickText(double v) {
     const auto [shown, unit] = InEngineeringUnits(v);

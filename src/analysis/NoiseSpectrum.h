@@ -53,7 +53,9 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(std::span<const double> cod
 // The same on the shared code buffer, in its data format at its sample rate.
 platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings& settings);
 
-// Texts of the spectrum window and the headless picture.
+// Texts of the spectrum and Allan deviation windows and the headless pictures.
+// A voltage with three significant digits in the unit that suits: "41.3 nV" ("none" when not finite).
+std::string VoltsText(double volts);
 // A density with three significant digits in the unit that suits: "41.3 nV/\u221AHz".
 std::string DensityText(double vPerRootHz);
 // A tick of the density axis: "100 nV/\u221AHz", "1 \u00B5V/\u221AHz", "2.5 nV/\u221AHz".

@@ -25,7 +25,8 @@ std::string HelpText() {
            "  2    a usage error (a bad option or value, or an empty one such as --mode=)\n"
            "  130  --acquire stopped by Ctrl-C: the codes read so far are written, and the line on\n"
            "       standard error says how many the file holds; --faststep stopped by Ctrl-C: the\n"
-           "       registers are put back and what was read is printed\n"
+           "       registers are put back and what was read is printed; --log stopped by Ctrl-C:\n"
+           "       every code read is in the file\n"
            "  143, 129  the same for SIGTERM and SIGHUP (128 + the signal)\n";
 }
 
@@ -42,6 +43,7 @@ int RunProgram(int argc, char** argv, std::ostream& out, std::ostream& err, bool
     case Command::Version: out << "qb4160-eval " << shell::VersionText() << '\n'; return platform::kExitOk;
     case Command::Analyse:
     case Command::Acquire:
+    case Command::Log:
     case Command::FastStep:
     case Command::Sweep:
     case Command::SaveSetUp: return RunHeadless(options, arguments, out, err, errIsTerminal);

@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include <cmath>
 #include <memory>
 #include <ostream>
 
@@ -11,6 +12,7 @@
 #include "cli/Evaluation.h"
 #include "cli/FastStepCommand.h"
 #include "cli/Interrupt.h"
+#include "cli/LogCommand.h"
 #include "cli/Outputs.h"
 #include "analysis/ChartImages.h"
 #include "platform/chart/PlotImage.h"
@@ -19,6 +21,7 @@
 #include "link/Context.h"
 #include "link/Startup.h"
 #include "platform/base/ExitStatus.h"
+#include "platform/base/Text.h"
 #include "platform/base/StderrMessages.h"
 #include "platform/port/TracePort.h"
 #include "shell/Version.h"
@@ -38,6 +41,7 @@ int analyse(const Options& o, std::ostream& out, std::ostream& err) {
     if (link::SlowClockRequested(o.commandLine)) request.masterClockHz = link::kSlowMasterClockHz;
     request.spectrumFile = o.spectrumFile;
     request.csvFile = o.csvFile;
+    request.allanFile = o.allanFile;
     return cli::RunAnalyse(request, out, err);
 }
 
@@ -50,6 +54,7 @@ std::vector<cli::Output> outputsOf(const Options& o) {
     switch (o.command) {
     case Command::Analyse:
         return {{"the spectrum", o.spectrumFile, &spectrumName, cli::kSpectrumNameMessage},
+                {"the Allan deviation", o.allanFile, &spectrumName, cli::kAllanNameMessage},
                 {"the codes", o.csvFile},
                 {"the graph", o.graphFile, &imageName, analysis::kImageNameMessage},
                 {"the histogram", o.histogramFile, &imageName, analysis::kImageNameMessage}};
@@ -57,6 +62,7 @@ std::vector<cli::Output> outputsOf(const Options& o) {
     case Command::Sweep:
         return {{"the rows", o.csvFile}, {"the chart", o.graphFile, &imageName, analysis::kImageNameMessage}, trace};
     case Command::SaveSetUp: return {{"the set-up", o.saveSetUpFile}, trace};
+    case Command::Log: return {{"the log", o.csvFile}, trace};
     default: return {{"", o.outFile}, {"", o.csvFile}, trace};
     }
 }
@@ -113,7 +119,7 @@ int onStartedBoard(const Options& o, std::ostream& err, Command command) {
     return status;
 }
 
-// The set-up --acquire and --sweep write first (--setup, the register options over it); one that
+// The set-up --acquire, --log and --sweep write first (--setup, the register options over it); one that
 // cannot be written is refused, as a usage error, before the board is touched.
 std::optional<link::SetUp> setUpToWrite(const Options& o, std::ostream& err) {
     const platform::Result<link::SetUp> setUp = cli::SetUpToWrite(o.setUpFile, o.registers);
@@ -131,10 +137,38 @@ int acquire(const Options& o, std::ostream& err, bool errIsTerminal) {
         request.count = o.acquireCount;
         request.outFile = o.outFile;
         request.hex = o.hex;
-        request.progress = errIsTerminal;
+        request.progress = errIsTerminal || o.progress;
         request.csvFile = o.csvFile;
         return cli::RunAcquire(request, ctx, err);
     });
+}
+
+int log(const Options& o, std::ostream& err, bool errIsTerminal) {
+    // Bad limits and a set-up that cannot be written are refused before the board is touched.
+    cli::LogRequest request;
+    request.csvFile = o.csvFile;
+    request.progress = errIsTerminal || o.progress;
+    if (!o.sweepCount.empty()) {
+        const QString text = QString::fromStdString(o.sweepCount);
+        bool ok = false;
+        request.count = text.toLongLong(&ok);
+        if (!ok || *request.count < 1) {
+            err << cli::kProgram << "--count takes a number of codes of 1 or more, not \"" << o.sweepCount << "\"\n";
+            return platform::kExitUsage;
+        }
+    }
+    if (!o.logDuration.empty()) {
+        const std::optional<double> seconds = platform::ParseNumber(o.logDuration);
+        if (!seconds || !(*seconds > 0) || !std::isfinite(*seconds)) {
+            err << cli::kProgram << "--duration takes a number of seconds above 0, not \"" << o.logDuration << "\"\n";
+            return platform::kExitUsage;
+        }
+        request.durationSeconds = seconds;
+    }
+    const std::optional<link::SetUp> setUp = setUpToWrite(o, err);
+    if (!setUp) return platform::kExitUsage;
+    request.setUp = *setUp;
+    return onStartedBoard(o, err, [&](link::Context& ctx) { return cli::RunLog(request, ctx, err); });
 }
 
 int sweep(const Options& o, std::ostream& out, std::ostream& err) {
@@ -176,7 +210,8 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     const bool drawsCharts = (options.command == Command::Analyse || options.command == Command::FastStep ||
                               options.command == Command::Sweep) &&
                              (!options.graphFile.empty() || !options.histogramFile.empty() ||
-                              cli::SpectrumFormOf(options.spectrumFile) == cli::SpectrumForm::Image);
+                              cli::SpectrumFormOf(options.spectrumFile) == cli::SpectrumForm::Image ||
+                              cli::SpectrumFormOf(options.allanFile) == cli::SpectrumForm::Image);
     std::unique_ptr<QCoreApplication> app;
     if (QCoreApplication::instance()) {
         // Already inside an application (the tests run the entry point in theirs): use it.
@@ -208,6 +243,7 @@ int RunHeadless(const Options& options, const SplitArguments& arguments, std::os
     if (options.command == Command::FastStep) return fastStep(options, out, err);
     if (options.command == Command::Sweep) return sweep(options, out, err);
     if (options.command == Command::SaveSetUp) return saveSetUp(options, err);
+    if (options.command == Command::Log) return log(options, err, errIsTerminal);
     return acquire(options, err, errIsTerminal);
 }
 

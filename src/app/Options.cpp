@@ -18,6 +18,7 @@ const char* commandName(Command c) {
     switch (c) {
     case Command::Analyse: return "--analyse";
     case Command::Acquire: return "--acquire";
+    case Command::Log: return "--log";
     case Command::FastStep: return "--faststep";
     case Command::Sweep: return "--sweep";
     case Command::SaveSetUp: return "--save-setup";
@@ -44,9 +45,12 @@ std::string UsageText() {
            "  qb4160-eval [--board=sim|ppdev[:DEVICE]|io[:ADDRESS]] [--trace=FILE] [--no-settings] [--sim-...]\n"
            "              [L] [/SS]\n"
            "  qb4160-eval --analyse FILE [--hex] [--mode=HEX] [--filter=HEX] [--dac=HEX] [--offset=HEX] [--gain=HEX]\n"
-           "              [--json] [--graph=IMAGE] [--histogram=IMAGE] [--spectrum=CSV|IMAGE] [--csv=CSV] [L]\n"
+           "              [--json] [--graph=IMAGE] [--histogram=IMAGE] [--spectrum=CSV|IMAGE] [--allan=CSV|IMAGE]\n"
+           "              [--csv=CSV] [L]\n"
            "  qb4160-eval --acquire COUNT --out FILE|--csv=CSV [--hex] [--setup=FILE] [--mode=HEX] [--filter=HEX]\n"
-           "              [--dac=HEX] [--offset=HEX] [--gain=HEX] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "              [--dac=HEX] [--offset=HEX] [--gain=HEX] [--progress] [--board=...] [--sim-...] [--trace=FILE]\n"
+           "  qb4160-eval --log --csv=CSV [--count=N|--duration=SECONDS] [--progress] [--setup=FILE] [--mode=HEX]\n"
+           "              [--filter=HEX] [--dac=HEX] [--offset=HEX] [--gain=HEX] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --save-setup=FILE [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --faststep [--json] [--graph=IMAGE] [--board=...] [--sim-...] [--trace=FILE]\n"
            "  qb4160-eval --sweep [--ranges=MV,...] [--rates=HZ,...] [--chop=on|off|both] [--count=N] [--json]\n"
@@ -62,19 +66,23 @@ std::string UsageText() {
            "  --no-settings          start with the defaults and remember nothing of this run\n"
            "Conditions of the measurement (hexadecimal register values):\n"
            "  --mode=HEX --filter=HEX --dac=HEX --offset=HEX --gain=HEX\n"
-           "                         --acquire and --sweep write them first (filter, DAC, offset, gain,\n"
-           "                         then mode), each read back; --analyse takes the codes to have\n"
+           "                         --acquire, --log and --sweep write them first (filter, DAC, offset,\n"
+           "                         gain, then mode), each read back; --analyse takes the codes to have\n"
            "                         been read with them (default: the CSV file's header, or for a\n"
            "                         data file mode 21B0 and filter 800010)\n"
-           "  --setup=FILE           --acquire and --sweep write the set-up file's registers first (the\n"
+           "  --setup=FILE           --acquire, --log and --sweep write the set-up file's registers first (the\n"
            "                         options above take the place of its values)\n"
            "  --save-setup=FILE      read the five registers and save them as a set-up file:\n"
            "                         {\"mode\": \"2190\", \"filter\": \"400010\", ...}\n"
            "Analysis:\n"
            "  --spectrum=FILE        noise spectrum (V/sqrt(Hz) against Hz): .csv, or .png/.pdf\n"
+           "  --allan=FILE           overlapping Allan deviation (V against averaging time): .csv, or .png/.pdf\n"
            "  --csv=CSV              the codes with their volts and the conditions of the read\n"
            "  --graph=IMAGE          the code graph, IMAGE ending in .png or .pdf\n"
            "  --histogram=IMAGE      the histogram, IMAGE ending in .png or .pdf\n"
+           "Logging (codes streamed to CSV, flushed every second; until Ctrl-C without a limit):\n"
+           "  --count=N              codes to log                --duration=SECONDS  seconds to log\n"
+           "  --progress             codes, time and rate on one line (default on a terminal)\n"
            "Noise sweep (RMS noise and resolution against range, output rate and chopping):\n"
            "  --ranges=MV,...        input ranges among 10, 20, 40, 80 (default all four)\n"
            "  --rates=HZ,...         output rates (default ten across what the filter word reaches)\n"
@@ -103,6 +111,8 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     const QCommandLineOption graph("graph", "", "image");
     const QCommandLineOption histogram("histogram", "", "image");
     const QCommandLineOption spectrum("spectrum", "", "file");
+    const QCommandLineOption allan("allan", "", "file");
+    const QCommandLineOption log("log"), duration("duration", "", "seconds"), progress("progress");
     const QCommandLineOption csv("csv", "", "file");
     const QCommandLineOption setUp("setup", "", "file");
     const QCommandLineOption saveSetUp("save-setup", "", "file");
@@ -115,7 +125,8 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     for (link::SetUpRegister reg : link::kMenuOrder)
         registers.emplace(reg, QCommandLineOption(link::TraitsOf(reg).key, "", "hex"));
     p.addOptions({help, version, board, trace, analyse, acquire, out, hex, json, graph, histogram, spectrum, csv,
-                  setUp, saveSetUp, noSettings, faststep, sweep, ranges, rates, chop, count});
+                  setUp, saveSetUp, noSettings, faststep, sweep, ranges, rates, chop, count, allan, log, duration,
+                  progress});
     for (const auto& [reg, option] : registers) p.addOption(option);
     for (const char* name : kSimValueOptions) p.addOption(QCommandLineOption(name, "", "value"));
     for (const char* name : kSimFlagOptions) p.addOption(QCommandLineOption(name));
@@ -124,7 +135,7 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     // An option given with an empty value ("--mode=") is a mistake, not a request for the default.
     std::vector<const QCommandLineOption*> valued = {&board, &trace,  &analyse, &acquire, &out,   &graph,
                                                      &histogram, &spectrum, &csv, &setUp, &saveSetUp,
-                                                     &ranges, &rates, &chop, &count};
+                                                     &ranges, &rates, &chop, &count, &allan, &duration};
     for (const auto& [reg, option] : registers) valued.push_back(&option);
     for (const QCommandLineOption* option : valued) {
         if (p.isSet(*option) && p.value(*option).isEmpty())
@@ -146,6 +157,9 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     o.histogramFile = p.value(histogram).toStdString();
     o.outFile = p.value(out).toStdString();
     o.spectrumFile = p.value(spectrum).toStdString();
+    o.allanFile = p.value(allan).toStdString();
+    o.logDuration = p.value(duration).toStdString();
+    o.progress = p.isSet(progress);
     o.csvFile = p.value(csv).toStdString();
     o.setUpFile = p.value(setUp).toStdString();
     o.saveSetUpFile = p.value(saveSetUp).toStdString();
@@ -165,7 +179,7 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
         return o;
     }
     const std::pair<const QCommandLineOption*, Command> commands[] = {
-        {&analyse, Command::Analyse}, {&acquire, Command::Acquire}, {&faststep, Command::FastStep},
+        {&analyse, Command::Analyse}, {&acquire, Command::Acquire}, {&log, Command::Log}, {&faststep, Command::FastStep},
         {&sweep, Command::Sweep}, {&saveSetUp, Command::SaveSetUp}};
     for (const auto& [option, command] : commands) {
         if (!p.isSet(*option)) continue;
@@ -183,6 +197,10 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
                                   std::to_string(link::kMaxCodes) + ", not \"" + p.value(acquire).toStdString() + "\"");
         if (o.outFile.empty() && o.csvFile.empty()) return platform::Fail("--acquire needs --out FILE or --csv=FILE");
     }
+    if (o.command == Command::Log) {
+        if (o.csvFile.empty()) return platform::Fail("--log needs --csv=FILE");
+        if (p.isSet(count) && p.isSet(duration)) return platform::Fail("--log takes --count or --duration, not both");
+    }
 
     // Which command each of the commands' own options goes with.
     using C = Command;
@@ -192,14 +210,18 @@ platform::Result<Options> ParseOptions(const QStringList& arguments) {
     };
     std::vector<Belongs> belongs = {{&out, {C::Acquire}},
                                     {&hex, {C::Analyse, C::Acquire}},
-                                    {&csv, {C::Analyse, C::Acquire, C::Sweep}},
+                                    {&csv, {C::Analyse, C::Acquire, C::Log, C::Sweep}},
                                     {&json, {C::Analyse, C::FastStep, C::Sweep}},
                                     {&graph, {C::Analyse, C::FastStep, C::Sweep}},
                                     {&histogram, {C::Analyse}},
                                     {&spectrum, {C::Analyse}},
-                                    {&setUp, {C::Acquire, C::Sweep}}};
-    for (const QCommandLineOption* option : {&ranges, &rates, &chop, &count}) belongs.push_back({option, {C::Sweep}});
-    for (const auto& [reg, option] : registers) belongs.push_back({&option, {C::Analyse, C::Acquire, C::Sweep}});
+                                    {&allan, {C::Analyse}},
+                                    {&setUp, {C::Acquire, C::Log, C::Sweep}},
+                                    {&count, {C::Sweep, C::Log}},
+                                    {&duration, {C::Log}},
+                                    {&progress, {C::Acquire, C::Log}}};
+    for (const QCommandLineOption* option : {&ranges, &rates, &chop}) belongs.push_back({option, {C::Sweep}});
+    for (const auto& [reg, option] : registers) belongs.push_back({&option, {C::Analyse, C::Acquire, C::Log, C::Sweep}});
     for (const Belongs& b : belongs) {
         if (!p.isSet(*b.option) || std::find(b.commands.begin(), b.commands.end(), o.command) != b.commands.end())
             continue;

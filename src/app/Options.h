@@ -12,7 +12,7 @@
 
 namespace qb::app {
 
-enum class Command { Gui, Analyse, Acquire, FastStep, Sweep, SaveSetUp, Help, Version };
+enum class Command { Gui, Analyse, Acquire, Log, FastStep, Sweep, SaveSetUp, Help, Version };
 
 struct Options {
     Command command = Command::Gui;
@@ -33,8 +33,12 @@ struct Options {
     bool json = false;
     std::string graphFile, histogramFile;
     std::string spectrumFile;            // --spectrum=FILE for --analyse
-    std::string csvFile;                 // --csv=FILE for --analyse and --acquire
-    // --ranges, --rates, --chop and --count of --sweep as typed; empty: their defaults
+    std::string allanFile;               // --allan=FILE for --analyse
+    std::string logDuration;             // --duration=SECONDS for --log, as typed; empty: none
+    bool progress = false;               // --progress for --acquire and --log
+    std::string csvFile;                 // --csv=FILE for --analyse, --acquire, --log and --sweep
+    // --ranges, --rates, --chop and --count of --sweep as typed; empty: their defaults (--count
+    // is also the number of codes of --log)
     std::string sweepRanges, sweepRates, sweepChop, sweepCount;
     bool noSettings = false;             // --no-settings: neither read nor write remembered choices
 };

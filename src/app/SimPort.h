@@ -45,6 +45,7 @@ public:
     std::string boardName() const override;
     bool clockIsVirtual() const override { return mode_ == board::TimeMode::Virtual; }
     void passTime(double seconds) override;
+    double clockSeconds() const override { return virtualTimeSeconds(); }
 
     board::TimeMode timeMode() const { return mode_; }
     // The board's clock now, in seconds since construction.

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "analysis/AllanChart.h"
+#include "analysis/AllanDeviation.h"
 #include "analysis/ChartImages.h"
 #include "analysis/CodesCsv.h"
 #include "analysis/NoiseFigures.h"
@@ -140,6 +142,12 @@ platform::Result<> saveSpectrum(const Analysed& a, const std::string& path) {
     if (SpectrumFormOf(path) == SpectrumForm::Image) return analysis::SaveSpectrumImage(a.buffer, path);
     return WriteSpectrumCsv(a.codes(), a.format, a.sampleRateHz, path);
 }
+platform::Result<> saveAllan(const Analysed& a, const std::string& path) {
+    const auto points = analysis::ComputeAllanDeviation(a.codes(), a.format, a.sampleRateHz);
+    if (!points.ok()) return platform::Fail("no Allan deviation: " + points.error());
+    if (SpectrumFormOf(path) == SpectrumForm::Image) return analysis::SaveAllanImage(*points, path);
+    return platform::SaveFileSafely(path, analysis::AllanCsv(*points, *a.sampleRateHz, a.codes().size()));
+}
 platform::Result<> saveCodes(const Analysed& a, const std::string& path) {
     return WriteCodesCsv(a.codes(), a.measurement.conditions, a.measurement.capturedAt, path);
 }
@@ -153,6 +161,7 @@ std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     const bool spectrumDrawn = SpectrumFormOf(request.spectrumFile) == SpectrumForm::Image;
     const AnalysisOutput all[] = {
         {request.spectrumFile, "the spectrum", &saveSpectrum, &spectrumName, kSpectrumNameMessage, spectrumDrawn},
+        {request.allanFile, "the Allan deviation", &saveAllan, &spectrumName, kAllanNameMessage, false},
         {request.csvFile, "the codes", &saveCodes, &anyName, "", false},
         {request.graphFile, "the graph", &saveGraph, &imageName, analysis::kImageNameMessage, true},
         {request.histogramFile, "the histogram", &saveHistogram, &imageName, analysis::kImageNameMessage, true}};

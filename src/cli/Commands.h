@@ -35,6 +35,7 @@ struct AnalyseRequest {
     std::string histogramFile{}; // PNG or PDF of the histogram; empty: none
     std::string spectrumFile{};  // noise spectrum, .csv or a picture; empty: none
     std::string csvFile{};       // the codes as CSV, with the conditions of the analysis; empty: none
+    std::string allanFile{};     // Allan deviation, .csv or a picture; empty: none
 };
 
 // Loads the file and prints the noise figures of all its codes, however many a CSV file holds
@@ -47,6 +48,8 @@ struct AnalyseRequest {
 // not a code, a CSV header without its conditions) one line on `err` and status 1; a bad
 // register option gives status 2.
 // spectrumFile / csvFile, when given, receive the noise spectrum and the codes as CSV;
+// allanFile the overlapping Allan deviation of the readings in volts (analysis::AllanCsv, or the
+// log-log chart as a picture);
 // graphFile / histogramFile the code graph and the histogram as PNG images or PDF documents, as
 // their names end (a QApplication must exist; the charts take at most 32767 codes). All are
 // checked before anything is read or printed: an image name ending otherwise gives status 2, a

@@ -19,7 +19,8 @@ std::string AnalysisJson(const analysis::NoiseLabels& labels, const analysis::Re
 
 enum class SpectrumForm { Csv, Image };
 inline constexpr const char* kSpectrumNameMessage = "a spectrum is a .csv, .png or .pdf file";
-// The form a spectrum file's name asks for (".csv", or ".png" or ".pdf" for a picture of the
+inline constexpr const char* kAllanNameMessage = "an Allan deviation is a .csv, .png or .pdf file";
+// The form a spectrum's (or Allan deviation's) file name asks for (".csv", or ".png" or ".pdf" for a picture of the
 // spectrum chart; either case); nullopt otherwise.
 std::optional<SpectrumForm> SpectrumFormOf(const std::string& path);
 

@@ -83,7 +83,9 @@ TEST(Options, BadCommandLinesAreRefusedWithOneLine) {
                                {"--faststep", "--mode=21B0"}, {"--faststep", "--csv=a.csv"}, {"--filter=800010"},
                                {"--spectrum=s.csv"}, {"--csv=c.csv"}, {"--gain=1"}, {"--faststep", "--dac=1"},
                                {"--analyse", "a", "--setup=s.json"}, {"--save-setup=s.json", "--mode=2190"},
-                               {"--save-setup=s.json", "--acquire", "5", "--out", "a"}, {"--save-setup="}};
+                               {"--save-setup=s.json", "--acquire", "5", "--out", "a"}, {"--save-setup="}, {"--log"},
+                               {"--log", "--csv=a", "--count=5", "--duration=1"}, {"--log", "--csv=a", "--allan=x.csv"},
+                               {"--acquire", "5", "--out", "a", "--duration=1"}, {"--log", "--out", "a"}};
     for (const QStringList& words : bad) {
         const auto r = ParseOptions(QStringList{"qb"} + words);
         EXPECT_TRUE(!Why(r).empty() && Why(r).find('\n') == std::string::npos) << words.join(' ').toStdString();
@@ -166,6 +168,10 @@ TEST(Entry, OutputsAreCheckedBeforeAnythingAndARefusalChangesNothing) {
         {{"--sweep", "--csv=" + f("s.csv"), "--graph=" + f("g.png"), "--setup=" + f("kept")}, "2:kept: line 1: not JSON ("},
         {{"--sweep", "--csv=" + f("kept"), "--setup=" + f("kept")}, "2:would overwrite the input"},
         {{"--acquire", "5", "--out", f("kept"), "--trace=" + f("no/t")}, "1:cannot write the trace to"},
+        {{"--log", "--csv=" + f("kept"), "--setup=" + f("kept")}, "2:would overwrite the input"},
+        {{"--log", "--csv=" + f("kept"), "--count=0"}, "2:--count takes a number of codes of 1 or more"},
+        {{"--log", "--csv=" + f("no/t")}, "1:cannot write the log to"},
+        {{"--analyse", f("a.dat"), "--allan=" + f("a.txt")}, "2:an Allan deviation is a .csv"},
         {{"--analyse", f("one.dat"), "--csv=" + f("kept"), "--spectrum=" + f("s.csv")}, "1:no spectrum"}};
     for (const auto& [words, says] : cases) {
         std::ofstream(f("kept")) << "kept";

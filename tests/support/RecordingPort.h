@@ -63,6 +63,7 @@ public:
     // Alone, the recording port keeps virtual time, so waits take none; in front of another
     // port it keeps that port's clock.
     bool clockIsVirtual() const override { return inner_ ? inner_->clockIsVirtual() : true; }
+    double clockSeconds() const override { return inner_ ? inner_->clockSeconds() : 0.0; }
     void passTime(double seconds) override {
         waits.push_back(seconds);
         if (inner_) inner_->passTime(seconds);

@@ -2,6 +2,7 @@
 // Access to the parallel port, one byte at a time. The program reaches the evaluation board only
 // through these four operations; which port sits behind them (the simulated board, Linux ppdev,
 // direct I/O) is chosen once at start-up.
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -68,6 +69,12 @@ public:
     // Told of every wait of the program, before it happens: a virtual clock moves on by
     // `seconds`; a real clock does nothing.
     virtual void passTime(double seconds) { (void)seconds; }
+    // The time on the board's clock, in seconds from a start of the port's own: a simulated
+    // board's clock (on virtual time it moves only with accesses and waits), the machine's
+    // steady clock for a real board.
+    virtual double clockSeconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
     // One line naming the backend, for --help and traces ("simulated board", "ppdev /dev/parport0").
     virtual std::string describe() const = 0;
     // The board behind the port as the windows name it to the user ("Simulated board (virtual

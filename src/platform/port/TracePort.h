@@ -43,6 +43,7 @@ public:
     std::string failureReason() const override { return inner_.failureReason(); }
     bool clockIsVirtual() const override { return inner_.clockIsVirtual(); }
     void passTime(double seconds) override;
+    double clockSeconds() const override { return inner_.clockSeconds(); }
 
     const std::string& path() const { return path_; }
     // Why writing the trace first failed (a full disk, say); empty while it has not. Tracing
