@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -176,73 +177,57 @@ std::vector<std::string> LinesOf(const std::string& file) {
     return lines;
 }
 
-// One line per access, claim and port query; several buffers' worth is all there after a flush
-// (the trace still open), the rest when it closes; a wait of the program is noted and passed on.
-TEST(TracePort, WritesOneLinePerAccessClaimAndPortInfoAndLosesNoneOnFlush) {
-    test::RecordingPort inner;
-    inner.reader = [](uint16_t address) { return static_cast<uint8_t>(address); };
-    QTemporaryDir tmp;
-    const std::string file = tmp.filePath("trace.txt").toStdString();
-    auto opened = TracePort::open(inner, file);
-    ASSERT_TRUE(opened.ok()) << opened.error();
-    std::unique_ptr<TracePort> trace = std::move(*opened);
-    ParallelPortInfo info;
-    EXPECT_EQ(trace->ClaimParallelPort(1, -1) + trace->GetParallelPortInfo(1, info), 2);
-    inner.claimResult = inner.infoResult = 0;
-    inner.claimFailure = "/dev/parport9: cannot open: No such file or directory";
-    EXPECT_EQ(trace->ClaimParallelPort(2, -1) + trace->GetParallelPortInfo(2, info), 0);
-    EXPECT_EQ(trace->failureReason(), inner.claimFailure);
-    trace->OutByte(0xFFFF, 0x0B);
-    EXPECT_EQ(trace->InByte(0x0001), 0x01);
-    constexpr int kAccesses = 20000;
-    for (int i = 0; i < kAccesses; ++i) trace->OutByte(static_cast<uint16_t>(0x300 + i % 256), static_cast<uint8_t>(i));
-    trace->flush();
-    const auto lines = LinesOf(file);
-    ASSERT_EQ(lines.size(), 7u + kAccesses);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
-              (std::vector<std::string>{"# port trace of recording port", "# claim port 1 -> 1",
-                                        "# port info 1 -> base 0378",
-                                        "# claim port 2 -> 0 (/dev/parport9: cannot open: No such file or directory)",
-                                        "# port info 2 -> 0", "W FFFF 0B", "R 0001 01", "W 0300 00"}));
-    EXPECT_EQ(lines.back(), "W 031F 1F");  // i = 19999: 0x300 + 31, value 19999 & 0xFF
-    trace->OutByte(0x378, 0x1A);
-    trace->passTime(0.1);
-    EXPECT_EQ(inner.waits, std::vector<double>{0.1});
-    trace.reset();
-    const auto last = LinesOf(file);
-    EXPECT_EQ(std::vector<std::string>(last.end() - 2, last.end()), (std::vector<std::string>{"W 0378 1A", "# wait 100 ms"}));
-}
-
-// A run of identical accesses is one line with its count; read back, the trace gives exactly the
-// accesses the port behind it saw, whether it ends by a flush (before a message box) or by closing
-// (the end of the program).
-TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
+// One line per access, claim and port query (a refused claim with its reason) and wait of the
+// program (passed on); a run of identical accesses is one line with its count. Read back, the
+// trace gives exactly the accesses the port behind it saw, whether it ends by a flush (before a
+// message box, several buffers' worth too) or by closing (the end of the program).
+TEST(TracePort, OneLinePerAccessOrRunOfThemAndReadBackExactly) {
     using Lines = std::vector<std::string>;
     const auto reads = [](int n) {
-        return [n](TracePort& t) {
+        return [n](TracePort& t, test::RecordingPort&) {
             for (int i = 0; i < n; ++i) t.InByte(0x379);
         };
     };
+    Lines many;  // 20,000 writes, no two alike in a row
+    for (int i = 0; i < 20000; ++i) {
+        char line[16];
+        std::snprintf(line, sizeof line, "W %04X %02X", 0x300 + i % 256, i % 256);
+        many.push_back(line);
+    }
     // The status read n (from 1) gives: the ready line falls at read fallsAt (never at 0), and the
     // data line falls at read dataFallsAt (never at 0) while the ready line stays high.
-    const struct { const char* name; int fallsAt; std::function<void(TracePort&)> act; Lines lines; int dataFallsAt = 0; } cases[] = {
+    const struct { const char* name; int fallsAt; std::function<void(TracePort&, test::RecordingPort&)> act; Lines lines; int dataFallsAt = 0; } cases[] = {
+        {"claims and queries", 0,
+         [](TracePort& t, test::RecordingPort& inner) {
+             ParallelPortInfo info;
+             t.ClaimParallelPort(1, -1), t.GetParallelPortInfo(1, info);
+             inner.claimResult = inner.infoResult = 0;
+             inner.claimFailure = "/dev/parport9: cannot open: No such file or directory";
+             t.ClaimParallelPort(2, -1), t.GetParallelPortInfo(2, info);
+             EXPECT_EQ(t.failureReason(), inner.claimFailure);
+             t.OutByte(0xFFFF, 0x0B), t.InByte(0x0001);
+         },
+         {"# claim port 1 -> 1", "# port info 1 -> base 0378",
+          "# claim port 2 -> 0 (/dev/parport9: cannot open: No such file or directory)", "# port info 2 -> 0",
+          "W FFFF 0B", "R 0001 7F"}},
+        {"many writes", 0, [](TracePort& t, test::RecordingPort&) { for (int i = 0; i < 20000; ++i) t.OutByte(uint16_t(0x300 + i % 256), uint8_t(i)); }, many},
         {"a run of one", 0, reads(1), {"R 0379 7F"}},
         {"a run of two", 0, reads(2), {"R 0379 7F x2"}},
         {"a wait", 20000, reads(20000), {"R 0379 7F x19999", "R 0379 3F"}},
         {"a write between reads", 0,
-         [](TracePort& t) { t.InByte(0x379), t.OutByte(0x378, 0x1A), t.InByte(0x379), t.InByte(0x379); },
+         [](TracePort& t, test::RecordingPort&) { t.InByte(0x379), t.OutByte(0x378, 0x1A), t.InByte(0x379), t.InByte(0x379); },
          {"R 0379 7F", "W 0378 1A", "R 0379 7F x2"}},
         {"a flush before a message box", 0,
-         [](TracePort& t) { t.InByte(0x379), t.InByte(0x379), t.flush(), t.InByte(0x379); },
+         [](TracePort& t, test::RecordingPort&) { t.InByte(0x379), t.InByte(0x379), t.flush(), t.InByte(0x379); },
          {"R 0379 7F x2", "R 0379 7F"}},
         {"a comment ends a run", 0,
-         [](TracePort& t) { t.InByte(0x379), t.passTime(0.001), t.InByte(0x379); },
+         [](TracePort& t, test::RecordingPort&) { t.InByte(0x379), t.passTime(0.001), t.InByte(0x379); },
          {"R 0379 7F", "# wait 1 ms", "R 0379 7F"}},
         {"a poll until the ready line falls", 4,
-         [](TracePort& t) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 4); },
+         [](TracePort& t, test::RecordingPort&) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 4); },
          {"R 0379 7F x3", "R 0379 3F"}},
-        {"a poll that reaches its limit", 0, [](TracePort& t) { t.pollUntil(0x379, 0x40, 0, 2); }, {"R 0379 7F x2"}},
-        {"a poll that sees another value", 0, [](TracePort& t) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 3); },
+        {"a poll that reaches its limit", 0, [](TracePort& t, test::RecordingPort&) { t.pollUntil(0x379, 0x40, 0, 2); }, {"R 0379 7F x2"}},
+        {"a poll that sees another value", 0, [](TracePort& t, test::RecordingPort&) { EXPECT_EQ(t.pollUntil(0x379, 0x40, 0, 100).reads, 3); },
          {"R 0379 7F x2", "R 0379 6F"}, 3},
     };
     QTemporaryDir tmp;
@@ -258,7 +243,7 @@ TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
         auto opened = TracePort::open(inner, file);
         ASSERT_TRUE(opened.ok()) << opened.error();
         std::unique_ptr<TracePort> trace = std::move(*opened);
-        c.act(*trace);
+        c.act(*trace, inner);
         trace->flush();
         EXPECT_EQ(test::ReadTrace(file), inner.log);  // complete while the program waits
         trace.reset();
@@ -266,6 +251,7 @@ TEST(TracePort, RunsOfIdenticalAccessesAreOneLineAndReadBackExactly) {
         Lines lines = LinesOf(file);
         lines.erase(lines.begin());  // "# port trace of recording port"
         EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(inner.waits, std::string(c.name) == "a comment ends a run" ? std::vector<double>{0.001} : std::vector<double>{});
     }
 }
 
