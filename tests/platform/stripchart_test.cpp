@@ -232,21 +232,5 @@ TEST(SpikeColumns, EachColumnKeepsItsTallestPointAndALonePointShows) {
     }
 }
 
-// A chart loaded before it is shown is drawn once when it appears, however many changes came first.
-TEST(StripChartDrawing, LoadedThenShownDrawsOnce) {
-    StripChart chart("StripHist");
-    int draws = 0;
-    QObject::connect(&chart, &QCustomPlot::afterReplot, [&draws] { ++draws; });
-    chart.setTraceStyle(0, TraceStyle::Spikes);
-    chart.loadXYSeries(std::vector<double>{1, 1, 1, 4, 4, 4}, std::vector<double>{0, 2, 0, 0, 1, 0}, 0);
-    chart.setXRange(1, 4);
-    chart.setYAxisUpper(2);
-    chart.redraw();
-    chart.resize(600, 400);
-    chart.show();
-    QApplication::processEvents();
-    EXPECT_EQ(draws, 1);
-}
-
 } // namespace
 } // namespace qb::platform
