@@ -104,20 +104,6 @@ TEST(FastStepWindow, RunListsAndPlotsBothSeries) {
     EXPECT_TRUE(clicked && !infoOpened);
 }
 
-// What the readout makes of a code: 8388608 read out as 800000, 16777215 as FFFFFF.
-TEST(FastStepWindow, ReadoutInDecimalAndHex) {
-    Rig rig;
-    Window form(rig.ctx);
-    rig.settings.StepReadCount = 40;
-    rig.settings.FastStepOffCodes.assign(81, 0);
-    rig.settings.FastStepOnCodes.assign(81, 0);
-    rig.settings.FastStepOffCodes[2] = 8388608;
-    rig.settings.FastStepOnCodes[2] = 16777215;
-    fs::PlotStepSeries(form.chart(), rig.settings);
-    form.StripGraph_Cursor(0);
-    EXPECT_EQ(Readout(form), " 2/ 8388608/800000/ 16777215/FFFFFF/");
-}
-
 // Any key during the fast-step-off half ends its reading; the fast-step-on half then programs
 // the chip, takes exactly one reading and stops. The results are shown, readings not taken as
 // zeros, and the window stays open (Escape too is only a key here).
