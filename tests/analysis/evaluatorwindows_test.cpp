@@ -135,12 +135,6 @@ TEST(SpectrumForm, TheNoiseWindowOpensItOnlyWhenThereIsASpectrum) {
         EXPECT_EQ(form.spectra, c.says ? 0 : 1);
         EXPECT_EQ(rig.messages.texts(), c.says ? std::vector<std::string>{c.says} : std::vector<std::string>{});
     }
-    // A window of one code says why there is none, and draws nothing.
-    Rig rig({9437184});
-    analysis::SpectrumForm form(rig.settings);
-    EXPECT_FALSE(form.PlotSpectrum());
-    EXPECT_EQ(form.chart().tracePoints(0), 0u);
-    EXPECT_EQ(Text(form, "lblSummary"), "No spectrum: a spectrum needs at least 2 codes.");
 }
 
 TEST(FiguresForm, ShowsEveryFigureAndCopiesThemAsText) {
