@@ -1,5 +1,6 @@
 #include "analysis/NoiseForm.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <utility>
 
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "analysis/AllanDeviation.h"
+#include "analysis/AllanForm.h"
 #include "analysis/CodesCsv.h"
 #include "analysis/FiguresForm.h"
 #include "analysis/GraphForm.h"
@@ -77,6 +80,7 @@ QGridLayout* NoiseForm::makeButtons() {
         {"NoisePlotCommand", QStringLiteral("Plot Graph"), &NoiseForm::NoisePlotCommand_Click},
         {"NoiseHisCommand", QStringLiteral("Plot Histogram"), &NoiseForm::NoiseHisCommand_Click},
         {"SpectrumCommand", tr("Noise Spectrum..."), &NoiseForm::SpectrumCommand_Click},
+        {"AllanCommand", tr("Allan Deviation..."), &NoiseForm::AllanCommand_Click},
         {"MoreCommand", tr("More..."), &NoiseForm::MoreCommand_Click},
         {"CsvCommand", tr("Save as CSV..."), &NoiseForm::CsvCommand_Click},
         {"Command3D1", QStringLiteral("Back..."), &NoiseForm::Command3D1_Click}};
@@ -87,7 +91,8 @@ QGridLayout* NoiseForm::makeButtons() {
         QPushButton* button = platform::CommandButton(b.name, b.caption, kCommandWidth);
         button->setParent(this);  // in the window already, so that the tab order can name it
         connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { (this->*handler)(); });
-        buttons->addWidget(button, at / 3, at % 3);
+        // "Back..." at the end of a row of its own.
+        buttons->addWidget(button, at / 3, std::strcmp(b.name, "Command3D1") == 0 ? 2 : at % 3);
         if (previous) QWidget::setTabOrder(previous, button);
         previous = button;
         ++at;
@@ -153,6 +158,16 @@ void NoiseForm::SpectrumCommand_Click() {
     openSpectrum();
 }
 
+void NoiseForm::AllanCommand_Click() {
+    const link::SharedSettings& s = ctx_.settings;
+    const auto points = ComputeAllanDeviation(link::HeldCodes(s.Codes, s.CodesRead), DataFormatOf(s), SampleRateOf(s));
+    if (!points.ok()) {
+        ctx_.messages.exclamation("There is no Allan deviation: " + points.error() + ".");
+        return;
+    }
+    openAllan();
+}
+
 void NoiseForm::MoreCommand_Click() { openFigures(); }
 
 void NoiseForm::CsvCommand_Click() {
@@ -170,6 +185,11 @@ void NoiseForm::CsvCommand_Click() {
 
 void NoiseForm::openSpectrum() {
     SpectrumForm form(ctx_, this);
+    form.showModal();
+}
+
+void NoiseForm::openAllan() {
+    AllanForm form(ctx_, this);
     form.showModal();
 }
 

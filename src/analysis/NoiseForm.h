@@ -27,6 +27,7 @@ public:
     void NoiseHisCommand_Click();
     void Command3D1_Click();
     void SpectrumCommand_Click();
+    void AllanCommand_Click();
     void MoreCommand_Click();
     void CsvCommand_Click();
 
@@ -39,6 +40,8 @@ protected:
     virtual void openHistogram();
     // "Noise Spectrum...", once the buffer has a spectrum: opens the spectrum window.
     virtual void openSpectrum();
+    // "Allan Deviation...", once the buffer has one: opens the Allan deviation window.
+    virtual void openAllan();
     // "More...": opens the evaluator's figures.
     virtual void openFigures();
     // "Save as CSV...": the file the user chooses; nullopt when the choice is cancelled.

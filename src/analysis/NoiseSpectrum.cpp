@@ -141,10 +141,12 @@ std::string VoltsText(double v) {
 
 std::string DensityText(double v) { return std::isfinite(v) ? VoltsText(v) + "/\u221AHz" : VoltsText(v); }
 
-std::string DensityTickText(double v) {
+std::string VoltsTickText(double v) {
     const auto [shown, unit] = InEngineeringUnits(v);
-    return platform::Format(shown, "0.##") + " " + unit + "/\u221AHz";
+    return platform::Format(shown, "0.##") + " " + unit;
 }
+
+std::string DensityTickText(double v) { return VoltsTickText(v) + "/\u221AHz"; }
 
 std::string FrequencyText(double hz, double binWidthHz) {
     int decimals = 2;

@@ -58,6 +58,8 @@ platform::Result<NoiseSpectrum> ComputeNoiseSpectrum(const link::SharedSettings&
 std::string VoltsText(double volts);
 // A density with three significant digits in the unit that suits: "41.3 nV/\u221AHz".
 std::string DensityText(double vPerRootHz);
+// A tick of a volts axis: "100 nV", "1 \u00B5V", "2.5 nV".
+std::string VoltsTickText(double volts);
 // A tick of the density axis: "100 nV/\u221AHz", "1 \u00B5V/\u221AHz", "2.5 nV/\u221AHz".
 std::string DensityTickText(double vPerRootHz);
 // A frequency with as many decimals as the bin width needs: "12.30 Hz" for bins of 0.049 Hz.

@@ -14,7 +14,9 @@
 #include <QVBoxLayout>
 
 #include "analysis/AnalysisRead.h"
+#include "analysis/LiveView.h"
 #include "analysis/NoiseForm.h"
+#include "analysis/ResolutionFigures.h"
 #include "link/Serial.h"
 #include "platform/widgets/AnyKeyStops.h"
 #include "platform/widgets/Controls.h"
@@ -113,6 +115,8 @@ void ReadDataForm::makeButtons() {
     readbutton = platform::CommandButton("readbutton", "Read Data for Display", kButtonWidth);
     Command3D2 = platform::CommandButton("Command3D2", "Noise Analysis", kButtonWidth);
     ReadMenuCommand = platform::CommandButton("ReadMenuCommand", "Back...", kButtonWidth);
+    StopCommand = platform::CommandButton("StopCommand", tr("Stop"));
+    StopCommand->setEnabled(false);
 }
 
 // The title; each read's frame with its button beside it; the status line; the noise analysis
@@ -127,11 +131,14 @@ void ReadDataForm::layOut(QGroupBox* Frame1, QGroupBox* Frame3, QGroupBox* Frame
     auto* status = new QHBoxLayout;
     status->addWidget(StopReadingText, 1);
     status->addWidget(ReadProgress);
+    status->addWidget(StopCommand);
 
+    live_ = new LiveView;
     auto* page = new QVBoxLayout(this);
     page->addWidget(Frame1);
     page->addLayout(reads);
     page->addLayout(status);
+    page->addWidget(live_, 1);
     page->addLayout(platform::ButtonRow(Command3D2, ReadMenuCommand));
 }
 
@@ -140,6 +147,7 @@ void ReadDataForm::connectHandlers() {
     connect(Command3D1, &QPushButton::clicked, this, [this] { Command3D1_Click(); });
     connect(Command3D2, &QPushButton::clicked, this, [this] { Command3D2_Click(); });
     connect(ReadMenuCommand, &QPushButton::clicked, this, [this] { ReadMenuCommand_Click(); });
+    connect(StopCommand, &QPushButton::clicked, this, [this] { StopCommand_Click(); });
     // While a read runs, any key ends it (the keys that type nothing too: the user is told to
     // press any key).
     new platform::AnyKeyStops(this, [this] { return Reading; }, [this] { Reading = false; });
@@ -204,6 +212,8 @@ void ReadDataForm::readbutton_Click() {
         Text1->setStr("32767");
 
     showStatus(kStopReadingPrompt);
+    const DataFormat format = PresentDataFormat(ctx_.settings);
+    live_->clear(LsbNanovolts(format) * 1e-9);
     link::StartContinuousRead(ctx_);
     beginReading();
     while (Reading) {
@@ -214,6 +224,7 @@ void ReadDataForm::readbutton_Click() {
             break;
         }
         currentcode->setStr(platform::Hex(code));
+        live_->add(CodeVolts(code, format));
         const int16_t pause = PauseMs();
         // Timer1 times the pause; a key pressed during it ends the read.
         if (pause != 0) platform::WaitMs(*Timer1, ctx_.port, pause, [this] { return Reading; });
@@ -221,6 +232,7 @@ void ReadDataForm::readbutton_Click() {
         if (!letEventsRun()) Reading = false;
     }
     link::StopContinuousRead(ctx_);
+    live_->paint();
     endReading(readbutton);
     StopReadingText->setStr("");
 }
@@ -280,11 +292,13 @@ void ReadDataForm::ReadForAnalysis(int16_t codesToRead) {
 void ReadDataForm::beginReading() {
     Reading = true;
     for (QPushButton* b : {Command3D1, readbutton, Command3D2, ReadMenuCommand}) b->setEnabled(false);
+    StopCommand->setEnabled(true);
 }
 
 void ReadDataForm::endReading(QPushButton* started) {
     Reading = false;
     for (QPushButton* b : {Command3D1, readbutton, Command3D2, ReadMenuCommand}) b->setEnabled(true);
+    StopCommand->setEnabled(false);
     started->setFocus();
 }
 
@@ -301,6 +315,8 @@ void ReadDataForm::openNoiseAnalysis() {
     NoiseForm noise(ctx_, this);
     noise.showModal();
 }
+
+void ReadDataForm::StopCommand_Click() { Reading = false; }
 
 void ReadDataForm::ReadMenuCommand_Click() {
     if (Reading) return;

@@ -1,7 +1,8 @@
 #pragma once
 // ReadDataForm: reads conversion results while the converter converts continuously.
 //  - "Read Data for Display": an endless stream of codes shown one at a time in hexadecimal,
-//    with an optional pause between reads, until a key is pressed.
+//    with an optional pause between reads, until a key is pressed or "Stop" clicked; the live
+//    view below charts the last readings in volts with their mean, RMS noise and peak-to-peak.
 //  - "Read Data for Analysis": 5 to 5000 codes into the shared code buffer, with the progress
 //    shown beside the status line; a key press stops it and keeps the codes read so far.
 // Every way out of a read ends continuous reading (byte 48, then the data-port byte 27).
@@ -17,6 +18,10 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+namespace qb::analysis {
+class LiveView;
+}
 
 namespace qb::platform {
 class MsTimer;
@@ -44,6 +49,8 @@ public:
     void Command3D1_Click();
     void Command3D2_Click();
     void ReadMenuCommand_Click();
+    // "Stop": ends a running read as a key press does.
+    void StopCommand_Click();
 
 protected:
     void Form_Load() override;
@@ -92,6 +99,8 @@ private:
     QPushButton* readbutton = nullptr;
     QPushButton* Command3D2 = nullptr;
     QPushButton* ReadMenuCommand = nullptr;
+    QPushButton* StopCommand = nullptr;
+    LiveView* live_ = nullptr;
     platform::MsTimer* Timer1 = nullptr;
 };
 

@@ -16,15 +16,10 @@
 #include "analysis/NoiseSpectrum.h"
 #include "link/Context.h"
 #include "link/SharedSettings.h"
-#include "platform/widgets/Form.h"
-
-class QGridLayout;
-class QLabel;
-class QPushButton;
+#include "analysis/ReadoutChartForm.h"
 
 namespace qb::platform {
 class MessageSink;
-class StripChart;
 }
 
 namespace qb::analysis {
@@ -33,7 +28,7 @@ inline constexpr int16_t kSpectrumTitleCaption = 0;   // "Noise Spectrum"
 inline constexpr int16_t kSpectrumXTitleCaption = 1;  // "Frequency (Hz)"
 inline constexpr int16_t kSpectrumYTitleCaption = 2;  // "Noise density", its ticks in V/sqrt(Hz)
 
-class SpectrumForm : public platform::Form {
+class SpectrumForm : public ReadoutChartForm {
     Q_OBJECT
 public:
     explicit SpectrumForm(const link::Context& ctx, QWidget* parent = nullptr);
@@ -46,28 +41,16 @@ public:
     bool PlotSpectrum();
     const std::string& whyNone() const { return whyNone_; }
 
-    void Command3D1_Click();
     // The chart's cursor event: frequency and density at the cursor.
     void StripSpectrum_Cursor(double x);
-
-    platform::StripChart& chart() { return *StripSpectrum; }
 
 protected:
     void Form_Load() override;
 
 private:
-    void makeChart(platform::MessageSink* messages);
-    QGridLayout* makeReadout();
-
     const link::SharedSettings& settings_;
     std::optional<NoiseSpectrum> spectrum_;
     std::string whyNone_;
-
-    platform::StripChart* StripSpectrum = nullptr;
-    QLabel* lblFrequencyValue = nullptr;
-    QLabel* lblDensityValue = nullptr;
-    QLabel* lblSummary = nullptr;
-    QPushButton* Command3D1 = nullptr;
 };
 
 } // namespace qb::analysis

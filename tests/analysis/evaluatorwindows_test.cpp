@@ -27,6 +27,8 @@
 #include "analysis/FiguresForm.h"
 #include "analysis/NoiseForm.h"
 #include "analysis/ResolutionFigures.h"
+#include "analysis/AllanDeviation.h"
+#include "analysis/AllanForm.h"
 #include "analysis/SpectrumForm.h"
 #include "link/CodeCount.h"
 #include "link/Conditions.h"
@@ -71,10 +73,11 @@ std::vector<double> SineCodes(int n, double hz, double fs, double amplitude) {
 
 // The noise window with its openings counted and the CSV file dialog answered by `csvChoice`.
 struct CountingNoiseForm : analysis::NoiseForm {
-    int spectra = 0, figures = 0;
+    int spectra = 0, figures = 0, allans = 0;
     std::optional<std::string> csvChoice;
     using NoiseForm::NoiseForm;
     void openSpectrum() override { ++spectra; }
+    void openAllan() override { ++allans; }
     void openFigures() override { ++figures; }
     std::optional<std::string> chooseCsvFile() override { return csvChoice; }
 
@@ -89,6 +92,25 @@ struct CountingNoiseForm : analysis::NoiseForm {
 };
 
 using test::Text;
+
+// On log-log axes, the cursor on the lowest deviation, read out in its units.
+TEST(AllanForm, OpensOnTheLowestPointAndReadsOutAveragingTimeAndDeviation) {
+    Rig rig(SineCodes(512, 50, 2048, 6));
+    analysis::AllanForm form(rig.ctx);
+    QTimer::singleShot(0, &form, [&] {
+        platform::StripChart& chart = form.chart();
+        EXPECT_EQ(chart.xAxis->scaleType(), QCPAxis::stLogarithmic);
+        EXPECT_EQ(chart.tracePoints(0), 9u);  // m = 1 .. 256
+        const auto points = *analysis::ComputeAllanDeviation(link::HeldCodes(rig.settings.Codes, 512), analysis::DataFormatOf(rig.settings), 2048.0);
+        const auto lowest = std::min_element(points.begin(), points.end(), [](auto& a, auto& b) { return a.deviation < b.deviation; });
+        EXPECT_DOUBLE_EQ(chart.cursorPosition(), lowest->tauSeconds);
+        EXPECT_EQ(Text(form, "lblDeviationValue"), analysis::VoltsText(lowest->deviation));
+        EXPECT_TRUE(Text(form, "lblTauValue").ends_with(" ms"));
+        EXPECT_TRUE(Text(form, "lblSummary").starts_with("512 readings at 2048.00 Hz")) << Text(form, "lblSummary");
+        form.unload();
+    });
+    form.showModal();
+}
 
 TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
     Rig rig(SineCodes(5000, 50, 2048, 6));  // filter word 150: 2048 Hz
@@ -122,18 +144,20 @@ TEST(SpectrumForm, OpensOnTheHighestPeakAndReadsOutFrequencyAndDensity) {
     EXPECT_EQ(rig.preferences.values.count("windows/SpectrumForm/size"), 1u);  // its size is remembered
 }
 
-TEST(SpectrumForm, TheNoiseWindowOpensItOnlyWhenThereIsASpectrum) {
-    const struct { std::vector<double> codes; int32_t filter; const char* says; } cases[] = {
-        {SineCodes(100, 50, 2048, 6), 0x096000, nullptr},
-        {SineCodes(100, 50, 2048, 6), 0x000010, "There is no noise spectrum: filter word 0: the filter register gives no rate."},
-        {{9437184}, 0x800010, "There is no noise spectrum: a spectrum needs at least 2 codes."},
+TEST(SpectrumForm, TheNoiseWindowOpensItAndTheAllanDeviationOnlyWhenThereIsOne) {
+    const struct { std::vector<double> codes; int32_t filter; std::vector<std::string> says; } cases[] = {
+        {SineCodes(100, 50, 2048, 6), 0x096000, {}},
+        {SineCodes(100, 50, 2048, 6), 0x000010, {"There is no noise spectrum: filter word 0: the filter register gives no rate.",
+                                                 "There is no Allan deviation: filter word 0: the filter register gives no rate."}},
+        {{9437184}, 0x800010, {"There is no noise spectrum: a spectrum needs at least 2 codes.",
+                               "There is no Allan deviation: an Allan deviation needs at least 2 codes."}},
     };
     for (const auto& c : cases) {
         Rig rig(c.codes, 0x21B0, c.filter);
         CountingNoiseForm form(rig.ctx);
-        form.click({"SpectrumCommand"});
-        EXPECT_EQ(form.spectra, c.says ? 0 : 1);
-        EXPECT_EQ(rig.messages.texts(), c.says ? std::vector<std::string>{c.says} : std::vector<std::string>{});
+        form.click({"SpectrumCommand", "AllanCommand"});
+        EXPECT_EQ(form.spectra + form.allans, c.says.empty() ? 2 : 0);
+        EXPECT_EQ(rig.messages.texts(), c.says);
     }
 }
 

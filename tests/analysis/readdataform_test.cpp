@@ -3,12 +3,16 @@
 // continuous-mode check, the no-data path, and the buttons that do nothing while a read runs.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "analysis/AnalysisRead.h"
+#include "analysis/NoiseSpectrum.h"
 #include "analysis/ReadDataForm.h"
+#include "analysis/ResolutionFigures.h"
+#include "analysis/RollingReadings.h"
 #include "platform/base/Numbers.h"
 #include "platform/widgets/Controls.h"
 #include "support/BoardRig.h"
@@ -203,6 +207,37 @@ TEST_F(ReadDataWindow, DisplayReadShowsCodesInHexAndPausesWithin0To32767) {
         const std::string code = "D " + Find<QLineEdit>(form, "currentcode")->text().toStdString();
         EXPECT_EQ(rig.traffic(), (Texts{"R mode 21B0", "C 33", code, "C 48", "out 1B"}));
     }
+}
+
+// "Stop" ends a display read as a key does; the live view holds the figures of the last readings
+// (here all five) in volts.
+TEST_F(ReadDataWindow, StopEndsADisplayReadWhoseLiveViewGivesTheFiguresOfTheLastReadings) {
+    ReadDataForm form(rig.ctx);
+    std::vector<double> volts;
+    const analysis::DataFormat format = analysis::PresentDataFormat(rig.settings);
+    QObject::connect(Find<QLineEdit>(form, "currentcode"), &QLineEdit::textChanged, &form, [&](const QString& hex) {
+        volts.push_back(analysis::CodeVolts(hex.toInt(nullptr, 16), format));
+        if (volts.size() == 5) Find<QPushButton>(form, "StopCommand")->click();
+    });
+    RunModal(form, [&] { Find<QPushButton>(form, "readbutton")->click(); });
+    ASSERT_EQ(volts.size(), 5u);
+    EXPECT_EQ(rig.traffic().back(), "out 1B");
+    EXPECT_FALSE(Find<QPushButton>(form, "StopCommand")->isEnabled());
+    analysis::RollingReadings window(300);
+    for (double v : volts) window.add(v);
+    EXPECT_EQ(Find<QLabel>(form, "lblLiveRms")->text().toStdString(), analysis::VoltsText(window.figures()->rmsNoise));
+    EXPECT_EQ(Find<QLabel>(form, "lblLivePeakToPeak")->text().toStdString(), analysis::VoltsText(window.figures()->peakToPeak));
+}
+
+// The window keeps the last readings, oldest first, and its figures are theirs alone.
+TEST(RollingReadings, KeepsTheLastReadingsAndTheirFigures) {
+    analysis::RollingReadings window(3);
+    EXPECT_FALSE(window.figures());
+    for (double v : {9.0, 1.0, 2.0, 3.0, 5.0}) window.add(v);
+    EXPECT_EQ(window.inOrder(), (std::vector<double>{2, 3, 5}));
+    EXPECT_DOUBLE_EQ(window.figures()->mean, 10.0 / 3);
+    EXPECT_DOUBLE_EQ(window.figures()->rmsNoise, std::sqrt(7.0 / 3));
+    EXPECT_DOUBLE_EQ(window.figures()->peakToPeak, 3);
 }
 
 } // namespace

@@ -67,8 +67,8 @@ TEST(EveryWindow, ReadsAsItShowsAndTakesTheKeyboard) {
         {"AboutForm", "1"},     {"PortForm", "0"},       {"ResetForm", "0"},      {"program", "8"},
         {"Mode1", "4"},         {"channelform", "0"},    {"warning", "0"},        {"chop_skip", "0"},
         {"filter", "1"},        {"DAC_form", "3"},       {"offsetform", "1"},     {"gainform", "1"},
-        {"ReadDataForm", "0"},  {"NoiseForm", "17"}, {"NoiseForm-file", "17"}, {"FiguresForm", "18"},   {"GraphForm", "3 Graph"},
-        {"HistForm", "3 Histogram"}, {"SpectrumForm", "3 Noise Spectrum"}, {"SweepForm", "0 RMS Noise against Output Rate"}, {"WriteFileForm", "0"},
+        {"ReadDataForm", "3 Live view"}, {"ReadDataForm-live", "3 Live view"},  {"NoiseForm", "17"}, {"NoiseForm-file", "17"}, {"FiguresForm", "18"},   {"GraphForm", "3 Graph"},
+        {"HistForm", "3 Histogram"}, {"SpectrumForm", "3 Noise Spectrum"}, {"AllanForm", "3 Allan Deviation"}, {"SweepForm", "0 RMS Noise against Output Rate"}, {"WriteFileForm", "0"},
         {"FileReadForm", "0"},  {"fastinfo", "0"},       {"faststep", "5 Graph"}, {"MainMenuForm", "1"}};
     app::SimPort board({}, board::TimeMode::Virtual);
     test::ScriptedMessages messages;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "analysis/AllanForm.h"
 #include "analysis/FiguresForm.h"
 #include "analysis/GraphForm.h"
 #include "analysis/HistForm.h"
@@ -92,6 +93,15 @@ inline std::vector<Window> EveryWindow(const link::Context& ctx) {
         {"offsetform", [c] { return F(new registers::CalibrationForm(*c, registers::offsetform)); }},
         {"gainform", [c] { return F(new registers::CalibrationForm(*c, registers::gainform)); }},
         {"ReadDataForm", [c] { return F(new analysis::ReadDataForm(*c)); }},
+        // A display read of 1000 codes, stopped by "Stop", its live view full.
+        {"ReadDataForm-live", [c] { return F(new analysis::ReadDataForm(*c)); },
+         [](platform::Form& f) {
+             auto* code = f.findChild<QLineEdit*>("currentcode");
+             QObject::connect(code, &QLineEdit::textChanged, &f, [&f, shown = 0]() mutable {
+                 if (++shown == 1000) Click(f, "StopCommand");
+             });
+             Click(f, "readbutton");
+         }},
         {"NoiseForm", [c] { return F(new analysis::NoiseForm(*c)); }},
         // The same codes as if loaded from a CSV file taken at +-20 mV and 100 Hz.
         {"NoiseForm-file",
@@ -105,6 +115,7 @@ inline std::vector<Window> EveryWindow(const link::Context& ctx) {
         {"GraphForm", [c] { return F(new analysis::GraphForm(*c)); }},
         {"HistForm", [c] { return F(new analysis::HistForm(*c)); }},
         {"SpectrumForm", [c] { return F(new analysis::SpectrumForm(*c)); }},
+        {"AllanForm", [c] { return F(new analysis::AllanForm(*c)); }},
         // The noise sweep on the converter's shorted input, 200 codes a setting; the input is
         // connected again afterwards.
         {"SweepForm",

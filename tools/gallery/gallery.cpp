@@ -14,6 +14,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "app/SimPort.h"
@@ -69,11 +70,23 @@ int main(int argc, char** argv) {
         sweeping.stop();
         save(*sweep, "SweepForm-running");
     });
+    // The data reading window's live view while a display read runs, 300 codes in.
+    QTimer reading;
+    QObject::connect(&reading, &QTimer::timeout, [&] {
+        auto* read = qobject_cast<analysis::ReadDataForm*>(QApplication::activeModalWidget());
+        if (!read) return;
+        reading.stop();
+        QObject::connect(read->findChild<QLineEdit*>("currentcode"), &QLineEdit::textChanged, read,
+                         [&save, read, codes = 0]() mutable {
+                             if (++codes == 300) save(*read, "ReadDataForm-running");
+                         });
+    });
     for (const gallery::Window& window : windows) {
         if (window.name == "SweepForm") sweeping.start(0);
+        if (window.name == "ReadDataForm-live") reading.start(0);
         gallery::Visit(window, [&](QWidget& shown) { save(shown, window.name); });
     }
 
     std::printf("gallery: %d windows in %s\n", saved, out.c_str());
-    return saved == static_cast<int>(windows.size()) + 1 ? 0 : 1;
+    return saved == static_cast<int>(windows.size()) + 2 ? 0 : 1;
 }
