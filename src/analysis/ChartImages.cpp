@@ -62,12 +62,12 @@ platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, cons
     return write(form.chart(), path);
 }
 
-platform::Result<> SaveSpectrumImage(const link::SharedSettings& settings, const std::string& path) {
-    const auto copy = prepare(settings);
-    if (!copy.ok()) return platform::Fail(copy.error());
+platform::Result<> SaveSpectrumImage(const NoiseSpectrum& spectrum, const std::string& path) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return platform::Fail("Chart images need a QApplication.");
     CollectMessages messages;
-    SpectrumForm form(*copy, nullptr, &messages);
-    if (!form.PlotSpectrum()) return platform::Fail("no spectrum: " + form.whyNone());
+    SpectrumForm form(spectrum, &messages);
+    form.PlotSpectrum();
     return write(form.chart(), path);
 }
 

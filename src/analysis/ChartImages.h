@@ -1,5 +1,5 @@
 #pragma once
-// The code graph, the histogram and the noise spectrum of the code buffer written to PNG or PDF
+// The code graph and the histogram of the code buffer, and a noise spectrum, written to PNG or PDF
 // files without showing a window, for the headless analysis. They draw exactly what GraphForm,
 // HistForm and SpectrumForm draw, with the
 // smallest and largest code taken from the buffer itself (the statistics in the settings are not
@@ -9,6 +9,7 @@
 // calling thread. Without one they fail with a message and touch nothing.
 #include <string>
 
+#include "analysis/NoiseSpectrum.h"
 #include "link/SharedSettings.h"
 #include "platform/base/Result.h"
 
@@ -30,9 +31,8 @@ platform::Result<> SaveGraphImage(const link::SharedSettings& settings, const st
 // a code cannot be counted (not a number, or outside the 32-bit range).
 platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, const std::string& path);
 
-// Writes the noise spectrum of Codes(1..CodesRead), at the rate of FilterRegValue and
-// MasterClockHz, to `path` in the same way. Fails as above, and when there is no spectrum (too
-// few codes, no sample rate).
-platform::Result<> SaveSpectrumImage(const link::SharedSettings& settings, const std::string& path);
+// Writes the chart of a noise spectrum (made of any number of codes, ComputeNoiseSpectrum) to
+// `path` in the same way, as the spectrum window draws it. Fails as above.
+platform::Result<> SaveSpectrumImage(const NoiseSpectrum& spectrum, const std::string& path);
 
 } // namespace qb::analysis

@@ -16,6 +16,13 @@ SpectrumForm::SpectrumForm(const link::Context& ctx, QWidget* parent) : Spectrum
 }
 
 SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent, platform::MessageSink* messages)
+    : SpectrumForm([&settings] { return ComputeNoiseSpectrum(settings); }, parent, messages) {}
+
+SpectrumForm::SpectrumForm(NoiseSpectrum spectrum, platform::MessageSink* messages)
+    : SpectrumForm([spectrum = std::move(spectrum)] { return platform::Result<NoiseSpectrum>(spectrum); }, nullptr,
+                   messages) {}
+
+SpectrumForm::SpectrumForm(Compute compute, QWidget* parent, platform::MessageSink* messages)
     : ReadoutChartForm({"QB4160 Noise Spectrum",
                         "StripSpectrum",
                         {{kSpectrumTitleCaption, platform::CaptionRole::Title, "Noise Spectrum"},
@@ -25,7 +32,7 @@ SpectrumForm::SpectrumForm(const link::SharedSettings& settings, QWidget* parent
                         {"lblDensity", "Density:", "lblDensityValue", "Density at the cursor"},
                         "How the spectrum was made"},
                        parent, messages),
-      settings_(settings) {
+      compute_(std::move(compute)) {
     chart_->setAxisScale(Qt::Vertical, platform::AxisScale::Logarithmic);
     chart_->setLogTickTexts(Qt::Vertical, DensityTickText);
     // A little room beyond the whole decades, so the decades at both ends keep their labels.
@@ -38,7 +45,7 @@ void SpectrumForm::Form_Load() { PlotSpectrum(); }
 bool SpectrumForm::PlotSpectrum() {
     StripChart& chart = *chart_;
     chart.clearTraces();
-    auto computed = ComputeNoiseSpectrum(settings_);
+    auto computed = compute_();
     if (!computed.ok()) {
         spectrum_.reset();
         whyNone_ = computed.error();

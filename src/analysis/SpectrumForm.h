@@ -10,6 +10,7 @@
 //
 // It reads Codes, CodesRead, the data format, FilterRegValue and MasterClockHz, and changes no
 // shared setting.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,8 @@ public:
     explicit SpectrumForm(const link::Context& ctx, QWidget* parent = nullptr);
     explicit SpectrumForm(const link::SharedSettings& settings, QWidget* parent = nullptr,
                           platform::MessageSink* messages = nullptr);
+    // A picture of a spectrum made elsewhere (of any number of codes).
+    explicit SpectrumForm(NoiseSpectrum spectrum, platform::MessageSink* messages);
 
     // Computes and draws the spectrum, puts the cursor on its highest peak and fills the
     // readout (what opening the window does). False, with the reason in the summary line and an
@@ -48,7 +51,10 @@ protected:
     void Form_Load() override;
 
 private:
-    const link::SharedSettings& settings_;
+    using Compute = std::function<platform::Result<NoiseSpectrum>()>;
+    SpectrumForm(Compute compute, QWidget* parent, platform::MessageSink* messages);
+
+    Compute compute_;  // the spectrum to draw
     std::optional<NoiseSpectrum> spectrum_;
     std::string whyNone_;
 };

@@ -139,8 +139,11 @@ bool imageName(const std::string& path) { return platform::ImageFormatOf(path).h
 bool spectrumName(const std::string& path) { return SpectrumFormOf(path).has_value(); }
 
 platform::Result<> saveSpectrum(const Analysed& a, const std::string& path) {
-    if (SpectrumFormOf(path) == SpectrumForm::Image) return analysis::SaveSpectrumImage(a.buffer, path);
-    return WriteSpectrumCsv(a.codes(), a.format, a.sampleRateHz, path);
+    if (SpectrumFormOf(path) != SpectrumForm::Image) return WriteSpectrumCsv(a.codes(), a.format, a.sampleRateHz, path);
+    // The picture of the whole file, however many codes it holds.
+    const auto spectrum = analysis::ComputeNoiseSpectrum(a.codes(), a.format, a.sampleRateHz);
+    if (!spectrum.ok()) return platform::Fail("no spectrum: " + spectrum.error());
+    return analysis::SaveSpectrumImage(*spectrum, path);
 }
 platform::Result<> saveAllan(const Analysed& a, const std::string& path) {
     const auto points = analysis::ComputeAllanDeviation(a.codes(), a.format, a.sampleRateHz);
@@ -158,9 +161,8 @@ platform::Result<> saveHistogram(const Analysed& a, const std::string& path) {
 
 std::vector<AnalysisOutput> analysisOutputs(const AnalyseRequest& request) {
     std::vector<AnalysisOutput> outputs;
-    const bool spectrumDrawn = SpectrumFormOf(request.spectrumFile) == SpectrumForm::Image;
     const AnalysisOutput all[] = {
-        {request.spectrumFile, "the spectrum", &saveSpectrum, &spectrumName, kSpectrumNameMessage, spectrumDrawn},
+        {request.spectrumFile, "the spectrum", &saveSpectrum, &spectrumName, kSpectrumNameMessage, false},
         {request.allanFile, "the Allan deviation", &saveAllan, &spectrumName, kAllanNameMessage, false},
         {request.csvFile, "the codes", &saveCodes, &anyName, "", false},
         {request.graphFile, "the graph", &saveGraph, &imageName, analysis::kImageNameMessage, true},

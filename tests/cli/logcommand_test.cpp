@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 
+#include "analysis/CodesCsv.h"
 #include "analysis/ResolutionFigures.h"
 #include "cli/Commands.h"
 #include "cli/LogCommand.h"
@@ -73,6 +74,19 @@ TEST(Log, RowsComeInWholePeriodsOfTheConditionsInTheHeaderUpToTheCountOrDuration
         EXPECT_NE(header, std::string::npos) << text;
         EXPECT_EQ(std::count(text.begin() + long(header) + 1, text.end(), '\n'), 1 + std::ilogb(double(rows))) << text;
     }
+}
+
+// Codes more than a code buffer holds are analysed whole, their spectrum picture too.
+TEST(Log, ALongLogIsAnalysedWholeWithItsSpectrumPicture) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("log.csv").toStdString(), png = dir.filePath("s.png").toStdString();
+    std::vector<double> codes(40000);
+    for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = 9437184 + double(i * 7 % 11);
+    std::ofstream(file) << analysis::CodesCsv(codes, {0x21B0, 0x800010, 4915200, {}, {}, {}, {}}, std::nullopt);
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunAnalyse({.file = file, .spectrumFile = png}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("Codes Read           40000\n"), std::string::npos) << out.str();
+    EXPECT_EQ(ReadAll(png).substr(0, 4), "\x89PNG");
 }
 
 #ifdef QB_PROGRAM
