@@ -68,6 +68,7 @@ NoiseForm::FigureFrames NoiseForm::makeFigureFrames() {
                 grid->addWidget(named(new QLabel(QString::fromUtf8(kHexCaption)), row.hexName), r, 2);
             ++r;
         }
+        grid->setRowStretch(r, 1);  // a frame taller than its rows keeps them at the top, at their height
         boxes.emplace(f.name, box);
     }
     return boxes;
