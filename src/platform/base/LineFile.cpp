@@ -1,7 +1,7 @@
 #include "platform/base/LineFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "platform/base/SafeSave.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,21 +9,12 @@
 
 namespace qb::platform {
 
+// Opened as the trace is: no link of another user in a shared folder followed, a pipe or device
+// put in its place since the check refused without hanging, the file emptied.
 Result<LineFile> LineFile::Create(const std::string& path) {
-    // Non-blocking, so that a named pipe put in its place since the check cannot hang the open.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return Fail(std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Fail("it is not a plain file");
-    }
-    if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, 0) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return Fail(std::strerror(error));
-    }
-    return LineFile(fd);
+    const Result<int> fd = OpenForStreaming(path);
+    if (!fd.ok()) return Fail(fd.error());
+    return LineFile(*fd);
 }
 
 LineFile::LineFile(LineFile&& other) noexcept
