@@ -1,7 +1,6 @@
 #include "analysis/RollingReadings.h"
 
-#include <algorithm>
-#include <cmath>
+#include "analysis/NoiseFigures.h"
 
 namespace qb::analysis {
 
@@ -26,18 +25,11 @@ std::vector<double> RollingReadings::inOrder() const {
     return ordered;
 }
 
+// The noise window's statistics, taken of volts instead of codes.
 std::optional<RollingReadings::Figures> RollingReadings::figures() const {
     if (values_.empty()) return std::nullopt;
-    const auto n = static_cast<double>(values_.size());
-    Figures f;
-    for (double v : values_) f.mean += v;
-    f.mean /= n;
-    double squares = 0;
-    for (double v : values_) squares += (v - f.mean) * (v - f.mean);
-    f.rmsNoise = values_.size() > 1 ? std::sqrt(squares / (n - 1)) : 0;
-    const auto [lo, hi] = std::minmax_element(values_.begin(), values_.end());
-    f.peakToPeak = *hi - *lo;
-    return f;
+    const NoiseStatistics s = ComputeNoiseStatistics(values_);
+    return Figures{s.AverageCode, s.RmsNoiseCodes, s.MaxCode - s.MinCode};
 }
 
 } // namespace qb::analysis

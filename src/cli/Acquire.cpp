@@ -17,14 +17,6 @@
 
 namespace qb::cli {
 
-namespace {
-
-using link::SetUpRegister;
-
-// The registers a CSV header gives that the acquisition has not just read or written itself.
-constexpr SetUpRegister kReadForHeader[] = {SetUpRegister::Dac, SetUpRegister::Offset, SetUpRegister::Gain};
-
-} // namespace
 
 platform::Result<link::SetUp> SetUpToWrite(const std::string& setUpFile, const RegisterOptions& options) {
     const platform::Result<link::SetUp> given = ParseRegisterOptions(options, true);
@@ -37,12 +29,6 @@ platform::Result<link::SetUp> SetUpToWrite(const std::string& setUpFile, const R
     }
     setUp.OverrideWith(*given);
     return setUp;
-}
-
-bool WriteSetUp(const link::Context& ctx, const link::SetUp& setUp, const char* nothingDone, std::ostream& err) {
-    const std::optional<link::Mismatch> mismatch = link::ProgramRegisters(ctx, setUp);
-    if (mismatch && ctx.port.failureReason().empty()) err << kProgram << link::MismatchText(*mismatch) << "; " << nothingDone << '\n';
-    return !mismatch;
 }
 
 int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& err) {
@@ -106,10 +92,9 @@ int RunAcquire(const AcquireRequest& request, link::Context& ctx, std::ostream& 
         }
     }
     if (!request.csvFile.empty()) {
-        link::ReadRegisters(ctx, kReadForHeader);
         const link::SharedSettings& s = ctx.settings;
         const platform::Result<> saved = WriteCodesCsv(link::HeldCodes(s.Codes, s.CodesRead),
-                                                       link::PresentConditions(ctx), s.CodesCapturedAt, request.csvFile);
+                                                       link::ReadConditions(ctx), s.CodesCapturedAt, request.csvFile);
         if (!saved.ok()) {
             err << CannotWrite("", request.csvFile, saved.error());
             return platform::kExitFailure;

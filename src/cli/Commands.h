@@ -62,11 +62,6 @@ int RunAnalyse(const AnalyseRequest& request, std::ostream& out, std::ostream& e
 // line or key, or the option.
 platform::Result<link::SetUp> SetUpToWrite(const std::string& setUpFile, const RegisterOptions& options);
 
-// Writes the set-up (link::ProgramRegisters). False when a register reads back other than
-// written: on a sound port one line on `err` saying so, then `nothingDone` ("no code was read");
-// a port that failed is named by the caller.
-bool WriteSetUp(const link::Context& ctx, const link::SetUp& setUp, const char* nothingDone, std::ostream& err);
-
 struct AcquireRequest {
     int count = 500;             // 5..5000
     std::string outFile{};

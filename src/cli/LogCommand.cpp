@@ -22,9 +22,6 @@ namespace qb::cli {
 
 namespace {
 
-using link::SetUpRegister;
-constexpr SetUpRegister kReadForHeader[] = {SetUpRegister::Dac, SetUpRegister::Offset, SetUpRegister::Gain};
-
 // The progress line is redrawn at most this often (wall-clock seconds).
 constexpr double kProgressSeconds = 0.2;
 
@@ -41,15 +38,11 @@ std::string progressLine(int64_t codes, double seconds) {
 } // namespace
 
 int RunLog(const LogRequest& request, link::Context& ctx, std::ostream& err) {
-    if (const auto mismatch = link::ProgramRegisters(ctx, request.setUp)) {
-        if (ctx.port.failureReason().empty()) err << kProgram << link::MismatchText(*mismatch) << "; no code was read\n";
-        return platform::kExitFailure;
-    }
+    if (!WriteSetUp(ctx, request.setUp, "no code was read", err)) return platform::kExitFailure;
     if (!analysis::CheckContinuousMode(ctx)) return platform::kExitFailure;
-    link::ReadRegisters(ctx, kReadForHeader);
+    const link::Conditions conditions = link::ReadConditions(ctx);
     if (!ctx.port.failureReason().empty()) return platform::kExitFailure;
 
-    const link::Conditions conditions = link::PresentConditions(ctx);
     const analysis::DataFormat format = analysis::DataFormatOfMode(conditions.mode);
     platform::Result<platform::LineFile> made = platform::LineFile::Create(request.csvFile);
     if (!made.ok()) {

@@ -29,7 +29,7 @@ platform::Result<analysis::SweepPlan> ParseSweepPlan(const SweepOptions& options
 // With the program started up (as main does): plans the settings at the program's master clock
 // (chopping as the set-up's filter register gives it, or else as the converter holds it); a rate
 // the filter word cannot give is a usage error (2) naming the reachable span, before anything is
-// written. Then the set-up is written (WriteSetUp in cli/Commands.h; 1 when a register reads
+// written. Then the set-up is written (WriteSetUp in cli/Report.h; 1 when a register reads
 // back wrong) and the sweep (analysis::RunSweep) with Ctrl-C, SIGTERM and SIGHUP as its stop (cli/Interrupt.h), and
 // the rows measured printed and saved (all files or none; the caller has checked them, see
 // cli/Outputs.h), whatever the outcome. 0 when every setting was measured, 128 + the signal

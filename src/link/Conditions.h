@@ -47,12 +47,17 @@ using FieldLookup = std::function<std::optional<std::string>(std::string_view na
 // that is missing or does not read as its value.
 platform::Result<Conditions> ConditionsFromFields(const FieldLookup& field);
 
-// The converter's present set-up as the shared settings know it (the registers as last read or
-// written), on the context's port.
+// The converter's present set-up as the shared settings know it: the mode and filter registers
+// (read at start-up and kept with every write), the master clock and the board by its name. The
+// DAC, offset and gain registers, which nothing keeps up to date, are left unknown.
 Conditions PresentConditions(const Context& ctx);
 
+// The present set-up with the DAC, offset and gain registers read from the converter (which must
+// not be reading continuously), as a file of its codes states them; unknown while no port is chosen.
+Conditions ReadConditions(const Context& ctx);
+
 // The conditions of the codes in the shared code buffer: those they came with (a CSV file), or
-// else the converter's present set-up.
+// else the converter's present set-up, read (ReadConditions).
 Conditions BufferConditions(const Context& ctx);
 
 } // namespace qb::link

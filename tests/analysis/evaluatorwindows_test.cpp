@@ -200,7 +200,7 @@ TEST(NoiseWindowCsv, SavesTheCodesAsCsvWhereTheUserChoseAndRemembersTheFolder) {
     }
     std::ifstream in(dir / "c.csv");
     const std::string csv{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(csv, analysis::CodesCsv(link::HeldCodes(rig.settings.Codes, 2), link::PresentConditions(rig.ctx), {}));
+    EXPECT_EQ(csv, analysis::CodesCsv(link::HeldCodes(rig.settings.Codes, 2), link::ReadConditions(rig.ctx), {}));
     EXPECT_EQ(rig.preferences.values.at("files/folder"), dir.string());
     fs::remove_all(dir);
 }

@@ -166,7 +166,9 @@ TEST(BuildHistPoints, ThreePointsPerDistinctCodeAscendingOrNone) {
     for (const auto& c : cases) {
         const auto p = BuildHistPoints(Buffer(c.codes), c.codesRead.value_or(static_cast<int16_t>(c.codes.size())));
         ASSERT_EQ(p.has_value(), !c.x.empty()) << c.codes.size();
-        if (p) EXPECT_EQ(std::tie(p->x, p->y, p->largestCount), std::tie(c.x, c.y, c.largest));
+        if (p) {
+            EXPECT_EQ(std::tie(p->x, p->y, p->largestCount), std::tie(c.x, c.y, c.largest));
+        }
     }
 }
 

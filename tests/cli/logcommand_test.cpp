@@ -63,7 +63,7 @@ TEST(Log, RowsComeInWholePeriodsOfTheConditionsInTheHeaderUpToTheCountOrDuration
         ASSERT_EQ(cli::RunLog(request, rig.ctx, err), 0) << err.str();
         const auto read = files::ReadCodesCsvFile(file);
         ASSERT_TRUE(read.ok() && err.str().empty()) << err.str();
-        EXPECT_EQ(read->conditions, link::PresentConditions(rig.ctx));
+        EXPECT_EQ(read->conditions, link::ReadConditions(rig.ctx));
         EXPECT_EQ(read->conditions.filter, filter);
         EXPECT_EQ(CheckRows(ReadAll(file), period, analysis::DataFormatOfMode(read->conditions.mode)), rows) << filter;
 

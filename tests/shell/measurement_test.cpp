@@ -68,6 +68,9 @@ TEST(Measurement, ACsvFileReadBackAfterARestartGivesTheSameFiguresInItsOwnCondit
         before = noise.read().texts;
         EXPECT_TRUE(rig.messages.shown.empty());
         EXPECT_EQ(before["lblConditions"], "\u00B120 mV bipolar, 24-bit, 5 V reference, 1600.00 Hz: the converter's present set-up");
+        // The registers nothing keeps are read from the converter for the file, not taken as 0.
+        EXPECT_NE(files::rig::slurp(folder.path / "Codes.csv").find("# dac_register: 0\n# offset_register: 800000\n# gain_register: 555555\n"),
+                  std::string::npos);
     }
     test::BoardRig restarted;
     files::FileReadForm load(restarted.ctx);
