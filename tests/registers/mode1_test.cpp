@@ -128,8 +128,8 @@ TEST(Mode1, EachFieldChangeWritesTheRegisterOnceAndReadsItBackOnce) {
                 EXPECT_EQ(rig.traffic(), expected) << name;
                 EXPECT_EQ(rig.settings.ModeRegValue, written) << name;
                 EXPECT_EQ(Text(form, "Label4") + "|" + Hex4(int32_t(Shapes(form))), Hex4(written) + "|" + Hex4(written));
-                const auto level = [&](const char* d, int bit) {
-                    return written & 0x800 ? std::string(d) + (written & bit ? " is High" : " is Low") : "";
+                const auto level = [v = written](const char* d, int bit) {  // clang 14 captures no binding by itself
+                    return v & 0x800 ? std::string(d) + (v & bit ? " is High" : " is Low") : "";
                 };
                 EXPECT_EQ(Text(form, "Label2") + "|" + Text(form, "Label5"), level("D0", 0x200) + "|" + level("D1", 0x400));
             }
