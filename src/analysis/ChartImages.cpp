@@ -8,6 +8,7 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/SpectrumForm.h"
 #include "platform/base/Messages.h"
+#include "platform/chart/LogLogChart.h"
 #include "platform/chart/StripChart.h"
 
 namespace qb::analysis {
@@ -69,6 +70,18 @@ platform::Result<> SaveSpectrumImage(const NoiseSpectrum& spectrum, const std::s
     SpectrumForm form(spectrum, &messages);
     form.PlotSpectrum();
     return write(form.chart(), path);
+}
+
+platform::Result<> SaveLogLogImage(const char* name, const std::function<void(platform::LogLogChart&)>& draw,
+                                   const std::string& path) {
+    const std::optional<platform::ChartImageFormat> format = platform::ImageFormatOf(path);
+    if (!format) return platform::Fail(kImageNameMessage);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return platform::Fail("Chart images need a QApplication.");
+    platform::LogLogChart chart(name);
+    chart.resize(kChartImageWidth, kChartImageHeight);
+    draw(chart);
+    return chart.saveImage(path, *format, kChartImageWidth, kChartImageHeight);
 }
 
 } // namespace qb::analysis

@@ -7,11 +7,16 @@
 //
 // Needs: a QApplication (widgets are built off screen; the "offscreen" platform will do) on the
 // calling thread. Without one they fail with a message and touch nothing.
+#include <functional>
 #include <string>
 
 #include "analysis/NoiseSpectrum.h"
 #include "link/SharedSettings.h"
 #include "platform/base/Result.h"
+
+namespace qb::platform {
+class LogLogChart;
+}
 
 namespace qb::analysis {
 
@@ -34,5 +39,10 @@ platform::Result<> SaveHistogramImage(const link::SharedSettings& settings, cons
 // Writes the chart of a noise spectrum (made of any number of codes, ComputeNoiseSpectrum) to
 // `path` in the same way, as the spectrum window draws it. Fails as above.
 platform::Result<> SaveSpectrumImage(const NoiseSpectrum& spectrum, const std::string& path);
+
+// Writes a log-log chart (named `name`) to `path` in the same way, once `draw` has drawn it at the
+// image's size. Fails as above. The noise sweep's and the Allan deviation's pictures.
+platform::Result<> SaveLogLogImage(const char* name, const std::function<void(platform::LogLogChart&)>& draw,
+                                   const std::string& path);
 
 } // namespace qb::analysis

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QApplication>
-
 #include "analysis/ChartImages.h"
 
 namespace qb::analysis {
@@ -33,14 +31,7 @@ void DrawSweep(platform::LogLogChart& chart, const std::vector<SweepRow>& rows) 
 }
 
 platform::Result<> SaveSweepImage(const std::vector<SweepRow>& rows, const std::string& path) {
-    const std::optional<platform::ChartImageFormat> format = platform::ImageFormatOf(path);
-    if (!format) return platform::Fail(kImageNameMessage);
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return platform::Fail("Chart images need a QApplication.");
-    platform::LogLogChart chart("SweepChart");
-    chart.resize(kChartImageWidth, kChartImageHeight);
-    DrawSweep(chart, rows);
-    return chart.saveImage(path, *format, kChartImageWidth, kChartImageHeight);
+    return SaveLogLogImage("SweepChart", [&rows](platform::LogLogChart& chart) { DrawSweep(chart, rows); }, path);
 }
 
 } // namespace qb::analysis
