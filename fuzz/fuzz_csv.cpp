@@ -15,21 +15,14 @@
 
 #include "analysis/CodesCsv.h"
 #include "files/CodesCsvFile.h"
+#include "FuzzChecks.h"
 
 using namespace qb::files;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-// A message fit for one line of a terminal: not empty, no control characters.
-bool oneLine(const std::string& message) {
-    return !message.empty() && std::none_of(message.begin(), message.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-}
+using qb::fuzz::check;
+using qb::fuzz::oneLine;
 
 bool same(const qb::platform::Result<CsvCapture>& a, const qb::platform::Result<CsvCapture>& b) {
     if (a.ok() != b.ok()) return false;

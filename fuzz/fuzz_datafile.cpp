@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "files/DataFile.h"
+#include "FuzzChecks.h"
 
 using namespace qb::files;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using qb::fuzz::check;
 
 bool same(const ReadResult& a, const ReadResult& b) {
     if (a.ok() != b.ok()) return false;

@@ -17,14 +17,9 @@
 #include "link/CodeCount.h"
 #include "link/SetUp.h"
 #include "platform/base/Text.h"
+#include "FuzzChecks.h"
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-} // namespace
+using qb::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     QStringList words{"qb4160-eval"};

@@ -18,12 +18,11 @@
 #include "files/FileChoices.h"
 #include "platform/base/Preferences.h"
 #include "platform/widgets/QtPreferences.h"
+#include "FuzzChecks.h"
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using qb::fuzz::check;
 
 const char* const kWindows[] = {"faststep", "SweepForm", "SpectrumForm", "GraphForm", "HistForm"};
 

@@ -10,23 +10,12 @@
 #include <string_view>
 
 #include "link/SetUp.h"
+#include "FuzzChecks.h"
 
 using namespace qb::link;
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-// A message fit for one line of a terminal: not empty, no control characters.
-bool oneLine(const std::string& message) {
-    return !message.empty() && std::none_of(message.begin(), message.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-}
-
-} // namespace
+using qb::fuzz::check;
+using qb::fuzz::oneLine;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);

@@ -14,16 +14,11 @@
 
 #include "analysis/HistPoints.h"
 #include "analysis/mdlArray.h"
+#include "FuzzChecks.h"
 
 using namespace qb::analysis;
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-} // namespace
+using qb::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < 4) return 0;

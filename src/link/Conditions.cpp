@@ -2,9 +2,6 @@
 
 #include <charconv>
 
-#include "link/Context.h"
-#include "link/ProgramRegisters.h"
-#include "link/Serial.h"
 #include "platform/base/Numbers.h"
 #include "platform/base/Text.h"
 
@@ -74,24 +71,6 @@ platform::Result<Conditions> ConditionsFromFields(const FieldLookup& field) {
     const std::optional<std::string> board = field(kBoard);
     if (board && *board != kUnknownField) c.board = *board;
     return c;
-}
-
-Conditions PresentConditions(const Context& ctx) {
-    const SharedSettings& s = ctx.settings;
-    return {s.ModeRegValue, s.FilterRegValue, s.MasterClockHz, {}, {}, {}, ctx.port.boardName()};
-}
-
-Conditions ReadConditions(const Context& ctx) {
-    static constexpr SetUpRegister kUnkept[] = {SetUpRegister::Dac, SetUpRegister::Offset, SetUpRegister::Gain};
-    Conditions c = PresentConditions(ctx);
-    if (!PortUsable(ctx.settings.PortAddress)) return c;  // no port chosen: nothing to ask, and no need to say so
-    const SetUp read = ReadRegisters(ctx, kUnkept);
-    c.dac = read[SetUpRegister::Dac], c.offset = read[SetUpRegister::Offset], c.gain = read[SetUpRegister::Gain];
-    return c;
-}
-
-Conditions BufferConditions(const Context& ctx) {
-    return ctx.settings.CodesConditions ? *ctx.settings.CodesConditions : ReadConditions(ctx);
 }
 
 } // namespace qb::link
